@@ -1,0 +1,39 @@
+#pragma once
+
+#include <vector>
+
+#include "model/device_manager_info.h"
+#include "model/storage_node.h"
+#include "platform/storage_records.h"
+
+class DiskExtentNode;
+
+// One mount point of the mount point manager with the data of its volume. Its
+// display name is the symbolic link name; `name` stays empty.
+class MountPointNode : public StorageNode {
+ public:
+  MountPointNode() : StorageNode(KindMountPoint) {}
+
+  const std::wstring& GetName() const override { return symbolicLinkName; }
+
+  std::wstring symbolicLinkName;
+  std::wstring uniqueIdText;
+  // A readable line for a unique id that is not text ("DMIO:ID:{...}" or
+  // "BASIC:Signature ..."); empty for a text id.
+  std::wstring uniqueIdLine;
+  std::wstring deviceName;
+  std::wstring volumeName;
+  DWORD volumeSerialNumber = 0;
+  DWORD maxComponentLength = 0;
+  DWORD fileSystemFlags = 0;
+  ULONGLONG freeBytesAvailable = 0;
+  ULONGLONG totalBytes = 0;
+  ULONGLONG totalFreeBytes = 0;
+  std::wstring fileSystemName;
+  bool hasPartitionInfoEx = false;
+  PARTITION_INFORMATION_EX partitionInfoEx{};
+  PARTITION_INFORMATION partitionInfo{};
+  std::vector<DiskExtentNode*> extents;
+  // The places where the volume is mounted, where the platform can tell.
+  std::vector<std::wstring> volumePathNames;
+};

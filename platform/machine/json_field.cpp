@@ -1,0 +1,194 @@
+#include "platform/machine/json_field.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "platform/wide_text.h"
+
+namespace {
+
+std::string Describe(const nlohmann::json& v) {
+  std::string text = v.dump();
+  if (text.size() > 60) text = text.substr(0, 57) + "...";
+  return std::string(v.type_name()) + " " + text;
+}
+
+bool ParseUnsigned(std::string_view s, ULONGLONG& out) {
+  int base = 10;
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    s.remove_prefix(2);
+    base = 16;
+  }
+  if (s.empty()) return false;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out, base);
+  return ec == std::errc() && end == s.data() + s.size();
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+void JsonField::Fail(const std::string& expected) const {
+  Error("expected " + expected + ", found " + Describe(*value_));
+}
+
+void JsonField::Error(const std::string& message) const {
+  throw MachineFileError(*file_ + ": " + (path_.empty() ? "top level" : path_) + ": " + message);
+}
+
+std::optional<JsonField> JsonField::Optional(const char* key) const {
+  if (!value_->is_object()) Fail("an object");
+  auto it = value_->find(key);
+  if (it == value_->end() || it->is_null()) return std::nullopt;
+  return JsonField(*it, path_.empty() ? key : path_ + "." + key, *file_);
+}
+
+JsonField JsonField::Required(const char* key) const {
+  auto f = Optional(key);
+  if (!f) Error(std::string("missing required field \"") + key + "\"");
+  return *f;
+}
+
+void JsonField::AllowOnly(std::initializer_list<const char*> keys) const {
+  if (!value_->is_object()) Fail("an object");
+  for (const auto& [key, unused] : value_->items()) {
+    (void)unused;
+    const bool known = std::any_of(keys.begin(), keys.end(), [&key](const char* k) { return key == k; });
+    if (known) continue;
+    std::string list;
+    for (const char* k : keys) list += std::string(list.empty() ? "" : ", ") + k;
+    Error("unknown field \"" + key + "\" (known fields: " + list + ")");
+  }
+}
+
+std::vector<std::pair<std::string, JsonField>> JsonField::Members() const {
+  if (!value_->is_object()) Fail("an object");
+  std::vector<std::pair<std::string, JsonField>> out;
+  for (auto it = value_->begin(); it != value_->end(); ++it)
+    out.emplace_back(it.key(), JsonField(*it, path_ + "." + it.key(), *file_));
+  return out;
+}
+
+std::vector<JsonField> JsonField::Items() const {
+  if (!value_->is_array()) Fail("an array");
+  std::vector<JsonField> out;
+  for (std::size_t i = 0; i < value_->size(); ++i)
+    out.emplace_back((*value_)[i], path_ + "[" + std::to_string(i) + "]", *file_);
+  return out;
+}
+
+ULONGLONG JsonField::Unsigned(ULONGLONG max, const char* what) const {
+  ULONGLONG v = 0;
+  if (value_->is_number_unsigned()) {
+    v = value_->get<ULONGLONG>();
+  } else if (value_->is_number_integer()) {
+    Fail(what);
+  } else if (value_->is_string()) {
+    if (!ParseUnsigned(value_->get_ref<const std::string&>(), v)) Fail(what);
+  } else {
+    Fail(what);
+  }
+  if (v > max) Fail(what);
+  return v;
+}
+
+ULONGLONG JsonField::U64() const { return Unsigned(~0ull, "an unsigned 64-bit number (decimal, or \"0x\" hex)"); }
+DWORD JsonField::U32() const {
+  return static_cast<DWORD>(Unsigned(0xFFFFFFFFull, "an unsigned 32-bit number (decimal, or \"0x\" hex)"));
+}
+WORD JsonField::U16() const { return static_cast<WORD>(Unsigned(0xFFFF, "a number from 0 to 65535")); }
+BYTE JsonField::U8() const { return static_cast<BYTE>(Unsigned(0xFF, "a number from 0 to 255")); }
+
+LONGLONG JsonField::I64() const {
+  if (value_->is_number_integer()) return value_->get<LONGLONG>();
+  return static_cast<LONGLONG>(Unsigned(0x7FFFFFFFFFFFFFFFull, "a signed 64-bit number"));
+}
+
+bool JsonField::Bool() const {
+  if (!value_->is_boolean()) Fail("true or false");
+  return value_->get<bool>();
+}
+
+std::string JsonField::Text() const {
+  if (!value_->is_string()) Fail("a string");
+  return value_->get<std::string>();
+}
+
+std::wstring JsonField::Wide() const { return WideFromUtf8(Text()); }
+
+GUID JsonField::Guid() const {
+  const char* expected = "a GUID such as \"{6ba7b810-9dad-11d1-80b4-00c04fd430c8}\"";
+  if (!value_->is_string()) Fail(expected);
+  std::string s = value_->get<std::string>();
+  if (s.size() == 38 && s.front() == '{' && s.back() == '}') s = s.substr(1, 36);
+  if (s.size() != 36 || s[8] != '-' || s[13] != '-' || s[18] != '-' || s[23] != '-') Fail(expected);
+  std::string digits;
+  for (char c : s) {
+    if (c == '-') continue;
+    if (HexDigit(c) < 0) Fail(expected);
+    digits += c;
+  }
+  auto hex = [&digits](std::size_t at, std::size_t n) {
+    ULONGLONG v = 0;
+    for (std::size_t i = 0; i < n; ++i) v = v * 16 + static_cast<ULONGLONG>(HexDigit(digits[at + i]));
+    return v;
+  };
+  GUID g{};
+  g.Data1 = static_cast<DWORD>(hex(0, 8));
+  g.Data2 = static_cast<WORD>(hex(8, 4));
+  g.Data3 = static_cast<WORD>(hex(12, 4));
+  for (std::size_t i = 0; i < 8; ++i) g.Data4[i] = static_cast<BYTE>(hex(16 + 2 * i, 2));
+  return g;
+}
+
+std::vector<BYTE> JsonField::Hex() const {
+  const char* expected = "a string of hexadecimal byte pairs such as \"0a 1b 2c\"";
+  if (!value_->is_string()) Fail(expected);
+  std::vector<BYTE> out;
+  int high = -1;
+  for (char c : value_->get_ref<const std::string&>()) {
+    if (std::isspace(static_cast<unsigned char>(c))) {
+      if (high >= 0) Fail(expected);
+      continue;
+    }
+    const int d = HexDigit(c);
+    if (d < 0) Fail(expected);
+    if (high < 0) {
+      high = d;
+    } else {
+      out.push_back(static_cast<BYTE>(high * 16 + d));
+      high = -1;
+    }
+  }
+  if (high >= 0) Fail(expected);
+  return out;
+}
+
+nlohmann::json ParseJsonText(const std::string& text, const std::string& file) {
+  try {
+    return nlohmann::json::parse(text);
+  } catch (const nlohmann::json::parse_error& e) {
+    const std::size_t at = std::min<std::size_t>(e.byte > 0 ? e.byte - 1 : 0, text.size());
+    std::size_t line = 1;
+    std::size_t column = 1;
+    for (std::size_t i = 0; i < at; ++i) {
+      if (text[i] == '\n') {
+        ++line;
+        column = 1;
+      } else {
+        ++column;
+      }
+    }
+    std::string what = e.what();
+    const auto colon = what.rfind(": ");
+    if (colon != std::string::npos) what = what.substr(colon + 2);
+    throw MachineFileError(file + ":" + std::to_string(line) + ":" + std::to_string(column) +
+                           ": not valid JSON: " + what);
+  }
+}

@@ -1,0 +1,76 @@
+// Reading a machine file's JSON with errors that name the file, the field and
+// what was expected.
+#pragma once
+
+#include <initializer_list>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/win_types.h"
+
+class MachineFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class JsonField {
+ public:
+  JsonField(const nlohmann::json& value, std::string path, const std::string& file)
+      : value_(&value), path_(std::move(path)), file_(&file) {}
+
+  const std::string& path() const { return path_; }
+  const nlohmann::json& json() const { return *value_; }
+  bool IsObject() const { return value_->is_object(); }
+  bool IsString() const { return value_->is_string(); }
+  bool Has(const char* key) const { return value_->is_object() && value_->contains(key); }
+
+  // Object members. Fails unless this is an object.
+  std::optional<JsonField> Optional(const char* key) const;
+  JsonField Required(const char* key) const;
+  // Rejects members not in `keys`, so that a misspelt field is reported rather
+  // than silently defaulted.
+  void AllowOnly(std::initializer_list<const char*> keys) const;
+  // Members of an object in file order, as (key, field).
+  std::vector<std::pair<std::string, JsonField>> Members() const;
+  // Items of an array.
+  std::vector<JsonField> Items() const;
+
+  // Numbers are JSON integers or strings in decimal or "0x" hexadecimal.
+  ULONGLONG U64() const;
+  DWORD U32() const;
+  WORD U16() const;
+  BYTE U8() const;
+  LONGLONG I64() const;
+  bool Bool() const;
+  std::string Text() const;
+  std::wstring Wide() const;
+  // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", braces optional.
+  GUID Guid() const;
+  // Hexadecimal digits, blanks allowed between bytes.
+  std::vector<BYTE> Hex() const;
+
+  template <class T>
+  T Or(const char* key, T fallback, T (JsonField::*read)() const) const {
+    auto f = Optional(key);
+    return f ? ((*f).*read)() : fallback;
+  }
+
+  // "expected X, found Y" at this field.
+  [[noreturn]] void Fail(const std::string& expected) const;
+  // Any other complaint about this field.
+  [[noreturn]] void Error(const std::string& message) const;
+
+ private:
+  ULONGLONG Unsigned(ULONGLONG max, const char* what) const;
+
+  const nlohmann::json* value_;
+  std::string path_;
+  const std::string* file_;
+};
+
+// Parses `text` as JSON; a syntax error names the file, line and column.
+nlohmann::json ParseJsonText(const std::string& text, const std::string& file);

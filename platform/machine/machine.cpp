@@ -1,0 +1,19 @@
+#include "platform/machine/machine.h"
+
+namespace machine {
+
+const Volume* Machine::FindVolume(const std::string& id) const {
+  for (const Volume& v : volumes) {
+    if (v.id == id) return &v;
+  }
+  return nullptr;
+}
+
+const Drive* Machine::FindDrive(DWORD number) const {
+  for (const Drive& d : drives) {
+    if (d.number == number) return &d;
+  }
+  return nullptr;
+}
+
+}  // namespace machine

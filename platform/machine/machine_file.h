@@ -1,0 +1,13 @@
+// Machine files: the JSON form of a described machine.
+#pragma once
+
+#include <string>
+
+#include "platform/machine/json_field.h"
+#include "platform/machine/machine.h"
+
+// Reads a machine file. Throws MachineFileError naming the file and the field or
+// position when the file cannot be read, is not valid JSON, or does not
+// describe a consistent machine.
+machine::Machine LoadMachineFile(const std::string& path);
+machine::Machine ParseMachine(const std::string& text, const std::string& sourceName);

@@ -1,0 +1,213 @@
+#include "platform/recorded/recorded_platform.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwctype>
+
+#include "platform/recorded/storage_answers.h"
+#include "platform/request_names.h"
+#include "platform/storage_records.h"
+
+namespace {
+
+std::wstring Upper(std::wstring s) {
+  for (wchar_t& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  return s;
+}
+
+// The device path that opens the volume of a mount point: "\\.\X:" for a drive
+// letter, "\\.\" and the rest of a "\??\" name.
+std::wstring DevicePathOf(const std::wstring& symbolicLink) {
+  const std::wstring dos = L"\\DosDevices\\";
+  if (symbolicLink.rfind(dos, 0) == 0) return L"\\\\.\\" + symbolicLink.substr(dos.size());
+  if (symbolicLink.rfind(L"\\??\\", 0) == 0) return L"\\\\.\\" + symbolicLink.substr(4);
+  return {};
+}
+
+bool CopyName(const std::wstring& text, LPWSTR buffer, DWORD size) {
+  if (buffer == nullptr) return true;
+  if (text.size() + 1 > size) return false;
+  std::copy(text.begin(), text.end(), buffer);
+  buffer[text.size()] = 0;
+  return true;
+}
+
+constexpr DWORD ERROR_BAD_LENGTH = 24;
+
+}  // namespace
+
+RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std::move(description)) {
+  paths_[Upper(L"\\\\.\\MountPointManager")] = Target{ObjectKind::MountPointManager, 0};
+  for (std::size_t i = 0; i < machine_.drives.size(); ++i)
+    paths_[Upper(L"\\\\.\\PhysicalDrive" + std::to_wstring(machine_.drives[i].number))] = Target{ObjectKind::Drive, i};
+  for (std::size_t i = 0; i < machine_.volumes.size(); ++i) {
+    for (const std::wstring& p : machine_.volumes[i].paths) paths_[Upper(p)] = Target{ObjectKind::Volume, i};
+  }
+  for (const machine::MountPoint& mp : machine_.mountPoints) {
+    const std::wstring path = DevicePathOf(mp.symbolicLink);
+    const machine::Volume* v = machine_.FindVolume(mp.volume);
+    if (path.empty() || v == nullptr) continue;
+    paths_.emplace(Upper(path), Target{ObjectKind::Volume, static_cast<std::size_t>(v - machine_.volumes.data())});
+  }
+}
+
+const machine::Behaviour& RecordedPlatform::BehaviourOf(const Target& target) const {
+  switch (target.kind) {
+    case ObjectKind::MountPointManager:
+      return machine_.mountPointManager;
+    case ObjectKind::Volume:
+      return machine_.volumes[target.index].behaviour;
+    case ObjectKind::Drive:
+      break;
+  }
+  return machine_.drives[target.index].behaviour;
+}
+
+bool RecordedPlatform::Resolve(const std::wstring& path, Target& target) const {
+  auto it = paths_.find(Upper(path));
+  if (it == paths_.end()) return false;
+  target = it->second;
+  return true;
+}
+
+HANDLE RecordedPlatform::CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
+                                     DWORD, HANDLE) {
+  const std::wstring path = fileName != nullptr ? fileName : L"";
+  opens_.push_back(OpenRecord{path, desiredAccess});
+  Target target{};
+  if (!Resolve(path, target)) {
+    Fail(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  const auto& fail = BehaviourOf(target).fail;
+  if (auto it = fail.find("open"); it != fail.end()) {
+    Fail(it->second);
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::uintptr_t handle = nextHandle_;
+  nextHandle_ += 4;
+  open_[handle] = target;
+  return reinterpret_cast<HANDLE>(handle);
+}
+
+BOOL RecordedPlatform::CloseHandle(HANDLE object) {
+  if (open_.erase(reinterpret_cast<std::uintptr_t>(object)) == 0) return Fail(ERROR_INVALID_HANDLE);
+  return TRUE;
+}
+
+BOOL RecordedPlatform::DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
+                                       LPDWORD bytesReturned, LPOVERLAPPED) {
+  DWORD returned = 0;
+  BOOL ok = FALSE;
+  auto it = open_.find(reinterpret_cast<std::uintptr_t>(device));
+  if (it == open_.end()) {
+    ok = Fail(ERROR_INVALID_HANDLE);
+  } else if (out == nullptr && outSize != 0) {
+    ok = Fail(ERROR_INVALID_PARAMETER);
+  } else {
+    const machine::Behaviour& behaviour = BehaviourOf(it->second);
+    const std::string name = ControlCodeName(code);
+    if (auto f = behaviour.fail.find(name); !name.empty() && f != behaviour.fail.end()) {
+      ok = Fail(f->second);
+    } else if (auto r = behaviour.raw.find(name); !name.empty() && r != behaviour.raw.end()) {
+      const std::vector<BYTE>& raw = r->second;
+      returned = static_cast<DWORD>(std::min<std::size_t>(raw.size(), outSize));
+      if (returned > 0) std::memcpy(out, raw.data(), returned);
+      ok = raw.size() > outSize ? Fail(ERROR_MORE_DATA) : TRUE;
+    } else {
+      ok = Answer(it->second, code, in, inSize, static_cast<BYTE*>(out), outSize, returned);
+    }
+  }
+  if (bytesReturned != nullptr) *bytesReturned = returned;
+  return ok;
+}
+
+BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID, DWORD inSize, BYTE* out, DWORD outSize,
+                              DWORD& returned) {
+  answers::Answer a;
+  a.error = ERROR_INVALID_FUNCTION;
+  switch (target.kind) {
+    case ObjectKind::MountPointManager:
+      if (code == IOCTL_MOUNTMGR_QUERY_POINTS) {
+        if (inSize < sizeof(MOUNTMGR_MOUNT_POINT)) return Fail(ERROR_INVALID_PARAMETER);
+        a = answers::MountPoints(machine_);
+      }
+      break;
+    case ObjectKind::Volume: {
+      const machine::Volume& v = machine_.volumes[target.index];
+      if (code == IOCTL_DISK_GET_PARTITION_INFO_EX) a = answers::PartitionInfoEx(v);
+      if (code == IOCTL_DISK_GET_PARTITION_INFO) a = answers::PartitionInfo(v);
+      if (code == IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS) a = answers::VolumeDiskExtents(v);
+      break;
+    }
+    case ObjectKind::Drive: {
+      const machine::Drive& d = machine_.drives[target.index];
+      if (code == IOCTL_DISK_GET_DRIVE_LAYOUT_EX) a = answers::DriveLayoutEx(d);
+      if (code == IOCTL_DISK_GET_DRIVE_LAYOUT) a = answers::DriveLayout(d);
+      if (code == IOCTL_DISK_GET_DRIVE_GEOMETRY_EX) a = answers::DriveGeometryEx(d);
+      if (code == IOCTL_DISK_GET_DRIVE_GEOMETRY) a = answers::DriveGeometry(d);
+      break;
+    }
+  }
+  if (a.error != 0) return Fail(a.error);
+  if (outSize < a.minimum) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  if (outSize < a.bytes.size() && a.shortError != 0) {
+    if (a.shortError != ERROR_MORE_DATA) return Fail(a.shortError);
+    returned = static_cast<DWORD>(std::min<std::size_t>(a.partial, outSize));
+    std::memcpy(out, a.bytes.data(), returned);
+    return Fail(ERROR_MORE_DATA);
+  }
+  returned = static_cast<DWORD>(std::min<std::size_t>(a.bytes.size(), outSize));
+  if (returned > 0) std::memcpy(out, a.bytes.data(), returned);
+  return TRUE;
+}
+
+bool RecordedPlatform::VolumeForRoot(LPCWSTR rootPathName, const machine::Volume*& volume,
+                                     const machine::Behaviour*& behaviour, const char* request) {
+  std::wstring path = rootPathName != nullptr ? rootPathName : L"";
+  if (!path.empty() && path.back() == L'\\') path.pop_back();
+  Target target{};
+  if (!Resolve(path, target) || target.kind != ObjectKind::Volume) {
+    Fail(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  volume = &machine_.volumes[target.index];
+  behaviour = &volume->behaviour;
+  if (auto it = behaviour->fail.find(request); it != behaviour->fail.end()) {
+    Fail(it->second);
+    return false;
+  }
+  // A volume that cannot be opened cannot be asked through its root either.
+  if (auto it = behaviour->fail.find("open"); it != behaviour->fail.end()) {
+    Fail(it->second);
+    return false;
+  }
+  return true;
+}
+
+BOOL RecordedPlatform::GetVolumeInformationW(LPCWSTR rootPathName, LPWSTR volumeNameBuffer, DWORD volumeNameSize,
+                                             LPDWORD volumeSerialNumber, LPDWORD maximumComponentLength,
+                                             LPDWORD fileSystemFlags, LPWSTR fileSystemNameBuffer,
+                                             DWORD fileSystemNameSize) {
+  const machine::Volume* v = nullptr;
+  const machine::Behaviour* b = nullptr;
+  if (!VolumeForRoot(rootPathName, v, b, "GetVolumeInformationW")) return FALSE;
+  if (!CopyName(v->label, volumeNameBuffer, volumeNameSize) ||
+      !CopyName(v->fileSystem, fileSystemNameBuffer, fileSystemNameSize))
+    return Fail(ERROR_BAD_LENGTH);
+  if (volumeSerialNumber != nullptr) *volumeSerialNumber = v->serialNumber;
+  if (maximumComponentLength != nullptr) *maximumComponentLength = v->maxComponentLength;
+  if (fileSystemFlags != nullptr) *fileSystemFlags = v->fileSystemFlags;
+  return TRUE;
+}
+
+BOOL RecordedPlatform::GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
+                                           PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes) {
+  const machine::Volume* v = nullptr;
+  const machine::Behaviour* b = nullptr;
+  if (!VolumeForRoot(directoryName, v, b, "GetDiskFreeSpaceExW")) return FALSE;
+  if (freeBytesAvailableToCaller != nullptr) freeBytesAvailableToCaller->QuadPart = v->freeBytesAvailable;
+  if (totalNumberOfBytes != nullptr) totalNumberOfBytes->QuadPart = v->totalBytes;
+  if (totalNumberOfFreeBytes != nullptr) totalNumberOfFreeBytes->QuadPart = v->totalFreeBytes;
+  return TRUE;
+}

@@ -1,0 +1,181 @@
+#include "platform/wide_text.h"
+
+#include <cstdarg>
+#include <cstring>
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+// Rewrites the platform's conversions into the C library's: "%I64" becomes
+// "%ll", and on systems whose "%s" reads narrow text in wide formats, "%s"
+// becomes "%ls".
+std::wstring TranslateFormat(const wchar_t* format) {
+  std::wstring out;
+  for (const wchar_t* p = format; *p != 0;) {
+    if (*p != L'%') {
+      out += *p++;
+      continue;
+    }
+    out += *p++;
+    if (*p == L'%') {
+      out += *p++;
+      continue;
+    }
+    while (*p != 0 && std::wcschr(L"-+ #0123456789.*", *p) != nullptr) out += *p++;
+    bool hasLength = false;
+    if (p[0] == L'I' && p[1] == L'6' && p[2] == L'4') {
+      out += L"ll";
+      p += 3;
+      hasLength = true;
+    }
+    while (*p != 0 && std::wcschr(L"hlLqjzt", *p) != nullptr) {
+      out += *p++;
+      hasLength = true;
+    }
+    if (*p == 0) break;
+#ifndef _WIN32
+    if (!hasLength && (*p == L's' || *p == L'c')) out += L'l';
+#else
+    (void)hasLength;
+#endif
+    out += *p++;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::wstring FormatWide(const wchar_t* format, ...) {
+  const std::wstring translated = TranslateFormat(format);
+  std::vector<wchar_t> buffer(256);
+  for (;;) {
+    va_list args;
+    va_start(args, format);
+    const int n = std::vswprintf(buffer.data(), buffer.size(), translated.c_str(), args);
+    va_end(args);
+    if (n >= 0 && static_cast<std::size_t>(n) < buffer.size()) return std::wstring(buffer.data(), static_cast<std::size_t>(n));
+    if (buffer.size() > (1u << 24)) return std::wstring();
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+std::wstring WideFromUtf16(const void* bytes, std::size_t count) {
+  std::wstring out;
+  out.reserve(count);
+  const auto* b = static_cast<const unsigned char*>(bytes);
+  auto unit = [b](std::size_t i) { return static_cast<char32_t>(b[2 * i] | (b[2 * i + 1] << 8)); };
+  for (std::size_t i = 0; i < count; ++i) {
+    char32_t c = unit(i);
+    if constexpr (sizeof(wchar_t) >= 4) {
+      if (c >= 0xD800 && c < 0xDC00 && i + 1 < count) {
+        const char32_t low = unit(i + 1);
+        if (low >= 0xDC00 && low < 0xE000) {
+          c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+          ++i;
+        }
+      }
+    }
+    out += static_cast<wchar_t>(c);
+  }
+  return out;
+}
+
+std::u16string Utf16FromWide(std::wstring_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (wchar_t wc : text) {
+    const auto c = static_cast<char32_t>(wc);
+    if (c >= 0x10000 && c <= 0x10FFFF) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+
+std::string Utf8FromWide(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const std::u16string units = Utf16FromWide(text);
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;  // a lone surrogate has no UTF-8 form
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::wstring WideFromUtf8(std::string_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    char32_t c = 0xFFFD;
+    std::size_t len = 1;
+    if (b0 < 0x80) {
+      c = b0;
+    } else if ((b0 >> 5) == 0x6) {
+      len = 2;
+    } else if ((b0 >> 4) == 0xE) {
+      len = 3;
+    } else if ((b0 >> 3) == 0x1E) {
+      len = 4;
+    }
+    if (len > 1) {
+      if (i + len > text.size()) {
+        len = 1;
+      } else {
+        c = b0 & (0x7F >> len);
+        for (std::size_t k = 1; k < len; ++k) {
+          const auto b = static_cast<unsigned char>(text[i + k]);
+          if ((b & 0xC0) != 0x80) {
+            c = 0xFFFD;
+            len = 1;
+            break;
+          }
+          c = (c << 6) | (b & 0x3F);
+        }
+      }
+    }
+    i += len;
+    if constexpr (sizeof(wchar_t) < 4) {
+      if (c >= 0x10000) {
+        out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+        out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        continue;
+      }
+    }
+    out += static_cast<wchar_t>(c);
+  }
+  return out;
+}
+
+#include "platform/win_types.h"
+
+std::wstring FormatGuid(const GUID& g) {
+  return FormatWide(L"{%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}", static_cast<unsigned>(g.Data1),
+                    static_cast<unsigned>(g.Data2), static_cast<unsigned>(g.Data3), g.Data4[0], g.Data4[1],
+                    g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+}

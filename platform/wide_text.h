@@ -1,0 +1,24 @@
+// Wide display strings: printf-style formatting with the platform's literals, and
+// conversion between the UTF-16 found in platform records and the program's
+// wide strings.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Formats like swprintf, accepting the platform's literals on every system:
+// "%I64x" is a 64-bit value and "%s" a wide string.
+std::wstring FormatWide(const wchar_t* format, ...);
+
+// Reads `count` UTF-16 code units starting at `bytes` (no alignment needed).
+std::wstring WideFromUtf16(const void* bytes, std::size_t count);
+std::u16string Utf16FromWide(std::wstring_view text);
+
+std::string Utf8FromWide(std::wstring_view text);
+std::wstring WideFromUtf8(std::string_view text);
+
+struct GUID;
+// "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", lower case, every field zero-padded.
+std::wstring FormatGuid(const GUID& guid);

@@ -1,0 +1,50 @@
+// A zero-filled buffer for one platform answer, with reads that never leave the
+// bytes the platform actually returned.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "platform/win_types.h"
+
+class AnswerBuffer {
+ public:
+  // Returns false when the memory cannot be had.
+  bool Allocate(std::size_t size) {
+    try {
+      bytes_.assign(size, 0);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    returned_ = 0;
+    return true;
+  }
+  void Clear() {
+    std::fill(bytes_.begin(), bytes_.end(), BYTE{0});
+    returned_ = 0;
+  }
+
+  BYTE* data() { return bytes_.data(); }
+  DWORD size() const { return static_cast<DWORD>(bytes_.size()); }
+  DWORD* returnedPtr() { return &returned_; }
+  // The bytes that may be read: what the platform said it returned, never more
+  // than the buffer holds.
+  std::size_t valid() const { return returned_ < bytes_.size() ? returned_ : bytes_.size(); }
+
+  bool Contains(unsigned long long offset, unsigned long long length) const {
+    return offset <= valid() && length <= valid() - offset;
+  }
+  template <class T>
+  T Read(std::size_t offset) const {
+    T value{};
+    if (Contains(offset, sizeof(T))) std::memcpy(&value, bytes_.data() + offset, sizeof(T));
+    return value;
+  }
+  const BYTE* At(std::size_t offset) const { return bytes_.data() + offset; }
+
+ private:
+  std::vector<BYTE> bytes_;
+  DWORD returned_ = 0;
+};

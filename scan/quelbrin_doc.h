@@ -1,0 +1,67 @@
+// The single document: owner of the storage model of the last scan, of the
+// current node, and of the mount point manager handle.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/disk_extent_node.h"
+#include "model/disk_partition_node.h"
+#include "model/list_nodes.h"
+#include "platform/platform.h"
+#include "scan/document_listener.h"
+#include "scan/progress_sink.h"
+#include "scan/prompt.h"
+
+class CQuelbrinDoc {
+ public:
+  // `progress` is null when the application has no main window to show progress in.
+  CQuelbrinDoc(Platform& platform, Prompt& prompt, ProgressSink* progress);
+  ~CQuelbrinDoc();
+  CQuelbrinDoc(const CQuelbrinDoc&) = delete;
+  CQuelbrinDoc& operator=(const CQuelbrinDoc&) = delete;
+
+  bool InitialScan();
+  void Refresh(bool showAll);
+  bool GetShowAllMountPoints() const { return showAllMountPoints; }
+  StorageNode* GetCurrentNode() const { return currentNode; }
+  void SetCurrentNode(StorageNode* node);
+  void OnCloseDocument();
+
+  void AddListener(DocumentListener* listener);
+  void RemoveListener(DocumentListener* listener);
+  void UpdateAllViews(long hint, StorageNode* object);
+
+  const std::wstring& GetTitle() const { return title; }
+  void SetTitle(const std::wstring& text) { title = text; }
+
+  // Lookups that keep extents and partitions unique within one scan.
+  DiskExtentNode* FindExtent(const DISK_EXTENT& extent) const;
+  DiskPartitionNode* FindPartitionEx(const PARTITION_INFORMATION_EX& info, int diskNumber) const;
+  DiskPartitionNode* FindPartition(const PARTITION_INFORMATION& info, int diskNumber) const;
+
+  Platform& platform;
+  Prompt& prompt;
+  ProgressSink* progress;
+
+  HANDLE mountPointManager = INVALID_HANDLE_VALUE;
+  std::unique_ptr<MountPointList> mountPoints;
+  std::unique_ptr<AdapterList> adapters;
+  std::unique_ptr<PhysicalDiskList> physicalDisks;
+  std::vector<std::unique_ptr<DiskExtentNode>> allExtents;
+  std::vector<std::unique_ptr<DiskPartitionNode>> allPartitions;
+  StorageNode* currentNode = nullptr;
+  bool showAllMountPoints = false;
+  // The code the last scan ended with (0, 8, or the error of the query that stopped it).
+  DWORD lastScanResult = 0;
+
+ private:
+  bool OpenMountPointManager();
+  bool RunScan();
+  void StoragePortStage();
+  void DeleteModel();
+
+  std::wstring title;
+  std::vector<DocumentListener*> listeners;
+};

@@ -1,0 +1,203 @@
+// Mount points and the volumes behind them: the outer half of every scan.
+#include <memory>
+
+#include "platform/wide_text.h"
+#include "scan/answer_buffer.h"
+#include "scan/growing_request.h"
+#include "scan/quelbrin_doc.h"
+#include "scan/scan_steps.h"
+#include "scan/scoped_handle.h"
+
+namespace {
+
+constexpr std::size_t kWorkingBufferBytes = 100000;
+constexpr std::size_t kMountPointsHeader = offsetof(MOUNTMGR_MOUNT_POINTS, MountPoints);
+constexpr std::size_t kExtentsHeader = offsetof(VOLUME_DISK_EXTENTS, Extents);
+constexpr DWORD kVolumeNameChars = 256;
+
+bool QueryMountPoints(CQuelbrinDoc& doc, AnswerBuffer& answer) {
+  MOUNTMGR_MOUNT_POINT everyMountPoint{};
+  auto sizeInAnswer = [](const AnswerBuffer& a) -> std::size_t { return a.Read<ULONG>(0); };
+  auto presetSize = [](AnswerBuffer& a) {
+    const ULONG size = a.size();
+    std::memcpy(a.data(), &size, sizeof size);
+  };
+  return SendGrowingRequest(doc.platform, doc.mountPointManager, IOCTL_MOUNTMGR_QUERY_POINTS, &everyMountPoint,
+                            sizeof everyMountPoint, answer, sizeInAnswer, presetSize);
+}
+
+// A unique id that is not text, as one readable line. Bytes beyond a short id
+// read as zero.
+std::wstring ReadableUniqueId(const BYTE* id, std::size_t length) {
+  auto byteAt = [id, length](std::size_t i) -> BYTE { return i < length ? id[i] : 0; };
+  auto word32 = [&byteAt](std::size_t i) -> DWORD {
+    return byteAt(i) | (byteAt(i + 1) << 8) | (byteAt(i + 2) << 16) | (static_cast<DWORD>(byteAt(i + 3)) << 24);
+  };
+  if (length >= 8 && std::memcmp(id, "DMIO:ID:", 8) == 0) {
+    GUID guid{};
+    guid.Data1 = word32(8);
+    guid.Data2 = static_cast<WORD>(byteAt(12) | (byteAt(13) << 8));
+    guid.Data3 = static_cast<WORD>(byteAt(14) | (byteAt(15) << 8));
+    for (std::size_t i = 0; i < 8; ++i) guid.Data4[i] = byteAt(16 + i);
+    return L"DMIO:ID:" + FormatGuid(guid);
+  }
+  return FormatWide(L"BASIC:Signature %x - Offset %x - Length %x", word32(0), word32(4), word32(8));
+}
+
+// Reads the names of one entry. False when a name lies outside the answer.
+bool ReadNames(const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry, MountPointNode& node) {
+  if (!answer.Contains(entry.SymbolicLinkNameOffset, entry.SymbolicLinkNameLength) ||
+      !answer.Contains(entry.UniqueIdOffset, entry.UniqueIdLength) ||
+      !answer.Contains(entry.DeviceNameOffset, entry.DeviceNameLength))
+    return false;
+  node.symbolicLinkName = WideFromUtf16(answer.At(entry.SymbolicLinkNameOffset), entry.SymbolicLinkNameLength / 2);
+  node.deviceName = WideFromUtf16(answer.At(entry.DeviceNameOffset), entry.DeviceNameLength / 2);
+  const BYTE* id = answer.At(entry.UniqueIdOffset);
+  const std::size_t idLength = entry.UniqueIdLength;
+  if (idLength >= 2 && id[0] == '\\' && id[1] == 0) {
+    node.uniqueIdText = WideFromUtf16(id, idLength / 2);
+  } else if (idLength > 0) {
+    node.uniqueIdLine = ReadableUniqueId(id, idLength);
+  }
+  return true;
+}
+
+// Reads label, file system and free space through the root path. True when the
+// volume information was obtained.
+bool ReadVolumeInformation(Platform& platform, const std::wstring& rootPath, MountPointNode& node) {
+  wchar_t label[kVolumeNameChars] = {};
+  wchar_t fileSystem[kVolumeNameChars] = {};
+  DWORD serial = 0;
+  DWORD maxComponent = 0;
+  DWORD flags = 0;
+  if (!platform.GetVolumeInformationW(rootPath.c_str(), label, kVolumeNameChars, &serial, &maxComponent, &flags,
+                                      fileSystem, kVolumeNameChars))
+    return false;
+  label[kVolumeNameChars - 1] = 0;
+  fileSystem[kVolumeNameChars - 1] = 0;
+  ULARGE_INTEGER freeToCaller{};
+  ULARGE_INTEGER total{};
+  ULARGE_INTEGER totalFree{};
+  platform.GetDiskFreeSpaceExW(rootPath.c_str(), &freeToCaller, &total, &totalFree);
+  node.volumeName = label;
+  node.fileSystemName = fileSystem;
+  node.maxComponentLength = maxComponent;
+  node.fileSystemFlags = flags;
+  node.volumeSerialNumber = serial;
+  node.freeBytesAvailable = freeToCaller.QuadPart;
+  node.totalBytes = total.QuadPart;
+  node.totalFreeBytes = totalFree.QuadPart;
+  return true;
+}
+
+HANDLE OpenVolume(Platform& platform, const std::wstring& path) {
+  return platform.CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+}
+
+// The partition record of the volume. Returns useExtendedLayout.
+bool ReadPartitionRecord(Platform& platform, HANDLE volume, MountPointNode& node) {
+  PARTITION_INFORMATION_EX ex{};
+  DWORD returned = 0;
+  if (platform.DeviceIoControl(volume, IOCTL_DISK_GET_PARTITION_INFO_EX, nullptr, 0, &ex, sizeof ex, &returned,
+                               nullptr)) {
+    node.hasPartitionInfoEx = true;
+    node.partitionInfoEx = ex;
+    return true;
+  }
+  PARTITION_INFORMATION legacy{};
+  if (platform.DeviceIoControl(volume, IOCTL_DISK_GET_PARTITION_INFO, nullptr, 0, &legacy, sizeof legacy, &returned,
+                               nullptr)) {
+    node.hasPartitionInfoEx = false;
+    node.partitionInfo = legacy;
+    return false;
+  }
+  return true;
+}
+
+// Scans the extents of the open volume. Returns 0 or the code that stops the scan.
+DWORD ScanExtents(CQuelbrinDoc& doc, HANDLE volume, MountPointNode& node, bool useExtendedLayout) {
+  AnswerBuffer answer;
+  if (!answer.Allocate(layout::kVolumeDiskExtentsBytes)) return 0;
+  auto needed = [](const AnswerBuffer& a) -> std::size_t {
+    if (a.valid() < sizeof(DWORD)) return 0;
+    return kExtentsHeader + std::size_t{a.Read<DWORD>(0)} * sizeof(DISK_EXTENT);
+  };
+  if (!SendGrowingRequest(doc.platform, volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0, answer, needed))
+    return 0;
+  // Never more extents than the answer holds.
+  std::size_t count = answer.Read<DWORD>(0);
+  const std::size_t held = answer.valid() > kExtentsHeader ? (answer.valid() - kExtentsHeader) / sizeof(DISK_EXTENT) : 0;
+  if (count > held) count = held;
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto extent = answer.Read<DISK_EXTENT>(kExtentsHeader + i * sizeof(DISK_EXTENT));
+    const DWORD code = ScanVolumeExtent(doc, node, extent, static_cast<int>(i), useExtendedLayout);
+    if (code != 0) return code;
+  }
+  return 0;
+}
+
+// One entry of the mount point manager's answer. Returns 0 or the code that
+// stops the scan.
+DWORD ScanMountPoint(CQuelbrinDoc& doc, const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry) {
+  auto node = std::make_unique<MountPointNode>();
+  if (doc.progress != nullptr) doc.progress->StepProgress();
+  if (!ReadNames(answer, entry, *node)) return 0;
+
+  Platform& platform = doc.platform;
+  const std::wstring& link = node->symbolicLinkName;
+  HANDLE volume = INVALID_HANDLE_VALUE;
+  if (link.find(L"\\DosDevices\\") != std::wstring::npos) {
+    // The drive letter stands right after a leading "\DosDevices\"; a link too
+    // short to hold one names no volume that can be opened.
+    if (link.size() > 12) {
+      const std::wstring path = std::wstring(L"\\\\.\\") + link[12] + L":";
+      volume = OpenVolume(platform, path);
+      ReadVolumeInformation(platform, path + L"\\", *node);
+    }
+  } else if (!doc.showAllMountPoints) {
+    return 0;
+  } else {
+    const std::wstring path = L"\\\\.\\" + link.substr(link.size() < 4 ? link.size() : 4);
+    volume = OpenVolume(platform, path);
+    if (volume != INVALID_HANDLE_VALUE) ReadVolumeInformation(platform, path + L"\\", *node);
+  }
+  ScopedHandle volumeHandle(platform, volume);
+  if (volume == INVALID_HANDLE_VALUE) return 0;
+
+  const bool useExtendedLayout = ReadPartitionRecord(platform, volume, *node);
+  const DWORD code = ScanExtents(doc, volume, *node, useExtendedLayout);
+  if (code != 0) return code;
+  doc.mountPoints->children.push_back(std::move(node));
+  return 0;
+}
+
+}  // namespace
+
+DWORD StorageScan(CQuelbrinDoc& doc) {
+  AnswerBuffer answer;
+  if (!answer.Allocate(kWorkingBufferBytes)) return ERROR_NOT_ENOUGH_MEMORY;
+  if (doc.progress != nullptr) {
+    doc.progress->SetProgressText(L"Getting Mount Points");
+    doc.progress->SetProgressRange(0, 100);
+  }
+  doc.mountPoints = std::make_unique<MountPointList>();
+  doc.physicalDisks = std::make_unique<PhysicalDiskList>();
+  doc.adapters = std::make_unique<AdapterList>();
+
+  if (!QueryMountPoints(doc, answer) || answer.valid() < kMountPointsHeader) return 0;
+  const ULONG size = answer.Read<ULONG>(0);
+  std::size_t count = answer.Read<ULONG>(4);
+  if (size == 0 || count == 0) return 0;
+  // Entries past the returned bytes are not there to read.
+  const std::size_t held = (answer.valid() - kMountPointsHeader) / sizeof(MOUNTMGR_MOUNT_POINT);
+  if (count > held) count = held;
+
+  if (doc.progress != nullptr) doc.progress->SetProgressRange(0, static_cast<int>(count));
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto entry = answer.Read<MOUNTMGR_MOUNT_POINT>(kMountPointsHeader + i * sizeof(MOUNTMGR_MOUNT_POINT));
+    const DWORD code = ScanMountPoint(doc, answer, entry);
+    if (code != 0) return code;
+  }
+  return 0;
+}

@@ -1,0 +1,154 @@
+// The disk step: the physical drive, extent and partitions behind one extent.
+#include <memory>
+
+#include "platform/wide_text.h"
+#include "scan/answer_buffer.h"
+#include "scan/growing_request.h"
+#include "scan/quelbrin_doc.h"
+#include "scan/scan_steps.h"
+#include "scan/scoped_handle.h"
+
+namespace {
+
+constexpr std::size_t kLayoutExHeader = offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry);
+constexpr std::size_t kLayoutHeader = offsetof(DRIVE_LAYOUT_INFORMATION, PartitionEntry);
+
+// A stop must carry a code; a platform that fails without one still stops the scan.
+DWORD StopCode(Platform& platform) {
+  const DWORD code = platform.GetLastError();
+  return code != 0 ? code : ERROR_GEN_FAILURE;
+}
+
+bool ExtentStartsPartition(const DiskPartitionNode& partition, const DiskExtentNode& extent) {
+  return static_cast<ULONGLONG>(extent.diskExtent.StartingOffset.QuadPart) == partition.StartingOffset();
+}
+
+// The entries of a layout answer that it really holds.
+std::size_t EntriesHeld(const AnswerBuffer& answer, std::size_t header, std::size_t entrySize) {
+  const std::size_t count = answer.Read<DWORD>(header == kLayoutExHeader ? 4 : 0);
+  const std::size_t held = answer.valid() > header ? (answer.valid() - header) / entrySize : 0;
+  return count < held ? count : held;
+}
+
+template <class Record, class Find>
+void LinkLayoutEntries(CQuelbrinDoc& doc, const AnswerBuffer& answer, std::size_t header, PhysicalDiskNode& disk,
+                       DiskExtentNode& extent, int diskNumber, Find find) {
+  const std::size_t count = EntriesHeld(answer, header, sizeof(Record));
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto record = answer.Read<Record>(header + i * sizeof(Record));
+    if (record.PartitionNumber == 0) continue;
+    DiskPartitionNode* partition = find(record, diskNumber);
+    if (partition == nullptr) {
+      auto created = std::make_unique<DiskPartitionNode>();
+      created->Fill(record, diskNumber);
+      created->SetDisk(&disk);
+      partition = created.get();
+      disk.AddPartition(partition);
+      doc.allPartitions.push_back(std::move(created));
+    }
+    if (ExtentStartsPartition(*partition, extent)) extent.partition = partition;
+  }
+}
+
+// Reads the drive layout in the chosen form and links its partitions. False
+// when the query failed.
+bool ScanLayout(CQuelbrinDoc& doc, HANDLE drive, PhysicalDiskNode& disk, DiskExtentNode& extent, int diskNumber,
+                bool useExtendedLayout) {
+  AnswerBuffer answer;
+  if (!answer.Allocate(layout::kDriveLayoutExBytes)) return false;
+  // The layout answers do not say how much room they need; the buffer doubles.
+  const NeededBytes unknown;
+  if (useExtendedLayout) {
+    if (!SendGrowingRequest(doc.platform, drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0, answer, unknown))
+      return false;
+    LinkLayoutEntries<PARTITION_INFORMATION_EX>(
+        doc, answer, kLayoutExHeader, disk, extent, diskNumber,
+        [&doc](const PARTITION_INFORMATION_EX& r, int n) { return doc.FindPartitionEx(r, n); });
+  } else {
+    if (!SendGrowingRequest(doc.platform, drive, IOCTL_DISK_GET_DRIVE_LAYOUT, nullptr, 0, answer, unknown))
+      return false;
+    LinkLayoutEntries<PARTITION_INFORMATION>(
+        doc, answer, kLayoutHeader, disk, extent, diskNumber,
+        [&doc](const PARTITION_INFORMATION& r, int n) { return doc.FindPartition(r, n); });
+  }
+  return true;
+}
+
+// Reads the geometry; stores it on a disk seen for the first time. False when
+// both forms of the query failed.
+bool ScanGeometry(Platform& platform, HANDLE drive, PhysicalDiskNode& disk, bool diskIsNew) {
+  BYTE answer[layout::kGeometryExBufferBytes] = {};
+  DWORD returned = 0;
+  if (platform.DeviceIoControl(drive, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0, answer, sizeof answer, &returned,
+                               nullptr)) {
+    if (diskIsNew) disk.SetGeometryEx(answer, returned < sizeof answer ? returned : sizeof answer);
+    return true;
+  }
+  DISK_GEOMETRY plain{};
+  if (platform.DeviceIoControl(drive, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &plain, sizeof plain, &returned,
+                               nullptr)) {
+    if (diskIsNew) disk.SetGeometry(plain);
+    return true;
+  }
+  return false;
+}
+
+// A stop deletes the disk created in this run; partitions already kept in the
+// document must not point at it afterwards.
+DWORD Stop(CQuelbrinDoc& doc, std::unique_ptr<PhysicalDiskNode>& newDisk, DWORD code) {
+  if (newDisk) {
+    for (const auto& partition : doc.allPartitions) {
+      if (partition->disk == newDisk.get()) partition->disk = nullptr;
+    }
+    newDisk.reset();
+  }
+  return code;
+}
+
+}  // namespace
+
+DWORD ScanVolumeExtent(CQuelbrinDoc& doc, MountPointNode& mountPoint, const DISK_EXTENT& extentRecord,
+                       int extentIndex, bool useExtendedLayout) {
+  Platform& platform = doc.platform;
+  const int diskNumber = static_cast<int>(extentRecord.DiskNumber);
+
+  std::unique_ptr<PhysicalDiskNode> newDisk;
+  PhysicalDiskNode* disk = doc.physicalDisks->FindPhysicalDisk(diskNumber);
+  const bool diskIsNew = disk == nullptr;
+  if (diskIsNew) {
+    newDisk = std::make_unique<PhysicalDiskNode>();
+    disk = newDisk.get();
+  }
+
+  DiskExtentNode* extent = doc.FindExtent(extentRecord);
+  if (extent == nullptr) {
+    auto created = std::make_unique<DiskExtentNode>();
+    created->Fill(extentRecord, extentIndex);
+    extent = created.get();
+    doc.allExtents.push_back(std::move(created));
+  }
+
+  if (diskIsNew) disk->SetDiskNumber(diskNumber);
+
+  const std::wstring drivePath = FormatWide(L"\\\\.\\PhysicalDrive%d", diskNumber);
+  ScopedHandle drive(platform, platform.CreateFileW(drivePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!drive.valid()) doc.prompt.MessageBox(L"No Physical Drive");
+
+  if (!ScanLayout(doc, drive.get(), *disk, *extent, diskNumber, useExtendedLayout)) {
+    const DWORD code = StopCode(platform);
+    doc.prompt.MessageBox(L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");
+    return Stop(doc, newDisk, code);
+  }
+  if (!ScanGeometry(platform, drive.get(), *disk, diskIsNew)) {
+    const DWORD code = StopCode(platform);
+    doc.prompt.MessageBox(L"IOCTL_DISK_GET_DRIVE_GEOMETRY_EX Error");
+    return Stop(doc, newDisk, code);
+  }
+  const DWORD adapterCode = ScanDriveAdapter(doc, drive.get(), *disk, diskIsNew);
+  if (adapterCode != 0) return Stop(doc, newDisk, adapterCode);
+
+  if (diskIsNew) doc.physicalDisks->children.push_back(std::move(newDisk));
+  mountPoint.extents.push_back(extent);
+  return 0;
+}

@@ -1,0 +1,32 @@
+# Shared by scripts/run and scripts/test: install what is missing, then build.
+set -euo pipefail
+
+QUELBRIN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+QUELBRIN_PACKAGES=(
+  cmake ninja-build g++ pkg-config ccache
+  libgtest-dev libbenchmark-dev nlohmann-json3-dev
+  libmount-dev libblkid-dev
+  libwxgtk3.2-dev xvfb xauth
+  g++-mingw-w64-x86-64
+)
+
+quelbrin_install_packages() {
+  local missing=()
+  for p in "${QUELBRIN_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# quelbrin_build DIR [cmake options...]
+quelbrin_build() {
+  local dir="$1"; shift
+  cmake -S "$QUELBRIN_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELBRIN_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j "${QUELBRIN_JOBS:-2}"
+}

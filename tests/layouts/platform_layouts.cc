@@ -1,0 +1,3 @@
+// Compiled with the Windows cross compiler: the size and offset checks in the
+// record headers then hold against the platform's own declarations.
+#include "platform/storage_records.h"

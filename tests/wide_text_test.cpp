@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include "platform/wide_text.h"
+#include "platform/win_types.h"
+
+TEST(FormatWide, PlatformLiteralsOnEverySystem) {
+  EXPECT_EQ(FormatWide(L"Disk Extent %d %I64x-%I64x", 0, 32256ull, 10000000000ull), L"Disk Extent 0 7e00-2540be400");
+  EXPECT_EQ(FormatWide(L"%s and %ls", L"wide", L"wider"), L"wide and wider");
+  EXPECT_EQ(FormatWide(L"%08.8x", 0xC00u), L"00000c00");
+  EXPECT_EQ(FormatWide(L"100%%"), L"100%");
+  EXPECT_EQ(FormatWide(L"%I64x", ~0ull), L"ffffffffffffffff");
+}
+
+TEST(FormatWide, LongResultsAreNotCut) {
+  const std::wstring big(5000, L'x');
+  EXPECT_EQ(FormatWide(L"[%s]", big.c_str()), L"[" + big + L"]");
+}
+
+TEST(FormatGuid, BracedLowerCaseZeroPadded) {
+  EXPECT_EQ(FormatGuid(GUID{}), L"{00000000-0000-0000-0000-000000000000}");
+  const GUID g{0x2ACCFE60, 0xC130, 0x11D2, {0x05, 0x82, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+  EXPECT_EQ(FormatGuid(g), L"{2accfe60-c130-11d2-0582-00a0c91efb8b}");
+}
+
+TEST(WideText, Utf16AndUtf8RoundTrip) {
+  const std::wstring text = L"Daten \u00e9t\u00e9 \U0001F4BE";
+  const std::u16string units = Utf16FromWide(text);
+  EXPECT_EQ(WideFromUtf16(units.data(), units.size()), text);
+  EXPECT_EQ(WideFromUtf8(Utf8FromWide(text)), text);
+  EXPECT_EQ(Utf8FromWide(L"C:"), "C:");
+  // Broken UTF-8 becomes replacement characters, never a read past the end.
+  EXPECT_EQ(WideFromUtf8(std::string("a\xE2\x82", 3)), L"a\uFFFD\uFFFD");
+}
