@@ -5,6 +5,9 @@ class StorageNode;
 enum UpdateHint : long {
   HintSelectNode = 1,
   HintRebuild = -1,
+  // A refresh deleted the model and its scan failed: nothing may refer to the
+  // old nodes any more. Sent without a node.
+  HintModelGone = -2,
 };
 
 // A view of the document: told when the current node changes or the model is

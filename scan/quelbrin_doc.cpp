@@ -40,7 +40,10 @@ void CQuelbrinDoc::Refresh(bool showAll) {
   // A manager that could not be opened at start may be reachable now; without
   // it every refresh would show an empty machine for the life of the program.
   if (mountPointManager == INVALID_HANDLE_VALUE) OpenMountPointManager();
-  if (RunScan()) UpdateAllViews(HintRebuild, mountPoints.get());
+  if (RunScan())
+    UpdateAllViews(HintRebuild, mountPoints.get());
+  else
+    UpdateAllViews(HintModelGone, nullptr);
 }
 
 bool CQuelbrinDoc::RunScan() {

@@ -7,7 +7,8 @@
 
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
-#include "app/common/model_printer.h"
+#include "app/common/show_command.h"
+#include "app/common/tree_printer.h"
 #include "scan/quelbrin_doc.h"
 
 namespace {
@@ -20,11 +21,14 @@ constexpr const char* kUsage =
     "behind them. Nothing on any disk or setting is changed.\n"
     "\n"
     "Commands:\n"
-    "  tree                  print the mount points, physical disks and adapters\n"
+    "  tree                  print the tree of mount points, physical disks and adapters\n"
+    "  show NODE             print the panel of one node; NODE is its path in the tree\n"
+    "                        ('Physical Disks/PhysicalDrive0') or a name only it has\n"
     "\n"
     "Options:\n"
     "  --machine FILE        view the machine described in FILE (see docs/machine-file.md)\n"
     "  --all-mount-points    keep mount points named by a volume name, not only drive letters\n"
+    "  --svg DIR             with show: also write the node's charts as SVG files into DIR\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -35,6 +39,8 @@ struct Options {
   std::optional<std::string> machineFile;
   bool allMountPoints = false;
   std::string command;
+  std::vector<std::string> operands;
+  std::optional<std::string> svgDir;
 };
 
 int UsageError(const std::string& message) {
@@ -62,6 +68,11 @@ int main(int argc, char** argv) {
       options.machineFile = args[++i];
     } else if (a.rfind("--machine=", 0) == 0) {
       options.machineFile = a.substr(std::strlen("--machine="));
+    } else if (a == "--svg") {
+      if (i + 1 >= args.size()) return UsageError("--svg needs a directory");
+      options.svgDir = args[++i];
+    } else if (a.rfind("--svg=", 0) == 0) {
+      options.svgDir = a.substr(std::strlen("--svg="));
     } else if (a == "--all-mount-points") {
       options.allMountPoints = true;
     } else if (!a.empty() && a[0] == '-') {
@@ -69,11 +80,17 @@ int main(int argc, char** argv) {
     } else if (options.command.empty()) {
       options.command = a;
     } else {
-      return UsageError("unexpected argument '" + a + "'");
+      options.operands.push_back(a);
     }
   }
   if (options.command.empty()) return UsageError("no command given");
-  if (options.command != "tree") return UsageError("unknown command '" + options.command + "'");
+  const std::size_t operandsWanted = options.command == "show" ? 1 : 0;
+  if (options.command != "tree" && options.command != "show")
+    return UsageError("unknown command '" + options.command + "'");
+  if (options.operands.size() > operandsWanted)
+    return UsageError("unexpected argument '" + options.operands[operandsWanted] + "'");
+  if (options.operands.size() < operandsWanted) return UsageError(options.command + " needs a node name");
+  if (options.svgDir && options.command != "show") return UsageError("--svg goes with show");
 
   std::string error;
   auto platform = OpenMachine(options.machineFile, error);
@@ -85,7 +102,12 @@ int main(int argc, char** argv) {
   CQuelbrinDoc doc(*platform, prompt, nullptr);
   doc.showAllMountPoints = options.allMountPoints;
   const bool scanned = doc.InitialScan();
-  PrintModelTree(doc, std::cout);
+  if (options.command == "show") {
+    const int shown = ShowNodeCommand(doc, options.operands[0], options.svgDir, std::cout, std::cerr);
+    if (shown != 0) return shown;
+  } else {
+    PrintStorageTree(doc, std::cout);
+  }
   if (!scanned && doc.lastScanResult != 0) {
     std::cerr << "quelbrin-cli: the scan stopped with error " << doc.lastScanResult << "\n";
     return 1;

@@ -1,0 +1,171 @@
+#include "app/common/node_lookup.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <map>
+#include <set>
+
+#include "platform/wide_text.h"
+#include "scan/quelbrin_doc.h"
+#include "ui/tree_walk.h"
+
+namespace {
+
+constexpr std::size_t kMaxCloseMatches = 8;
+
+// Every place a node appears: the tree's items, plus each disk's partitions.
+struct Place {
+  std::wstring path;
+  StorageNode* node;
+  std::wstring unique = {};  // the path, with "#k" when several nodes share it
+};
+
+class PathSink : public TreeSink {
+ public:
+  PathSink() : paths_(1) {}
+  TreeItemId InsertItem(StorageNode& node, TreeItemId parent) override {
+    const std::wstring& above = paths_[parent];
+    paths_.push_back(above.empty() ? node.GetName() : above + L"/" + node.GetName());
+    places.push_back({paths_.back(), &node});
+    return paths_.size() - 1;
+  }
+  const std::wstring& PathOf(TreeItemId item) const { return paths_[item]; }
+
+  std::vector<Place> places;
+
+ private:
+  std::vector<std::wstring> paths_;
+};
+
+struct Index {
+  std::vector<Place> places;
+  std::map<StorageNode*, std::wstring> canonical;  // the unique path of each node
+  std::vector<StorageNode*> order;                       // distinct nodes, tree order
+};
+
+Index BuildIndex(CQuelbrinDoc& doc) {
+  PathSink sink;
+  TreeItemMap items;
+  WalkStorageTree(doc.mountPoints.get(), doc.physicalDisks.get(), doc.adapters.get(), sink, items);
+  Index index;
+  index.places = sink.places;
+  if (doc.physicalDisks) {
+    for (const auto& disk : doc.physicalDisks->children) {
+      const std::wstring diskPath = sink.PathOf(items.at(disk.get()));
+      for (DiskPartitionNode* partition : disk->partitions)
+        if (partition != nullptr) index.places.push_back({diskPath + L"/" + partition->GetName(), partition});
+    }
+  }
+  // Several distinct nodes on one path get "#1", "#2", … in order.
+  std::map<std::wstring, std::vector<StorageNode*>> byPath;
+  for (const Place& p : index.places) {
+    auto& nodes = byPath[p.path];
+    if (std::find(nodes.begin(), nodes.end(), p.node) == nodes.end()) nodes.push_back(p.node);
+  }
+  auto uniquePath = [&byPath](const Place& p) {
+    const auto& nodes = byPath[p.path];
+    if (nodes.size() == 1) return p.path;
+    const auto k = std::find(nodes.begin(), nodes.end(), p.node) - nodes.begin() + 1;
+    return p.path + L"#" + std::to_wstring(k);
+  };
+  // A node's own path is the one the tree registers it under (its last item).
+  std::map<const StorageNode*, TreeItemId> registered(items.begin(), items.end());
+  for (Place& p : index.places) {
+    p.unique = uniquePath(p);
+    if (index.canonical.count(p.node) == 0) index.order.push_back(p.node);
+    const bool isRegistered = registered.count(p.node) != 0 && sink.PathOf(registered[p.node]) == p.path;
+    if (index.canonical.count(p.node) == 0 || isRegistered) index.canonical[p.node] = p.unique;
+  }
+  return index;
+}
+
+std::wstring Lower(std::wstring s) {
+  for (wchar_t& c : s) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  return s;
+}
+
+std::size_t EditDistance(const std::wstring& a, const std::wstring& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string Listing(const Index& index, const std::vector<StorageNode*>& nodes) {
+  std::string text;
+  for (std::size_t i = 0; i < nodes.size() && i < kMaxCloseMatches; ++i)
+    text += "\n  " + Utf8FromWide(index.canonical.at(nodes[i]));
+  if (nodes.size() > kMaxCloseMatches) text += "\n  ...";
+  return text;
+}
+
+void AddOnce(std::vector<StorageNode*>& nodes, StorageNode* node) {
+  if (std::find(nodes.begin(), nodes.end(), node) == nodes.end()) nodes.push_back(node);
+}
+
+}  // namespace
+
+std::vector<NamedNode> NameableNodes(CQuelbrinDoc& doc) {
+  const Index index = BuildIndex(doc);
+  std::vector<NamedNode> named;
+  for (StorageNode* node : index.order) named.push_back({index.canonical.at(node), node});
+  return named;
+}
+
+NodeLookup FindNode(CQuelbrinDoc& doc, const std::string& name) {
+  const Index index = BuildIndex(doc);
+  std::wstring query = WideFromUtf8(name);
+  while (query.size() > 1 && query.back() == L'/') query.pop_back();
+
+  // 1. A unique path, or a path that names one node.
+  for (const Place& p : index.places)
+    if (p.unique == query) return {p.node, {}};
+  std::vector<StorageNode*> found;
+  for (const Place& p : index.places)
+    if (p.path == query) AddOnce(found, p.node);
+  if (found.size() == 1) return {found[0], {}};
+  if (found.size() > 1)
+    return {nullptr, "'" + name + "' is the path of " + std::to_string(found.size()) +
+                         " nodes; name one of them:" + Listing(index, found)};
+
+  // 2. A display name that only one node has.
+  for (StorageNode* node : index.order)
+    if (node->GetName() == query) AddOnce(found, node);
+  if (found.size() == 1) return {found[0], {}};
+  if (found.size() > 1)
+    return {nullptr, "'" + name + "' is the name of " + std::to_string(found.size()) +
+                         " nodes; name one by its path:" + Listing(index, found)};
+
+  // 3. The same, ignoring case, when that leaves one node.
+  const std::wstring lower = Lower(query);
+  for (StorageNode* node : index.order)
+    if (Lower(node->GetName()) == lower || Lower(index.canonical.at(node)) == lower) AddOnce(found, node);
+  if (found.size() == 1) return {found[0], {}};
+
+  // Close matches: the same name in another case, a name containing the query,
+  // or one a few keystrokes away.
+  for (StorageNode* node : index.order) {
+    const std::wstring nodeName = Lower(node->GetName());
+    if (nodeName.find(lower) != std::wstring::npos || Lower(index.canonical.at(node)).find(lower) != std::wstring::npos)
+      AddOnce(found, node);
+  }
+  if (found.empty()) {
+    const std::size_t tolerance = std::max<std::size_t>(2, lower.size() / 4);
+    for (StorageNode* node : index.order)
+      if (EditDistance(Lower(node->GetName()), lower) <= tolerance) AddOnce(found, node);
+  }
+  std::string error = "no node is named '" + name + "'";
+  if (found.empty())
+    error += "; 'quelbrin-cli tree' shows every name";
+  else
+    error += ". Close matches:" + Listing(index, found);
+  return {nullptr, error};
+}

@@ -1,0 +1,41 @@
+#include "app/common/show_command.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/common/form_printer.h"
+#include "app/common/node_lookup.h"
+#include "ui/detailed_form.h"
+
+int ShowNodeCommand(CQuelbrinDoc& doc, const std::string& name, const std::optional<std::string>& svgDir,
+                    std::ostream& out, std::ostream& err) {
+  const NodeLookup found = FindNode(doc, name);
+  if (found.node == nullptr) {
+    err << "quelbrin-cli: " << found.error << "\n";
+    return 2;
+  }
+  DetailedForm view(doc, nullptr);
+  view.OnUpdate(HintSelectNode, found.node);
+  PrintForm(view.Form(), out);
+  if (!svgDir) return 0;
+
+  std::error_code code;
+  const std::filesystem::path dir(*svgDir);
+  std::filesystem::create_directories(dir, code);
+  if (code) {
+    err << "quelbrin-cli: cannot create " << dir.string() << ": " << code.message() << "\n";
+    return 2;
+  }
+  for (const ChartFile& chart : RenderPanelCharts(view.Form())) {
+    const std::filesystem::path path = dir / chart.fileName;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << chart.svg;
+    file.close();
+    if (!file) {
+      err << "quelbrin-cli: cannot write " << path.string() << "\n";
+      return 2;
+    }
+    err << "wrote " << path.string() << "\n";
+  }
+  return 0;
+}

@@ -1,0 +1,50 @@
+#include "app/common/tree_printer.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/wide_text.h"
+#include "scan/quelbrin_doc.h"
+#include "ui/tree_walk.h"
+
+namespace {
+
+// Keeps the items as a tree so that printing does not depend on the order in
+// which the walk inserts them.
+class PrintingSink : public TreeSink {
+ public:
+  PrintingSink() : items_(1) {}  // item 0 stands for the top level
+
+  TreeItemId InsertItem(StorageNode& node, TreeItemId parent) override {
+    items_.push_back({Utf8FromWide(node.GetName()), {}});
+    const TreeItemId id = items_.size() - 1;
+    items_[parent].children.push_back(id);
+    return id;
+  }
+
+  void Print(std::ostream& out) const { PrintChildren(out, kTreeTopLevel, 0); }
+
+ private:
+  struct Item {
+    std::string text;
+    std::vector<TreeItemId> children;
+  };
+
+  void PrintChildren(std::ostream& out, TreeItemId parent, std::size_t depth) const {
+    for (TreeItemId child : items_[parent].children) {
+      out << std::string(2 * depth, ' ') << items_[child].text << '\n';
+      PrintChildren(out, child, depth + 1);
+    }
+  }
+
+  std::vector<Item> items_;
+};
+
+}  // namespace
+
+void PrintStorageTree(CQuelbrinDoc& doc, std::ostream& out) {
+  PrintingSink sink;
+  TreeItemMap items;
+  WalkStorageTree(doc.mountPoints.get(), doc.physicalDisks.get(), doc.adapters.get(), sink, items);
+  sink.Print(out);
+}

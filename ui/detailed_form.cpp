@@ -1,0 +1,34 @@
+#include "ui/detailed_form.h"
+
+#include "ui/panels.h"
+
+DetailedForm::DetailedForm(CQuelbrinDoc& document, ProgressSink* sink) : doc(document), progress(sink) {}
+
+void DetailedForm::OnInitialUpdate() { OnUpdate(0, doc.GetCurrentNode()); }
+
+void DetailedForm::OnUpdate(long hint, StorageNode* node) {
+  if (hint == HintModelGone) {
+    form.Reset();
+    return;
+  }
+  if (node == nullptr) return;
+  ShowNodePanel(form, node);
+  // The first panel shown after a scan ends its splash screen.
+  if (progress != nullptr) progress->CloseSplash();
+}
+
+void DetailedForm::OnListDoubleClick(int listId, int row) {
+  // The identifier list's rows stand for no node and it has no handler.
+  switch (listId) {
+    case 2001:
+    case 2101:
+    case 2201:
+    case 1008:
+    case 1051:
+    case 1131:
+      doc.SetCurrentNode(form.NodeAtRow(listId, row));
+      break;
+    default:
+      break;
+  }
+}

@@ -1,0 +1,99 @@
+// Everything the detail form shows, keyed by control id: what the panel
+// fillers write and what a widget layer pushes into the controls (or the
+// terminal program prints). Fields a panel does not touch keep their values,
+// exactly as the controls would.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/pie_chart.h"
+
+class StorageNode;
+
+struct ListColumn {
+  std::wstring heading;
+  int widthChars = 0;  // times the list font's average character width
+  friend bool operator==(const ListColumn&, const ListColumn&) = default;
+};
+
+struct ListRow {
+  std::vector<std::wstring> cells;  // one per column
+  StorageNode* node = nullptr;      // what a double click on the row selects
+};
+
+struct ListViewState {
+  static constexpr std::uint32_t kFullRowSelect = 0x20;
+
+  std::vector<ListColumn> columns;
+  std::vector<ListRow> rows;
+  std::uint32_t extendedStyle = 0;
+
+  // No rows, no columns, and full-row selection as the only extended style.
+  void Reset();
+  void AddColumn(const std::wstring& heading, int widthChars);
+  // Appends a row with one empty cell per column and returns it.
+  ListRow& AddRow(StorageNode* node);
+};
+
+struct ListBoxState {
+  std::vector<std::wstring> lines;
+  bool sorted = false;
+
+  void Clear() { lines.clear(); }
+  // A sorted box places the line among the others without regard to case.
+  void Add(const std::wstring& line);
+};
+
+class FormState {
+ public:
+  // The form as the template creates it: empty texts, unchecked boxes, empty
+  // lists and charts, the template's frame titles, every control visible except
+  // label 1071 and edit 1072, no panel on display.
+  FormState();
+  void Reset();
+
+  // Every accessor throws std::out_of_range for an id that is not a control of
+  // that kind.
+  const std::wstring& Edit(int id) const { return edits.at(id); }
+  void SetEdit(int id, std::wstring text) { edits.at(id) = std::move(text); }
+  bool Checked(int id) const { return checks.at(id); }
+  void SetCheck(int id, bool checked) { checks.at(id) = checked; }
+  ListViewState& List(int id) { return lists.at(id); }
+  const ListViewState& List(int id) const { return lists.at(id); }
+  ListBoxState& ListBox(int id) { return listBoxes.at(id); }
+  const ListBoxState& ListBox(int id) const { return listBoxes.at(id); }
+  PieChartContent& Chart(int id) { return charts.at(id); }
+  const PieChartContent& Chart(int id) const { return charts.at(id); }
+  const std::wstring& FrameTitle(int id) const { return frameTitles.at(id); }
+  void SetFrameTitle(int id, std::wstring text) { frameTitles.at(id) = std::move(text); }
+  bool Visible(int id) const { return visible.at(id); }
+
+  // Shows or hides every control of a closed id range; a reversed range does nothing.
+  void ShowControlRange(int firstId, int lastId, bool show);
+  // The panel protocol's common part: the panel with this group box becomes the
+  // one on display, its controls shown and those of the eight others hidden.
+  void ShowPanel(int groupBoxId);
+  // The group box of the panel scrolled to the top of the view; 0 before the
+  // first node is shown.
+  int PanelOnDisplay() const { return panelOnDisplay; }
+
+  // The node a row of a list stands for; null beside the rows or for rows
+  // that stand for none.
+  StorageNode* NodeAtRow(int listId, int row) const;
+
+  const std::map<int, std::wstring>& Edits() const { return edits; }
+  const std::map<int, bool>& Checks() const { return checks; }
+
+ private:
+  std::map<int, std::wstring> edits;
+  std::map<int, bool> checks;
+  std::map<int, ListViewState> lists;
+  std::map<int, ListBoxState> listBoxes;
+  std::map<int, PieChartContent> charts;
+  std::map<int, std::wstring> frameTitles;
+  std::map<int, bool> visible;
+  int panelOnDisplay = 0;
+};

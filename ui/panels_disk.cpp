@@ -1,0 +1,158 @@
+// The "Disk Information" panel: geometry, partition style, BIOS detection data,
+// the partition table and its allocation chart.
+#include "platform/wide_text.h"
+#include "ui/panel_support.h"
+#include "ui/panels.h"
+#include "ui/value_names.h"
+
+using ValueNames::FormatWide;
+
+namespace {
+
+using ull = unsigned long long;
+
+ull U64(LONGLONG v) { return static_cast<ull>(v); }
+
+// After the slice of the partition at index i (skipped entries counted), the
+// next partition slice takes this colour.
+ColorRef PartitionColourAfter(int i) {
+  const auto fade = static_cast<unsigned>((50 - i) * 5);
+  switch (i % 4) {
+    case 0:
+      return MakeRgb(fade, 255, 255);
+    case 1:
+      return MakeRgb(255, fade, 255);
+    case 2:
+      return MakeRgb(255, 255, fade);
+    default:
+      return MakeRgb(static_cast<unsigned>(253 - 2 * i), static_cast<unsigned>(251 - 4 * i),
+                     static_cast<unsigned>(249 - 6 * i));
+  }
+}
+
+std::wstring Hex4(unsigned value) { return FormatWide(L"%04.4x", value); }
+std::wstring Hex8(unsigned value) { return FormatWide(L"%08.8x", value); }
+
+void ShowPartitionStyle(FormState& form, const DISK_PARTITION_INFO& info) {
+  switch (static_cast<int>(info.PartitionStyle)) {
+    case 0:
+      form.SetFrameTitle(1066, L"MBR Partition");
+      form.SetEdit(1068, Hex8(info.Mbr.Signature));
+      form.SetEdit(1070, Hex8(info.Mbr.CheckSum));
+      form.ShowControlRange(1071, 1072, false);
+      form.ShowControlRange(1067, 1070, true);
+      break;
+    case 1:
+      form.ShowControlRange(1071, 1072, true);
+      form.ShowControlRange(1067, 1070, false);
+      form.SetFrameTitle(1066, L"GPT Partition");
+      form.SetEdit(1072, ValueNames::FormatGuid(info.Gpt.DiskId));
+      break;
+    default:
+      form.SetFrameTitle(1066, L"Unknown Partition");
+      form.ShowControlRange(1071, 1072, false);
+      form.ShowControlRange(1067, 1070, false);
+      break;
+  }
+}
+
+void ShowDetection(FormState& form, const DISK_DETECTION_INFO& info) {
+  const auto type = static_cast<std::uint32_t>(info.DetectionType);
+  form.SetFrameTitle(1073, ValueNames::DetectionTypeName(type));
+  if (type == 2) {
+    const DISK_EX_INT13_INFO& x = info.ExInt13;
+    form.ShowControlRange(1074, 1083, false);
+    form.ShowControlRange(1084, 1099, true);
+    form.SetEdit(1085, Hex4(x.ExBufferSize));
+    form.SetEdit(1087, Hex4(x.ExFlags));
+    form.SetEdit(1089, Hex8(x.ExCylinders));
+    form.SetEdit(1091, Hex8(x.ExHeads));
+    form.SetEdit(1093, Hex8(x.ExSectorsPerTrack));
+    form.SetEdit(1095, FormatWide(L"%I64x", static_cast<ull>(x.ExSectorsPerDrive)));
+    form.SetEdit(1097, Hex4(x.ExSectorSize));
+    form.SetEdit(1099, Hex4(x.ExReserved));
+  } else if (type == 1) {
+    const DISK_INT13_INFO& b = info.Int13;
+    form.ShowControlRange(1074, 1083, true);
+    form.ShowControlRange(1084, 1099, false);
+    form.SetEdit(1075, Hex4(b.DriveSelect));
+    form.SetEdit(1077, Hex8(b.MaxCylinders));
+    form.SetEdit(1079, Hex4(b.SectorsPerTrack));
+    form.SetEdit(1081, Hex4(b.MaxHeads));
+    form.SetEdit(1083, Hex4(b.NumberDrives));
+  } else {
+    form.ShowControlRange(1074, 1099, false);
+  }
+}
+
+// The Type cell: the MBR type name, except that a GPT record shows its
+// partition type GUID rather than a name read from the GUID's first byte.
+std::wstring PartitionTypeCell(const DiskPartitionNode& p) {
+  if (!p.hasPartitionInfoEx) return ValueNames::PartitionTypeName(p.partitionInfo.PartitionType);
+  if (static_cast<int>(p.partitionInfoEx.PartitionStyle) == 1)
+    return ValueNames::FormatGuid(p.partitionInfoEx.Gpt.PartitionType);
+  return ValueNames::PartitionTypeName(p.partitionInfoEx.Mbr.PartitionType);
+}
+
+void AddPartitionRow(ListViewState& list, DiskPartitionNode& p) {
+  ListRow& row = list.AddRow(&p);
+  const bool rewrite = p.hasPartitionInfoEx ? p.partitionInfoEx.RewritePartition != 0
+                                            : p.partitionInfo.RewritePartition != 0;
+  row.cells[0] = p.hasPartitionInfoEx
+                     ? ValueNames::PartitionStyleName(static_cast<std::uint32_t>(p.partitionInfoEx.PartitionStyle))
+                     : L"UNKNOWN";
+  row.cells[1] = FormatWide(L"%d", static_cast<int>(p.PartitionNumber()));
+  row.cells[2] = FormatWide(L"%I64x", static_cast<ull>(p.StartingOffset()));
+  row.cells[3] = FormatWide(L"%I64x", static_cast<ull>(p.PartitionLength()));
+  row.cells[4] = FormatWide(L"%s", ValueNames::BoolText(rewrite).c_str());
+  row.cells[5] = PartitionTypeCell(p);
+}
+
+}  // namespace
+
+void ShowPhysicalDisk(FormState& form, const PhysicalDiskNode& disk) {
+  form.ShowPanel(1050);
+  ListViewState& list = form.List(1051);
+  list.Reset();
+  PieChartContent& chart = form.Chart(1055);
+  chart.title = L"Disk Partition Allocation";
+  chart.slices.clear();
+
+  const DISK_GEOMETRY& g = disk.geometry;
+  form.SetEdit(1053, FormatWide(L"%I64x", static_cast<ull>(disk.diskSize)));
+  form.SetEdit(1057, FormatWide(L"%I64x", U64(g.Cylinders.QuadPart)));
+  form.SetEdit(1059, ValueNames::MediaTypeText(static_cast<std::uint32_t>(g.MediaType)));
+  form.SetEdit(1061, Hex8(g.TracksPerCylinder));
+  form.SetEdit(1063, Hex8(g.SectorsPerTrack));
+  form.SetEdit(1065, Hex8(g.BytesPerSector));
+  ShowPartitionStyle(form, disk.partitionStyleInfo);
+  ShowDetection(form, disk.detectionInfo);
+
+  list.AddColumn(L"Style   ", 12);
+  list.AddColumn(L"Number   ", 11);
+  list.AddColumn(L"Starting Offset", 16);
+  list.AddColumn(L" Length  ", 16);
+  list.AddColumn(L"ReWrite   ", 17);
+  list.AddColumn(L"Type      ", 21);
+
+  ColorRef fill = panel::kWhite;
+  int sum = 0;
+  for (std::size_t i = 0; i < disk.partitions.size(); ++i) {
+    DiskPartitionNode* p = disk.partitions[i];
+    if (p == nullptr) break;
+    if (p->PartitionNumber() == 0) continue;
+    AddPartitionRow(list, *p);
+    const auto value = panel::Percentage(p->PartitionLength(), disk.diskSize);
+    if (!value) continue;
+    chart.slices.push_back({fill, panel::kBlackText, *value,
+                            FormatWide(L"%d%ls Partition %d", *value, L"%", static_cast<int>(p->PartitionNumber())),
+                            true});
+    fill = PartitionColourAfter(static_cast<int>(i));
+    sum = panel::AddWrapping(sum, *value);
+  }
+  // A disk of size 0 has no shares at all: its chart shows only the background.
+  if (disk.diskSize != 0 && sum < 100) {
+    const int rest = panel::SubtractWrapping(100, sum);
+    chart.slices.push_back({panel::kBlue, panel::kBlackText, rest, FormatWide(L"%d%ls Unallocated", rest, L"%"), true});
+  }
+}
