@@ -152,15 +152,24 @@ NodeLookup FindNode(CQuelbrinDoc& doc, const std::string& name) {
 
   // Close matches: the same name in another case, a name containing the query,
   // or one a few keystrokes away.
+  // A query with a slash is a path; without one, paths would match every node
+  // below a matching one.
+  const bool isPath = lower.find(L'/') != std::wstring::npos;
   for (StorageNode* node : index.order) {
-    const std::wstring nodeName = Lower(node->GetName());
-    if (nodeName.find(lower) != std::wstring::npos || Lower(index.canonical.at(node)).find(lower) != std::wstring::npos)
-      AddOnce(found, node);
+    const std::wstring text = Lower(isPath ? index.canonical.at(node) : node->GetName());
+    if (text.find(lower) != std::wstring::npos) AddOnce(found, node);
   }
   if (found.empty()) {
-    const std::size_t tolerance = std::max<std::size_t>(2, lower.size() / 4);
-    for (StorageNode* node : index.order)
-      if (EditDistance(Lower(node->GetName()), lower) <= tolerance) AddOnce(found, node);
+    // A few keystrokes away from the name, or from the path's last part; the nearest first.
+    const std::wstring last = isPath ? lower.substr(lower.rfind(L'/') + 1) : lower;
+    const std::size_t tolerance = std::max<std::size_t>(2, last.size() / 4);
+    std::vector<std::pair<std::size_t, StorageNode*>> near;
+    for (StorageNode* node : index.order) {
+      const std::size_t distance = EditDistance(Lower(node->GetName()), last);
+      if (distance <= tolerance) near.emplace_back(distance, node);
+    }
+    std::stable_sort(near.begin(), near.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : near) AddOnce(found, entry.second);
   }
   std::string error = "no node is named '" + name + "'";
   if (found.empty())

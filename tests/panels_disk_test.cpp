@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/support/panel_expectations.h"
+#include "tests/support/presentation_fixture.h"
+#include "ui/panels.h"
+
+namespace {
+
+using Cells = std::vector<std::wstring>;
+
+constexpr unsigned kWhite = 0x00FFFFFF;
+constexpr unsigned kBlue = 0x00FF0000;
+
+// A disk built by hand, owning its partitions.
+struct HandDisk {
+  explicit HandDisk(ULONGLONG size) {
+    disk.SetDiskNumber(5);
+    disk.diskSize = size;
+  }
+  DiskPartitionNode& Add(DWORD number, LONGLONG length) {
+    PARTITION_INFORMATION_EX p{};
+    p.PartitionStyle = PARTITION_STYLE_MBR;
+    p.PartitionNumber = number;
+    p.PartitionLength.QuadPart = length;
+    p.Mbr.PartitionType = 0x07;
+    partitions.push_back(std::make_unique<DiskPartitionNode>());
+    partitions.back()->Fill(p, 5);
+    partitions.back()->SetDisk(&disk);
+    disk.AddPartition(partitions.back().get());
+    return *partitions.back();
+  }
+  PhysicalDiskNode disk;
+  std::vector<std::unique_ptr<DiskPartitionNode>> partitions;
+};
+
+}  // namespace
+
+TEST(DiskPanel, AnMbrDiskWithExtendedInt13DataAndPartitionsInBothForms) {
+  ScannedSample sample("workstation.json");
+  FormState form;
+  PhysicalDiskNode& disk = sample.Disk(0);
+  ShowPhysicalDisk(form, disk);
+
+  EXPECT_EQ(form.PanelOnDisplay(), 1050);
+  EXPECT_EQ(form.Edit(1053), L"3b9e656000");
+  EXPECT_EQ(form.Edit(1057), L"799a");
+  EXPECT_EQ(form.Edit(1059), L"Fixed hard disk media.");
+  EXPECT_EQ(form.Edit(1061), L"000000ff");
+  EXPECT_EQ(form.Edit(1063), L"0000003f");
+  EXPECT_EQ(form.Edit(1065), L"00000200");
+
+  EXPECT_EQ(form.FrameTitle(1066), L"MBR Partition");
+  EXPECT_EQ(form.Edit(1068), L"1a2b3c4d");
+  EXPECT_EQ(form.Edit(1070), L"00000000");
+  EXPECT_TRUE(RangeVisible(form, 1067, 1070, true));
+  EXPECT_TRUE(RangeVisible(form, 1071, 1072, false));
+
+  EXPECT_EQ(form.FrameTitle(1073), L"DetectExInt13");
+  EXPECT_TRUE(RangeVisible(form, 1074, 1083, false));
+  EXPECT_TRUE(RangeVisible(form, 1084, 1099, true));
+  EXPECT_EQ(form.Edit(1085), L"001e");
+  EXPECT_EQ(form.Edit(1087), L"0002");
+  EXPECT_EQ(form.Edit(1089), L"00003fff");
+  EXPECT_EQ(form.Edit(1091), L"00000010");
+  EXPECT_EQ(form.Edit(1093), L"0000003f");
+  EXPECT_EQ(form.Edit(1095), L"1dcf32b0");
+  EXPECT_EQ(form.Edit(1097), L"0200");
+  EXPECT_EQ(form.Edit(1099), L"0000");
+  EXPECT_EQ(form.Edit(1075), L"");  // the Int13 group is not filled
+
+  const ListViewState& list = form.List(1051);
+  EXPECT_EQ(Headings(list), (Cells{L"Style   ", L"Number   ", L"Starting Offset", L" Length  ", L"ReWrite   ",
+                                   L"Type      "}));
+  EXPECT_EQ(Widths(list), (std::vector<int>{12, 11, 16, 16, 17, 21}));
+  // The disk was read once in each form, so each partition is listed twice.
+  ASSERT_EQ(list.rows.size(), 6u);
+  EXPECT_EQ(list.rows[1].cells, (Cells{L"MBR", L"2", L"1f500000", L"3200000000", L"FALSE", L"PARTITION_IFS"}));
+  EXPECT_EQ(list.rows[5].cells,
+            (Cells{L"UNKNOWN", L"3", L"321f600000", L"97ef56000", L"FALSE", L"PARTITION_FAT32_XINT13"}));
+  for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(list.rows[i].node, disk.partitions[i]);
+
+  const PieChartContent& chart = form.Chart(1055);
+  EXPECT_EQ(chart.title, L"Disk Partition Allocation");
+  EXPECT_EQ(Labels(chart), (Cells{L"0% Partition 1", L"83% Partition 2", L"15% Partition 3", L"0% Partition 1",
+                                  L"83% Partition 2", L"15% Partition 3"}));
+  // The shares add up to 196: no "Unallocated" slice.
+  EXPECT_EQ(Fills(chart), (std::vector<unsigned>{kWhite, 0x00FFFFFA, 0x00FFF5FF, 0x00F0FFFF, 0x00E7EFF7, 0x00FFFFE6}));
+  EXPECT_TRUE(AllBlackPercentages(chart));
+}
+
+TEST(DiskPanel, AGptDiskShowsItsIdAndTypeGuids) {
+  ScannedSample sample("workstation.json");
+  FormState form;
+  ShowPhysicalDisk(form, sample.Disk(1));
+  EXPECT_EQ(form.FrameTitle(1066), L"GPT Partition");
+  EXPECT_EQ(form.Edit(1072), L"{5e4f6a3b-2c1d-4e0f-9a8b-7c6d5e4f3a2b}");
+  EXPECT_TRUE(RangeVisible(form, 1071, 1072, true));
+  EXPECT_TRUE(RangeVisible(form, 1067, 1070, false));
+  const ListViewState& list = form.List(1051);
+  ASSERT_EQ(list.rows.size(), 3u);
+  EXPECT_EQ(list.rows[0].cells,
+            (Cells{L"GPT", L"1", L"100000", L"6400000", L"FALSE", L"{c12a7328-f81f-11d2-ba4b-00a0c93ec93b}"}));
+  const PieChartContent& chart = form.Chart(1055);
+  EXPECT_EQ(Labels(chart), (Cells{L"0% Partition 1", L"0% Partition 2", L"99% Partition 3", L"1% Unallocated"}));
+  EXPECT_EQ(Fills(chart), (std::vector<unsigned>{kWhite, 0x00FFFFFA, 0x00FFF5FF, kBlue}));
+}
+
+TEST(DiskPanel, ADiskWithOnlyPlainGeometry) {
+  ScannedSample sample("workstation.json");
+  FormState form;
+  ShowPhysicalDisk(form, sample.Disk(3));
+  // 512 × 63 × 255 × 60801 bytes.
+  EXPECT_EQ(form.Edit(1053), L"7470988200");
+  // Zeroed partition and detection records read as MBR and DetectNone.
+  EXPECT_EQ(form.FrameTitle(1066), L"MBR Partition");
+  EXPECT_EQ(form.Edit(1068), L"00000000");
+  EXPECT_EQ(form.FrameTitle(1073), L"DetectNone");
+  EXPECT_TRUE(RangeVisible(form, 1074, 1099, false));
+  EXPECT_EQ(Labels(form.Chart(1055)), (Cells{L"99% Partition 1", L"1% Unallocated"}));
+}
+
+TEST(DiskPanel, Int13AndOtherDetectionAndStyleGroups) {
+  FormState form;
+  HandDisk hand(1000);
+  PhysicalDiskNode& disk = hand.disk;
+  disk.detectionInfo.DetectionType = DetectInt13;
+  disk.detectionInfo.Int13 = {0x80, 1023, 63, 254, 2};
+  disk.partitionStyleInfo.PartitionStyle = PARTITION_STYLE_RAW;
+  ShowPhysicalDisk(form, disk);
+  EXPECT_EQ(form.FrameTitle(1073), L"DetectInt13");
+  EXPECT_TRUE(RangeVisible(form, 1074, 1083, true));
+  EXPECT_TRUE(RangeVisible(form, 1084, 1099, false));
+  EXPECT_EQ(form.Edit(1075), L"0080");
+  EXPECT_EQ(form.Edit(1077), L"000003ff");
+  EXPECT_EQ(form.Edit(1079), L"003f");
+  EXPECT_EQ(form.Edit(1081), L"00fe");
+  EXPECT_EQ(form.Edit(1083), L"0002");
+  EXPECT_EQ(form.FrameTitle(1066), L"Unknown Partition");
+  EXPECT_TRUE(RangeVisible(form, 1067, 1072, false));
+
+  disk.detectionInfo.DetectionType = static_cast<DETECTION_TYPE>(7);
+  ShowPhysicalDisk(form, disk);
+  EXPECT_EQ(form.FrameTitle(1073), L"Unknown");
+  EXPECT_TRUE(RangeVisible(form, 1074, 1099, false));
+  EXPECT_EQ(form.Edit(1075), L"0080");  // kept, hidden
+}
+
+TEST(DiskPanel, PartitionSharesAndColours) {
+  FormState form;
+  {
+    HandDisk hand(1000);
+    hand.Add(1, 400);
+    hand.Add(2, 596);
+    ShowPhysicalDisk(form, hand.disk);
+    EXPECT_EQ(Labels(form.Chart(1055)), (Cells{L"40% Partition 1", L"59% Partition 2", L"1% Unallocated"}));
+    EXPECT_EQ(Fills(form.Chart(1055)), (std::vector<unsigned>{kWhite, 0x00FFFFFA, kBlue}));
+  }
+  {
+    // An entry without a number is neither listed nor charted, and does not
+    // move the colours on; the index still counts it.
+    HandDisk hand(1000);
+    hand.Add(1, 100);
+    hand.Add(0, 100);
+    hand.Add(2, 100);
+    hand.Add(3, 100);
+    ShowPhysicalDisk(form, hand.disk);
+    const ListViewState& list = form.List(1051);
+    ASSERT_EQ(list.rows.size(), 3u);
+    EXPECT_EQ(list.rows[1].cells[1], L"2");
+    EXPECT_EQ(list.rows[1].node, hand.partitions[2].get());
+    EXPECT_EQ(Labels(form.Chart(1055)),
+              (Cells{L"10% Partition 1", L"10% Partition 2", L"10% Partition 3", L"70% Unallocated"}));
+    EXPECT_EQ(Fills(form.Chart(1055)), (std::vector<unsigned>{kWhite, 0x00FFFFFA, 0x00F0FFFF, kBlue}));
+  }
+  {
+    HandDisk hand(1000);
+    ShowPhysicalDisk(form, hand.disk);
+    EXPECT_EQ(form.List(1051).columns.size(), 6u);
+    EXPECT_TRUE(form.List(1051).rows.empty());
+    EXPECT_EQ(Labels(form.Chart(1055)), (Cells{L"100% Unallocated"}));
+  }
+  {
+    // A disk without a size has no shares at all.
+    HandDisk hand(0);
+    hand.Add(1, 100);
+    ShowPhysicalDisk(form, hand.disk);
+    EXPECT_EQ(form.List(1051).rows.size(), 1u);
+    EXPECT_TRUE(form.Chart(1055).slices.empty());
+  }
+}
+
+TEST(DiskPanel, TheFourthColourFadesAllThreeComponents) {
+  FormState form;
+  HandDisk hand(100);
+  for (DWORD n = 1; n <= 5; ++n) hand.Add(n, 1);
+  ShowPhysicalDisk(form, hand.disk);
+  // After index 3: red 247, green 239, blue 231.
+  EXPECT_EQ(Fills(form.Chart(1055))[4], 0x00E7EFF7u);
+}

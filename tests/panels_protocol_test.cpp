@@ -1,0 +1,187 @@
+// The form as the template creates it, the panel protocol shared by all
+// fillers, the list panels, and the detail pane's reactions to the document.
+#include <gtest/gtest.h>
+
+#include "tests/support/panel_expectations.h"
+#include "tests/support/presentation_fixture.h"
+#include "ui/detailed_form.h"
+#include "ui/form_layout.h"
+#include "ui/panels.h"
+
+namespace {
+
+using Cells = std::vector<std::wstring>;
+
+struct OddNode : StorageNode {
+  OddNode() : StorageNode(42) { name = L"odd"; }
+};
+
+}  // namespace
+
+TEST(FormTemplate, TwoHundredAndSixControlsInNinePanels) {
+  EXPECT_EQ(AllControlIds().size(), 206u);
+  EXPECT_EQ(EditIds().size(), 69u);
+  EXPECT_EQ(CheckBoxIds().size(), 29u);
+  std::size_t groups = 0, labels = 0;
+  for (int id : AllControlIds()) {
+    ASSERT_NE(PanelOfControl(id), nullptr) << id;
+    groups += KindOfControl(id) == ControlKind::GroupBox;
+    labels += KindOfControl(id) == ControlKind::Label;
+  }
+  EXPECT_EQ(groups, 14u);
+  EXPECT_EQ(labels, 78u);
+  // Every control a panel reads out lies in that panel's range.
+  for (const PanelInfo& panel : Panels())
+    for (const FormField& field : PanelFields(panel.groupBoxId))
+      EXPECT_EQ(PanelOfControl(field.id), &panel) << field.id;
+}
+
+TEST(FormTemplate, InitialStateIsTheTemplates) {
+  FormState form;
+  EXPECT_EQ(form.PanelOnDisplay(), 0);
+  for (int id : AllControlIds()) EXPECT_EQ(form.Visible(id), id != 1071 && id != 1072) << id;
+  EXPECT_EQ(form.FrameTitle(1073), L"Detect Int13");
+  EXPECT_EQ(form.FrameTitle(1130), L"Scsi Adapter Information");
+  EXPECT_TRUE(form.ListBox(1039).sorted);
+  EXPECT_FALSE(form.ListBox(1154).sorted);
+  EXPECT_EQ(form.Edit(1001), L"");
+  EXPECT_THROW(form.Edit(1000), std::out_of_range);  // a label, not an edit
+  EXPECT_THROW(form.Checked(1001), std::out_of_range);
+}
+
+TEST(PanelProtocol, OnlyTheOwnPanelIsVisibleAndOtherListsKeepTheirRows) {
+  ScannedSample sample("workstation.json");
+  FormState form;
+  ShowMountPoint(form, sample.MountPoint(L"\\DosDevices\\S:"));
+  ShowPhysicalDisk(form, sample.Disk(1));
+  for (const PanelInfo& panel : Panels()) {
+    if (panel.groupBoxId == 1050) continue;
+    EXPECT_TRUE(RangeVisible(form, panel.firstId, panel.lastId, false)) << panel.groupBoxId;
+  }
+  EXPECT_TRUE(form.Visible(1050) && form.Visible(1051) && form.Visible(1055));
+  EXPECT_EQ(form.PanelOnDisplay(), 1050);
+  // Lists of other panels are not reset.
+  EXPECT_EQ(form.List(1008).rows.size(), 2u);
+
+  // Showing a panel again starts its lists from nothing: no column twice.
+  ShowPhysicalDisk(form, sample.Disk(0));
+  EXPECT_EQ(form.List(1051).columns.size(), 6u);
+  EXPECT_EQ(form.List(1051).rows.size(), 6u);
+  // The shown panel's own hidden groups are shown again first, then hidden by rule.
+  ShowDiskPartition(form, sample.Partition(1, L"DP(1)100000-6400000"));
+  ShowDiskPartition(form, sample.Partition(0, L"DP(1)100000-1f400000"));
+  EXPECT_TRUE(RangeVisible(form, 1800, 1814, true));
+  EXPECT_TRUE(RangeVisible(form, 1815, 1822, false));
+  EXPECT_TRUE(form.Visible(1823));
+}
+
+TEST(PanelProtocol, DispatchByKindIgnoresNullAndUnknownNodes) {
+  ScannedSample sample("workstation.json");
+  FormState form;
+  EXPECT_TRUE(ShowNodePanel(form, &sample.Disk(2)));
+  EXPECT_FALSE(ShowNodePanel(form, nullptr));
+  OddNode odd;
+  EXPECT_FALSE(ShowNodePanel(form, &odd));
+  EXPECT_EQ(form.PanelOnDisplay(), 1050);
+  EXPECT_EQ(form.Edit(1053), L"7470c06000");
+  const std::pair<StorageNode*, int> expected[] = {
+      {sample.doc.mountPoints.get(), 2000},
+      {sample.doc.physicalDisks.get(), 2100},
+      {sample.doc.mountPoints->children[0].get(), 1010},
+      {sample.doc.allExtents[0].get(), 1500},
+      {sample.doc.allPartitions[0].get(), 1800},
+      {&sample.Disk(0), 1050},
+  };
+  for (const auto& [node, panel] : expected) {
+    ASSERT_TRUE(ShowNodePanel(form, node));
+    EXPECT_EQ(form.PanelOnDisplay(), panel);
+  }
+}
+
+TEST(ListPanels, MountPointsAndDisks) {
+  ScannedSample sample("workstation.json");
+  FormState form;
+  ShowMountPointList(form, *sample.doc.mountPoints);
+  EXPECT_EQ(form.PanelOnDisplay(), 2000);
+  const ListViewState& mps = form.List(2001);
+  EXPECT_EQ(Headings(mps), (Cells{L"Name", L"Device Name", L"Label", L"Serial Number", L"File System"}));
+  EXPECT_EQ(Widths(mps), (std::vector<int>{42, 22, 11, 12, 12}));
+  ASSERT_EQ(mps.rows.size(), 5u);
+  EXPECT_EQ(mps.rows[0].cells, (Cells{L"\\DosDevices\\C:", L"\\Device\\HarddiskVolume2", L"Windows", L"5a3e91c2", L"NTFS"}));
+  EXPECT_EQ(mps.rows[4].cells, (Cells{L"\\DosDevices\\E:", L"\\Device\\CdRom0", L"", L"0", L""}));
+  EXPECT_EQ(mps.rows[3].node, sample.doc.mountPoints->children[3].get());
+
+  ShowPhysicalDiskList(form, *sample.doc.physicalDisks);
+  EXPECT_EQ(form.PanelOnDisplay(), 2100);
+  const ListViewState& disks = form.List(2101);
+  EXPECT_EQ(Headings(disks), (Cells{L"Name", L"Size", L"Partition Count", L"Scsi Adapter", L"Bus,Target,Lun"}));
+  EXPECT_EQ(Widths(disks), (std::vector<int>{12, 12, 20, 21, 33}));
+  ASSERT_EQ(disks.rows.size(), 4u);
+  EXPECT_EQ(disks.rows[0].cells, (Cells{L"PhysicalDrive0", L"238.5GB", L"6", L"", L""}));
+  EXPECT_EQ(disks.rows[1].cells, (Cells{L"PhysicalDrive1", L"931.5GB", L"3", L"", L""}));
+  EXPECT_EQ(disks.rows[1].node, &sample.Disk(1));
+}
+
+TEST(DetailedForm, FollowsTheDocumentAndClosesTheSplash) {
+  RecordingProgress progress;
+  ScannedSample sample("workstation.json");
+  DetailedForm view(sample.doc, &progress);
+  sample.doc.AddListener(&view);
+  view.OnInitialUpdate();
+  EXPECT_EQ(view.Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(progress.closes, 1);
+
+  // A double click on a disk row shows that disk.
+  sample.doc.SetCurrentNode(sample.doc.physicalDisks.get());
+  EXPECT_EQ(view.Form().PanelOnDisplay(), 2100);
+  view.OnListDoubleClick(2101, 2);
+  EXPECT_EQ(sample.doc.GetCurrentNode(), &sample.Disk(2));
+  EXPECT_EQ(view.Form().PanelOnDisplay(), 1050);
+  EXPECT_EQ(view.Form().Edit(1053), L"7470c06000");
+
+  // From the disk's partition list to a partition that lies on no volume.
+  view.OnListDoubleClick(1051, 0);
+  EXPECT_EQ(view.Form().PanelOnDisplay(), 1800);
+  const int closes = progress.closes;
+  // The same row again: the node is already current, nothing is broadcast.
+  view.OnListDoubleClick(1051, 0);
+  EXPECT_EQ(progress.closes, closes);
+
+  // Beside the rows: no node becomes current and the form stays as it was.
+  view.OnListDoubleClick(1051, -1);
+  EXPECT_EQ(sample.doc.GetCurrentNode(), nullptr);
+  EXPECT_EQ(view.Form().PanelOnDisplay(), 1800);
+  view.OnListDoubleClick(1051, 99);
+  EXPECT_EQ(sample.doc.GetCurrentNode(), nullptr);
+  sample.doc.RemoveListener(&view);
+}
+
+TEST(DetailedForm, AFailedRefreshLeavesNoRowOnADeletedNode) {
+  ScannedSample sample("failing-layout.json");
+  ASSERT_FALSE(sample.scanned);
+  DetailedForm view(sample.doc, nullptr);
+  sample.doc.AddListener(&view);
+  view.OnUpdate(HintSelectNode, sample.doc.mountPoints.get());
+  ASSERT_EQ(view.Form().List(2001).rows.size(), 1u);
+
+  sample.doc.Refresh(false);  // fails again at the second disk
+  EXPECT_EQ(view.Form().PanelOnDisplay(), 0);
+  EXPECT_TRUE(view.Form().List(2001).rows.empty());
+  EXPECT_TRUE(view.Form().List(2001).columns.empty());
+  view.OnListDoubleClick(2001, 0);
+  EXPECT_EQ(sample.doc.GetCurrentNode(), nullptr);
+  sample.doc.RemoveListener(&view);
+}
+
+TEST(DetailedForm, ARefreshShowsTheNewMountPointList) {
+  ScannedSample sample("workstation.json");
+  DetailedForm view(sample.doc, nullptr);
+  sample.doc.AddListener(&view);
+  sample.doc.SetCurrentNode(&sample.Disk(0));
+  ASSERT_EQ(view.Form().PanelOnDisplay(), 1050);
+  sample.doc.Refresh(true);
+  EXPECT_EQ(view.Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(view.Form().List(2001).rows.size(), 9u);
+  EXPECT_EQ(view.Form().List(2001).rows[0].node, sample.doc.mountPoints->children[0].get());
+  sample.doc.RemoveListener(&view);
+}

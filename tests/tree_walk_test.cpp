@@ -1,0 +1,333 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/machine/machine_file.h"
+#include "tests/support/presentation_fixture.h"
+#include "ui/disk_tree.h"
+
+namespace {
+
+// A tree control that keeps its items and logs what is done to it.
+class FakeTree : public TreeControl {
+ public:
+  struct Item {
+    StorageNode* node;
+    TreeItemId parent;
+    bool expanded = false;
+  };
+
+  TreeItemId InsertItem(StorageNode& node, TreeItemId parent) override {
+    items[++last] = {&node, parent};
+    order.push_back(last);
+    return last;
+  }
+  TreeItemId ParentOf(TreeItemId item) override { return items.at(item).parent; }
+  void Expand(TreeItemId item) override {
+    items.at(item).expanded = true;
+    log.push_back("expand " + Text(item));
+  }
+  void EnsureVisible(TreeItemId item) override { log.push_back("reveal " + Text(item)); }
+  void SelectItem(TreeItemId item) override {
+    log.push_back("select " + Text(item));
+    selected = item;
+    if (view != nullptr) view->OnSelChanging(items.at(item).node);
+  }
+  void DeleteAllItems() override {
+    log.push_back(view != nullptr && view->Clearing() ? "delete all while clearing" : "delete all");
+    // The control announces the loss of its selection while items go.
+    if (view != nullptr && selected != kTreeTopLevel) view->OnSelChanging(nullptr);
+    items.clear();
+    order.clear();
+    selected = kTreeTopLevel;
+  }
+
+  std::string Text(TreeItemId item) const {
+    const Item& i = items.at(item);
+    const std::string name(i.node->GetName().begin(), i.node->GetName().end());
+    return i.parent == kTreeTopLevel ? name : Text(i.parent) + "/" + name;
+  }
+  std::vector<std::string> Paths() const {
+    std::vector<std::string> paths;
+    for (TreeItemId id : order) paths.push_back(Text(id));
+    return paths;
+  }
+
+  std::map<TreeItemId, Item> items;
+  std::vector<TreeItemId> order;
+  std::vector<std::string> log;
+  TreeItemId last = 0;
+  TreeItemId selected = kTreeTopLevel;
+  DiskTree* view = nullptr;
+};
+
+// Counts inserted items and progress steps.
+class CountingSink : public TreeSink {
+ public:
+  TreeItemId InsertItem(StorageNode& node, TreeItemId parent) override {
+    names.push_back(node.GetName());
+    parents.push_back(parent);
+    return names.size();
+  }
+  void StepProgress() override { ++steps; }
+  std::vector<std::wstring> names;
+  std::vector<TreeItemId> parents;
+  int steps = 0;
+};
+
+}  // namespace
+
+TEST(TreeWalk, WorkstationTreeItemsAndSteps) {
+  ScannedSample sample("workstation.json");
+  FakeTree tree;
+  TreeItemMap map;
+  RecordingProgress progress;
+  struct Forward : TreeSink {
+    FakeTree& t;
+    RecordingProgress& p;
+    Forward(FakeTree& tree, RecordingProgress& progress) : t(tree), p(progress) {}
+    TreeItemId InsertItem(StorageNode& n, TreeItemId parent) override { return t.InsertItem(n, parent); }
+    void StepProgress() override { p.StepProgress(); }
+  } sink(tree, progress);
+  WalkStorageTree(sample.doc.mountPoints.get(), sample.doc.physicalDisks.get(), sample.doc.adapters.get(), sink, map);
+
+  const std::vector<std::string> expected = {
+      "Mountpoints",
+      "Mountpoints/\\DosDevices\\C:",
+      "Mountpoints/\\DosDevices\\C:/Disk Extent 0 1f500000-3200000000",
+      "Mountpoints/\\DosDevices\\C:/Disk Extent 0 1f500000-3200000000/DP(2)1f500000-3200000000",
+      "Mountpoints/\\DosDevices\\C:/Disk Extent 0 1f500000-3200000000/DP(2)1f500000-3200000000/PhysicalDrive0",
+      "Mountpoints/\\DosDevices\\D:",
+      "Mountpoints/\\DosDevices\\D:/Disk Extent 0 7500000-e8d97ac000",
+      "Mountpoints/\\DosDevices\\D:/Disk Extent 0 7500000-e8d97ac000/DP(3)7500000-e8d97ac000",
+      "Mountpoints/\\DosDevices\\D:/Disk Extent 0 7500000-e8d97ac000/DP(3)7500000-e8d97ac000/PhysicalDrive1",
+      "Mountpoints/\\DosDevices\\F:",
+      "Mountpoints/\\DosDevices\\F:/Disk Extent 0 321f600000-97ef56000",
+      "Mountpoints/\\DosDevices\\F:/Disk Extent 0 321f600000-97ef56000/DP(3)321f600000-97ef56000",
+      "Mountpoints/\\DosDevices\\F:/Disk Extent 0 321f600000-97ef56000/DP(3)321f600000-97ef56000/PhysicalDrive0",
+      "Mountpoints/\\DosDevices\\S:",
+      "Mountpoints/\\DosDevices\\S:/Disk Extent 0 7e00-7470a00200",
+      "Mountpoints/\\DosDevices\\S:/Disk Extent 0 7e00-7470a00200/DP(1)7e00-7470a00200",
+      "Mountpoints/\\DosDevices\\S:/Disk Extent 0 7e00-7470a00200/DP(1)7e00-7470a00200/PhysicalDrive2",
+      "Mountpoints/\\DosDevices\\S:/Disk Extent 1 7e00-5d21dba000",
+      "Mountpoints/\\DosDevices\\S:/Disk Extent 1 7e00-5d21dba000/DP(1)7e00-7470980400",
+      "Mountpoints/\\DosDevices\\S:/Disk Extent 1 7e00-5d21dba000/DP(1)7e00-7470980400/PhysicalDrive3",
+      "Mountpoints/\\DosDevices\\E:",
+      "Physical Disks",
+      "Physical Disks/PhysicalDrive0",
+      "Physical Disks/PhysicalDrive1",
+      "Physical Disks/PhysicalDrive2",
+      "Physical Disks/PhysicalDrive3",
+      "Adapters",
+  };
+  EXPECT_EQ(tree.Paths(), expected);
+  // Five mount points, five extents, five partitions and five disks below
+  // them, and four disks under "Physical Disks".
+  EXPECT_EQ(progress.steps, 24);
+  // Disks end registered under "Physical Disks", walked after the mount points.
+  EXPECT_EQ(tree.Text(map.at(&sample.Disk(0))), "Physical Disks/PhysicalDrive0");
+  EXPECT_EQ(map.size(), 22u);  // three roots and nineteen distinct nodes
+}
+
+TEST(TreeWalk, AVolumeUnderTwoMountPointsIsRegisteredUnderTheLater) {
+  ScannedSample sample("workstation.json", true);
+  FakeTree tree;
+  TreeItemMap map;
+  struct Forward : TreeSink {
+    FakeTree& t;
+    explicit Forward(FakeTree& tree) : t(tree) {}
+    TreeItemId InsertItem(StorageNode& n, TreeItemId parent) override { return t.InsertItem(n, parent); }
+  } sink(tree);
+  WalkStorageTree(sample.doc.mountPoints.get(), sample.doc.physicalDisks.get(), sample.doc.adapters.get(), sink, map);
+  DiskExtentNode* extent = sample.MountPoint(L"\\DosDevices\\C:").extents[0];
+  EXPECT_EQ(extent, sample.MountPoint(L"\\??\\Volume{3f1b2c4d-0000-0000-0000-100000000000}").extents[0]);
+  std::size_t places = 0;
+  for (const auto& [id, item] : tree.items) places += item.node == extent;
+  EXPECT_EQ(places, 2u);
+  EXPECT_EQ(tree.Text(map.at(extent)),
+            "Mountpoints/\\??\\Volume{3f1b2c4d-0000-0000-0000-100000000000}/Disk Extent 0 1f500000-3200000000");
+}
+
+TEST(TreeWalk, AdaptersUnderDisksAndUnderTheirRoot) {
+  MountPointList mountPoints;
+  PhysicalDiskList disks;
+  AdapterList adapters;
+  auto addAdapter = [&adapters](const wchar_t* name) {
+    adapters.children.push_back(std::make_unique<ScsiAdapterNode>());
+    adapters.children.back()->name = name;
+    return adapters.children.back().get();
+  };
+  auto addDevice = [](ScsiAdapterNode* adapter, const wchar_t* name) {
+    adapter->devices.push_back(std::make_unique<ScsiDeviceNode>());
+    adapter->devices.back()->name = name;
+    return adapter->devices.back().get();
+  };
+  ScsiAdapterNode* scsi1 = addAdapter(L"Scsi1");
+  ScsiDeviceNode* lun0 = addDevice(scsi1, L"Bus0,Target0,Lun0");
+  addDevice(scsi1, L"Bus0,Target1,Lun0");
+  addAdapter(L"UsbStorage");
+  for (int n = 0; n < 3; ++n) {
+    disks.children.push_back(std::make_unique<PhysicalDiskNode>());
+    disks.children.back()->SetDiskNumber(n);
+  }
+  disks.children[0]->SetAdapter(scsi1);
+  disks.children[0]->SetDevice(lun0);
+  disks.children[1]->SetAdapter(scsi1);  // an adapter but no device
+
+  CountingSink sink;
+  TreeItemMap map;
+  WalkStorageTree(&mountPoints, &disks, &adapters, sink, map);
+  const std::vector<std::wstring> names = {L"Mountpoints",
+                                           L"Physical Disks",
+                                           L"PhysicalDrive0",
+                                           L"Scsi1",
+                                           L"Bus0,Target0,Lun0",
+                                           L"PhysicalDrive1",
+                                           L"Scsi1",
+                                           L"PhysicalDrive2",
+                                           L"Adapters",
+                                           L"Scsi1",
+                                           L"Bus0,Target0,Lun0",
+                                           L"Bus0,Target1,Lun0",
+                                           L"UsbStorage"};
+  EXPECT_EQ(sink.names, names);
+  // Only the disk's own device stands under an adapter placed below a disk.
+  EXPECT_EQ(sink.parents[4], 4u);
+  EXPECT_EQ(sink.parents[6], 6u);
+  // Three disks and one device below them; one step per adapter under "Adapters".
+  EXPECT_EQ(sink.steps, 3 + 1 + 2);
+  EXPECT_EQ(map.at(scsi1), 10u);
+  EXPECT_EQ(map.at(lun0), 11u);
+}
+
+TEST(TreeWalk, ANullEntryEndsItsArray) {
+  MountPointList mountPoints;
+  mountPoints.children.push_back(std::make_unique<MountPointNode>());
+  mountPoints.children.back()->symbolicLinkName = L"\\DosDevices\\C:";
+  mountPoints.children.push_back(nullptr);
+  mountPoints.children.push_back(std::make_unique<MountPointNode>());
+  AdapterList adapters;
+  adapters.children.push_back(std::make_unique<ScsiAdapterNode>());
+  adapters.children[0]->devices.push_back(nullptr);
+  adapters.children.push_back(std::make_unique<ScsiAdapterNode>());
+  CountingSink sink;
+  TreeItemMap map;
+  WalkStorageTree(&mountPoints, nullptr, &adapters, sink, map);
+  // A null device ends the whole remaining adapter branch, without its step.
+  EXPECT_EQ(sink.names.size(), 4u);
+  EXPECT_EQ(sink.steps, 1);
+}
+
+TEST(TreeWalk, NoRootsNoItems) {
+  CountingSink sink;
+  TreeItemMap map;
+  EXPECT_EQ(WalkStorageTree(nullptr, nullptr, nullptr, sink, map), kTreeTopLevel);
+  EXPECT_TRUE(sink.names.empty());
+}
+
+TEST(DiskTree, FirstBuildSelectsMountpointsAndExpandsNothing) {
+  RecordingProgress progress;
+  RecordedPlatform platform(LoadMachineFile(SamplePath("workstation.json")));
+  SilentPrompt prompt;
+  CQuelbrinDoc doc(platform, prompt, &progress);
+  FakeTree control;
+  DiskTree tree(doc, control, &progress);
+  control.view = &tree;
+  doc.AddListener(&tree);
+  tree.OnInitialUpdate();
+  EXPECT_EQ(control.items.size(), 27u);
+  EXPECT_EQ(control.Text(control.selected), "Mountpoints");
+  EXPECT_EQ(control.log, (std::vector<std::string>{"select Mountpoints"}));
+  EXPECT_EQ(progress.texts.back(), L"Building Tree");
+  EXPECT_EQ(progress.rangeLower, 0);
+  EXPECT_EQ(progress.rangeUpper, 100);
+  EXPECT_EQ(doc.GetCurrentNode(), doc.mountPoints.get());
+  doc.RemoveListener(&tree);
+}
+
+TEST(DiskTree, ANodeChosenElsewhereIsRevealedAtItsRegisteredItem) {
+  ScannedSample sample("workstation.json");
+  FakeTree control;
+  DiskTree tree(sample.doc, control, nullptr);
+  control.view = &tree;
+  sample.doc.AddListener(&tree);
+  tree.ShowNode(sample.doc.GetCurrentNode());
+  control.log.clear();
+
+  sample.doc.SetCurrentNode(&sample.Disk(0));
+  EXPECT_EQ(control.log, (std::vector<std::string>{"expand Physical Disks", "reveal Physical Disks/PhysicalDrive0",
+                                                   "select Physical Disks/PhysicalDrive0"}));
+  // Selecting the item of the current node again broadcasts nothing.
+  control.log.clear();
+  control.SelectItem(control.selected);
+  EXPECT_EQ(control.log.size(), 1u);
+  sample.doc.RemoveListener(&tree);
+}
+
+TEST(DiskTree, ANodeWithoutAnItemRebuildsOnceAndSelectsIt) {
+  ScannedSample sample("workstation.json");
+  FakeTree control;
+  DiskTree tree(sample.doc, control, nullptr);
+  control.view = &tree;
+  sample.doc.AddListener(&tree);
+  tree.ShowNode(sample.doc.GetCurrentNode());
+
+  // A partition on no volume has no item: the tree is rebuilt, not doubled,
+  // and the document keeps the partition current.
+  DiskPartitionNode& lonely = sample.Partition(0, L"DP(1)100000-1f400000");
+  sample.doc.SetCurrentNode(&lonely);
+  EXPECT_EQ(control.items.size(), 27u);
+  EXPECT_EQ(sample.doc.GetCurrentNode(), &lonely);
+  EXPECT_EQ(control.selected, kTreeTopLevel);
+
+  // A node that has an item after the rebuild is selected there.
+  tree.ShowNode(sample.doc.GetCurrentNode());
+  control.log.clear();
+  sample.doc.SetCurrentNode(sample.doc.adapters.get());
+  EXPECT_EQ(control.log.back(), "select Adapters");
+  sample.doc.RemoveListener(&tree);
+}
+
+TEST(DiskTree, RefreshClearsWithoutTellingTheDocumentAndRebuilds) {
+  ScannedSample sample("workstation.json");
+  FakeTree control;
+  DiskTree tree(sample.doc, control, nullptr);
+  control.view = &tree;
+  sample.doc.AddListener(&tree);
+  tree.ShowNode(sample.doc.GetCurrentNode());
+  sample.doc.SetCurrentNode(&sample.Disk(1));
+  control.log.clear();
+
+  sample.doc.Refresh(true);
+  ASSERT_FALSE(control.log.empty());
+  EXPECT_EQ(control.log[0], "delete all while clearing");
+  EXPECT_EQ(control.log.back(), "select Mountpoints");
+  EXPECT_EQ(sample.doc.GetCurrentNode(), sample.doc.mountPoints.get());
+  EXPECT_EQ(tree.ItemOfNode(sample.doc.mountPoints.get()), control.selected);
+  // Nine mount points now, each with its branch.
+  EXPECT_EQ(control.Text(control.order[1]), "Mountpoints/\\DosDevices\\C:");
+  EXPECT_FALSE(tree.Clearing());
+
+  // Updates without a node change nothing.
+  const auto items = control.items.size();
+  tree.OnUpdate(HintRebuild, nullptr);
+  tree.OnUpdate(0, nullptr);
+  EXPECT_EQ(control.items.size(), items);
+  sample.doc.RemoveListener(&tree);
+}
+
+TEST(DiskTree, AFailedRefreshEmptiesTheTree) {
+  ScannedSample sample("failing-layout.json");
+  FakeTree control;
+  DiskTree tree(sample.doc, control, nullptr);
+  control.view = &tree;
+  sample.doc.AddListener(&tree);
+  tree.ShowNode(sample.doc.GetCurrentNode());
+  ASSERT_FALSE(control.items.empty());
+  sample.doc.Refresh(false);
+  EXPECT_TRUE(control.items.empty());
+  EXPECT_EQ(tree.ItemOfNode(sample.doc.mountPoints.get()), kTreeTopLevel);
+  sample.doc.RemoveListener(&tree);
+}
