@@ -16,8 +16,8 @@ std::wstring Upper(std::wstring s) {
 }
 
 // The device path that opens the volume of a mount point: "\\.\X:" for a drive
-// letter, "\\.\" and the rest of a "\??\" name.
-// A link with nothing after its prefix opens nothing.
+// letter, "\\.\" and the rest of a "\??\" name. A link with nothing after its
+// prefix opens nothing.
 std::wstring DevicePathOf(const std::wstring& symbolicLink) {
   const std::wstring dos = L"\\DosDevices\\";
   if (symbolicLink.size() > dos.size() && symbolicLink.rfind(dos, 0) == 0)
