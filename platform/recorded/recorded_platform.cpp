@@ -45,11 +45,15 @@ RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std:
   for (std::size_t i = 0; i < machine_.volumes.size(); ++i) {
     for (const std::wstring& p : machine_.volumes[i].paths) paths_[Upper(p)] = Target{ObjectKind::Volume, i};
   }
+  // By id, first of each, as FindVolume answers; a walk per mount point would
+  // make large machines quadratic.
+  std::map<std::string, std::size_t> volumeById;
+  for (std::size_t i = 0; i < machine_.volumes.size(); ++i) volumeById.emplace(machine_.volumes[i].id, i);
   for (const machine::MountPoint& mp : machine_.mountPoints) {
     const std::wstring path = DevicePathOf(mp.symbolicLink);
-    const machine::Volume* v = machine_.FindVolume(mp.volume);
-    if (path.empty() || v == nullptr) continue;
-    paths_.emplace(Upper(path), Target{ObjectKind::Volume, static_cast<std::size_t>(v - machine_.volumes.data())});
+    auto v = volumeById.find(mp.volume);
+    if (path.empty() || v == volumeById.end()) continue;
+    paths_.emplace(Upper(path), Target{ObjectKind::Volume, v->second});
   }
 }
 
