@@ -3,9 +3,10 @@
 
 #include <sys/wait.h>
 
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -115,10 +116,13 @@ TEST(Cli, HelpListsExactlyWhatIsAccepted) {
     EXPECT_TRUE(Contains(help.out, accepted)) << accepted;
 
   // Every option the help names is accepted.
-  const std::regex option(R"((^|\s)(--?[a-z][a-z-]*))");
   std::set<std::string> named;
-  for (auto it = std::sregex_iterator(help.out.begin(), help.out.end(), option); it != std::sregex_iterator(); ++it)
-    named.insert((*it)[2]);
+  std::istringstream words(help.out);
+  for (std::string word; words >> word;) {
+    if (word.size() < 2 || word[0] != '-' || !(std::isalpha(static_cast<unsigned char>(word[1])) || word[1] == '-'))
+      continue;
+    named.insert(word.substr(0, word.find_first_of("=,")));
+  }
   EXPECT_GE(named.size(), 5u);
   for (const std::string& o : named) {
     const std::string args = o == "--machine" ? "--machine " + Sample("workstation.json") + " tree"
@@ -130,7 +134,11 @@ TEST(Cli, HelpListsExactlyWhatIsAccepted) {
 TEST(Cli, VersionAndUsageErrors) {
   const CliRun version = RunCli("--version");
   EXPECT_EQ(version.status, 0);
-  EXPECT_TRUE(std::regex_match(version.out, std::regex(R"(quelbrin-cli \d+\.\d+\.\d+\n)"))) << version.out;
+  int major = -1;
+  int minor = -1;
+  int patch = -1;
+  EXPECT_EQ(std::sscanf(version.out.c_str(), "quelbrin-cli %d.%d.%d\n", &major, &minor, &patch), 3) << version.out;
+  EXPECT_EQ(version.out.back(), '\n');
 
   const std::string machine = " --machine " + Sample("workstation.json");
   for (const std::string& args : {"--frobnicate tree" + machine, machine, "sideways" + machine,

@@ -215,3 +215,26 @@ TEST(RecordedAnswers, ShortBuffersFailAsThePlatformDoes) {
   p.CloseHandle(manager);
   EXPECT_EQ(p.OpenHandleCount(), 0u);
 }
+
+TEST(RecordedAnswers, FirstObjectToNameAPathKeepsIt) {
+  RecordedPlatform p(ParseMachine(MachineJson(std::string(kDrives) + R"(,
+    "volumes": [{"id": "a", "label": "A", "paths": ["\\\\.\\MountPointManager", "\\\\.\\PhysicalDrive0", "\\\\.\\X:"]},
+                {"id": "b", "label": "B", "paths": ["\\\\.\\x:"]}],
+    "mountPoints": [{"name": "\\DosDevices\\X:", "volume": "b"}])"),
+                                  "paths.json"));
+  HANDLE manager = p.CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 0, nullptr);
+  BYTE buffer[4096] = {};
+  DWORD returned = 0;
+  MOUNTMGR_MOUNT_POINT input{};
+  EXPECT_TRUE(p.DeviceIoControl(manager, IOCTL_MOUNTMGR_QUERY_POINTS, &input, sizeof input, buffer, sizeof buffer,
+                                &returned, nullptr));
+  HANDLE drive = p.CreateFileW(L"\\\\.\\PhysicalDrive0", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_TRUE(p.DeviceIoControl(drive, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, buffer, sizeof buffer, &returned,
+                                nullptr));
+  wchar_t label[256] = {};
+  ASSERT_TRUE(p.GetVolumeInformationW(L"\\\\.\\X:\\", label, 256, nullptr, nullptr, nullptr, nullptr, 0));
+  EXPECT_EQ(std::wstring(label), L"A");
+  p.CloseHandle(drive);
+  p.CloseHandle(manager);
+}

@@ -43,7 +43,9 @@ RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std:
   for (std::size_t i = 0; i < machine_.drives.size(); ++i)
     paths_[Upper(L"\\\\.\\PhysicalDrive" + std::to_wstring(machine_.drives[i].number))] = Target{ObjectKind::Drive, i};
   for (std::size_t i = 0; i < machine_.volumes.size(); ++i) {
-    for (const std::wstring& p : machine_.volumes[i].paths) paths_[Upper(p)] = Target{ObjectKind::Volume, i};
+    // The first object that names a path keeps it; a volume cannot take the
+    // path of the mount point manager or of a drive.
+    for (const std::wstring& p : machine_.volumes[i].paths) paths_.emplace(Upper(p), Target{ObjectKind::Volume, i});
   }
   // By id, first of each, as FindVolume answers; a walk per mount point would
   // make large machines quadratic.
