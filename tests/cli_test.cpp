@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -32,15 +33,20 @@ std::string Quote(const std::string& s) {
 }
 
 CliRun RunCli(const std::string& args) {
-  const std::string dir = testing::TempDir();
-  const std::string out = dir + "/quelbrin_cli_out.txt";
-  const std::string err = dir + "/quelbrin_cli_err.txt";
+  // Tests run in parallel processes: every run gets files of its own.
+  static int runs = 0;
+  const std::string stem = testing::TempDir() + "/quelbrin_cli_" + std::to_string(getpid()) + "_" +
+                           std::to_string(++runs);
+  const std::string out = stem + ".out";
+  const std::string err = stem + ".err";
   const std::string command = Quote(QUELBRIN_CLI) + " " + args + " >" + Quote(out) + " 2>" + Quote(err);
   const int raw = std::system(command.c_str());
   CliRun r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   r.out = ReadAll(out);
   r.err = ReadAll(err);
+  std::remove(out.c_str());
+  std::remove(err.c_str());
   return r;
 }
 
@@ -77,7 +83,7 @@ TEST(Cli, StoppedScanPrintsWhatWasScannedAndTheMessage) {
 }
 
 TEST(Cli, MachineFileErrorsGoToStandardErrorWithStatusTwo) {
-  const std::string bad = testing::TempDir() + "/bad.json";
+  const std::string bad = testing::TempDir() + "/bad_" + std::to_string(getpid()) + ".json";
   {
     std::ofstream f(bad);
     f << R"({"format": "quelbrin-machine", "version": 1,
@@ -88,6 +94,7 @@ TEST(Cli, MachineFileErrorsGoToStandardErrorWithStatusTwo) {
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.out.empty()) << r.out;
   EXPECT_TRUE(Contains(r.err, bad + ": drives[1].layout.partitions[0].offset: expected")) << r.err;
+  std::remove(bad.c_str());
 
   const CliRun missing = RunCli("--machine /nonexistent.json tree");
   EXPECT_EQ(missing.status, 2);
@@ -96,7 +103,7 @@ TEST(Cli, MachineFileErrorsGoToStandardErrorWithStatusTwo) {
 }
 
 TEST(Cli, UnopenableMountPointManagerIsNotAnEmptySuccess) {
-  const std::string file = testing::TempDir() + "/closed.json";
+  const std::string file = testing::TempDir() + "/closed_" + std::to_string(getpid()) + ".json";
   {
     std::ofstream f(file);
     f << R"({"format": "quelbrin-machine", "version": 1, "mountPointManager": {"fail": {"open": 5}}})";
@@ -104,6 +111,7 @@ TEST(Cli, UnopenableMountPointManagerIsNotAnEmptySuccess) {
   const CliRun r = RunCli("--machine " + Quote(file) + " tree");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "mount point manager cannot be opened")) << r.err;
+  std::remove(file.c_str());
 }
 
 TEST(Cli, HelpListsExactlyWhatIsAccepted) {
