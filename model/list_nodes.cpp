@@ -23,8 +23,5 @@ template class ListNode<KindPhysicalDiskList, PhysicalDiskNode>;
 template class ListNode<KindAdapterList, ScsiAdapterNode>;
 
 PhysicalDiskNode* PhysicalDiskList::FindPhysicalDisk(int diskNumber) const {
-  for (const auto& disk : children) {
-    if (disk->diskNumber == diskNumber) return disk.get();
-  }
-  return nullptr;
+  return byNumber_.Find(children, diskNumber);
 }

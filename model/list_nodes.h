@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/first_by_key.h"
 #include "model/mount_point_node.h"
 #include "model/physical_disk_node.h"
 #include "model/scsi_adapter_node.h"
@@ -21,5 +22,9 @@ using AdapterList = ListNode<KindAdapterList, ScsiAdapterNode>;
 
 class PhysicalDiskList : public ListNode<KindPhysicalDiskList, PhysicalDiskNode> {
  public:
+  // The first child with that disk number, or null.
   PhysicalDiskNode* FindPhysicalDisk(int diskNumber) const;
+
+ private:
+  FirstByKey<PhysicalDiskNode, int> byNumber_{[](const PhysicalDiskNode& d) { return d.diskNumber; }};
 };

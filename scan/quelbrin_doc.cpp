@@ -34,8 +34,7 @@ void CQuelbrinDoc::Refresh(bool showAll) {
   adapters.reset();
   currentNode = nullptr;
   showAllMountPoints = showAll;
-  allExtents.clear();
-  allPartitions.clear();
+  DeleteExtentsAndPartitions();
   if (progress != nullptr) progress->RestartSplash();
   // A manager that could not be opened at start may be reachable now; without
   // it every refresh would show an empty machine for the life of the program.
@@ -78,9 +77,15 @@ void CQuelbrinDoc::DeleteModel() {
   mountPoints.reset();
   physicalDisks.reset();
   adapters.reset();
+  DeleteExtentsAndPartitions();
+  currentNode = nullptr;
+}
+
+void CQuelbrinDoc::DeleteExtentsAndPartitions() {
   allExtents.clear();
   allPartitions.clear();
-  currentNode = nullptr;
+  extentLookup.Reset();
+  partitionLookup.Reset();
 }
 
 void CQuelbrinDoc::AddListener(DocumentListener* listener) { listeners.push_back(listener); }
@@ -95,34 +100,38 @@ void CQuelbrinDoc::UpdateAllViews(long hint, StorageNode* object) {
   for (DocumentListener* listener : current) listener->OnUpdate(hint, object);
 }
 
-DiskExtentNode* CQuelbrinDoc::FindExtent(const DISK_EXTENT& extent) const {
-  for (const auto& node : allExtents) {
-    const DISK_EXTENT& e = node->diskExtent;
-    if (e.DiskNumber == extent.DiskNumber && e.ExtentLength.QuadPart == extent.ExtentLength.QuadPart &&
-        e.StartingOffset.QuadPart == extent.StartingOffset.QuadPart)
-      return node.get();
+CQuelbrinDoc::ExtentKey CQuelbrinDoc::KeyOf(const DiskExtentNode& node) {
+  const DISK_EXTENT& e = node.diskExtent;
+  return {e.DiskNumber, e.ExtentLength.QuadPart, e.StartingOffset.QuadPart};
+}
+
+CQuelbrinDoc::PartitionKey CQuelbrinDoc::KeyOf(const DiskPartitionNode& node) {
+  if (node.hasPartitionInfoEx) {
+    const PARTITION_INFORMATION_EX& p = node.partitionInfoEx;
+    return {true, node.diskNumber, p.PartitionStyle, p.StartingOffset.QuadPart, p.PartitionNumber,
+            p.PartitionLength.QuadPart};
   }
-  return nullptr;
+  const PARTITION_INFORMATION& p = node.partitionInfo;
+  return {false, node.diskNumber, p.PartitionType, p.StartingOffset.QuadPart, p.PartitionNumber,
+          p.PartitionLength.QuadPart};
+}
+
+// Each lookup answers as a walk of its array in order of creation would: the
+// first node with equal disk number, length and offset (extents), or equal
+// form, disk number, style or type, offset, number and length (partitions).
+DiskExtentNode* CQuelbrinDoc::FindExtent(const DISK_EXTENT& extent) const {
+  return extentLookup.Find(allExtents,
+                           ExtentKey{extent.DiskNumber, extent.ExtentLength.QuadPart, extent.StartingOffset.QuadPart});
 }
 
 DiskPartitionNode* CQuelbrinDoc::FindPartitionEx(const PARTITION_INFORMATION_EX& info, int diskNumber) const {
-  for (const auto& node : allPartitions) {
-    if (!node->hasPartitionInfoEx || node->diskNumber != diskNumber) continue;
-    const PARTITION_INFORMATION_EX& p = node->partitionInfoEx;
-    if (p.PartitionStyle == info.PartitionStyle && p.StartingOffset.QuadPart == info.StartingOffset.QuadPart &&
-        p.PartitionNumber == info.PartitionNumber && p.PartitionLength.QuadPart == info.PartitionLength.QuadPart)
-      return node.get();
-  }
-  return nullptr;
+  return partitionLookup.Find(allPartitions, PartitionKey{true, diskNumber, info.PartitionStyle,
+                                                          info.StartingOffset.QuadPart, info.PartitionNumber,
+                                                          info.PartitionLength.QuadPart});
 }
 
 DiskPartitionNode* CQuelbrinDoc::FindPartition(const PARTITION_INFORMATION& info, int diskNumber) const {
-  for (const auto& node : allPartitions) {
-    if (node->hasPartitionInfoEx || node->diskNumber != diskNumber) continue;
-    const PARTITION_INFORMATION& p = node->partitionInfo;
-    if (p.PartitionType == info.PartitionType && p.StartingOffset.QuadPart == info.StartingOffset.QuadPart &&
-        p.PartitionNumber == info.PartitionNumber && p.PartitionLength.QuadPart == info.PartitionLength.QuadPart)
-      return node.get();
-  }
-  return nullptr;
+  return partitionLookup.Find(allPartitions, PartitionKey{false, diskNumber, info.PartitionType,
+                                                          info.StartingOffset.QuadPart, info.PartitionNumber,
+                                                          info.PartitionLength.QuadPart});
 }

@@ -4,10 +4,12 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/disk_extent_node.h"
 #include "model/disk_partition_node.h"
+#include "model/first_by_key.h"
 #include "model/list_nodes.h"
 #include "platform/platform.h"
 #include "scan/document_listener.h"
@@ -62,6 +64,18 @@ class CQuelbrinDoc {
   void StoragePortStage();
   void DeleteModel();
 
+  // Empties both flat arrays and forgets their lookups.
+  void DeleteExtentsAndPartitions();
+
   std::wstring title;
   std::vector<DocumentListener*> listeners;
+
+  using ExtentKey = std::tuple<DWORD, LONGLONG, LONGLONG>;
+  // Whether the record is the extended one, disk number, partition style or
+  // type, starting offset, partition number, length.
+  using PartitionKey = std::tuple<bool, int, int, LONGLONG, DWORD, LONGLONG>;
+  static ExtentKey KeyOf(const DiskExtentNode& node);
+  static PartitionKey KeyOf(const DiskPartitionNode& node);
+  FirstByKey<DiskExtentNode, ExtentKey> extentLookup{&KeyOf};
+  FirstByKey<DiskPartitionNode, PartitionKey> partitionLookup{&KeyOf};
 };

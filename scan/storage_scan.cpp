@@ -158,7 +158,10 @@ DWORD ScanMountPoint(CQuelbrinDoc& doc, const AnswerBuffer& answer, const MOUNTM
   } else if (!doc.showAllMountPoints) {
     return 0;
   } else {
-    const std::wstring path = L"\\\\.\\" + link.substr(link.size() < 4 ? link.size() : 4);
+    // The first four characters are the "\??\" prefix; a link with nothing
+    // after them names no volume, and "\\.\" alone is not opened.
+    if (link.size() <= 4) return 0;
+    const std::wstring path = L"\\\\.\\" + link.substr(4);
     volume = OpenVolume(platform, path);
     if (volume != INVALID_HANDLE_VALUE) ReadVolumeInformation(platform, path + L"\\", *node);
   }

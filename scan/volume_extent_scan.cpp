@@ -133,8 +133,16 @@ DWORD ScanVolumeExtent(CQuelbrinDoc& doc, MountPointNode& mountPoint, const DISK
   const std::wstring drivePath = FormatWide(L"\\\\.\\PhysicalDrive%d", diskNumber);
   ScopedHandle drive(platform, platform.CreateFileW(drivePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                     nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!drive.valid()) doc.prompt.MessageBox(L"No Physical Drive");
-
+  if (!drive.valid()) {
+    // The layout cannot be read from a drive that did not open. No request is
+    // sent through the invalid handle (on the platform it names the current
+    // process); the scan stops as a failed layout query does, with the code
+    // that says why the drive did not open.
+    const DWORD code = StopCode(platform);
+    doc.prompt.MessageBox(L"No Physical Drive");
+    doc.prompt.MessageBox(L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");
+    return Stop(doc, newDisk, code);
+  }
   if (!ScanLayout(doc, drive.get(), *disk, *extent, diskNumber, useExtendedLayout)) {
     const DWORD code = StopCode(platform);
     doc.prompt.MessageBox(L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");

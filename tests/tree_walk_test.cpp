@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "platform/machine/machine_file.h"
 #include "tests/support/presentation_fixture.h"
+#include "tests/support/recording_progress.h"
 #include "ui/disk_tree.h"
 
 namespace {
@@ -125,7 +127,7 @@ TEST(TreeWalk, WorkstationTreeItemsAndSteps) {
   EXPECT_EQ(tree.Paths(), expected);
   // Five mount points, five extents, five partitions and five disks below
   // them, and four disks under "Physical Disks".
-  EXPECT_EQ(progress.steps, 24);
+  EXPECT_EQ(std::count(progress.calls.begin(), progress.calls.end(), "step"), 24);
   // Disks end registered under "Physical Disks", walked after the mount points.
   EXPECT_EQ(tree.Text(map.at(&sample.Disk(0))), "Physical Disks/PhysicalDrive0");
   EXPECT_EQ(map.size(), 22u);  // three roots and nineteen distinct nodes
@@ -230,7 +232,7 @@ TEST(TreeWalk, NoRootsNoItems) {
 TEST(DiskTree, FirstBuildSelectsMountpointsAndExpandsNothing) {
   RecordingProgress progress;
   RecordedPlatform platform(LoadMachineFile(SamplePath("workstation.json")));
-  SilentPrompt prompt;
+  RecordingPrompt prompt;
   CQuelbrinDoc doc(platform, prompt, &progress);
   FakeTree control;
   DiskTree tree(doc, control, &progress);
@@ -240,9 +242,12 @@ TEST(DiskTree, FirstBuildSelectsMountpointsAndExpandsNothing) {
   EXPECT_EQ(control.items.size(), 27u);
   EXPECT_EQ(control.Text(control.selected), "Mountpoints");
   EXPECT_EQ(control.log, (std::vector<std::string>{"select Mountpoints"}));
-  EXPECT_EQ(progress.texts.back(), L"Building Tree");
-  EXPECT_EQ(progress.rangeLower, 0);
-  EXPECT_EQ(progress.rangeUpper, 100);
+  // After the scan's own progress: the build's text, its range, and one step per
+  // row of the step table.
+  const auto build = std::find(progress.calls.begin(), progress.calls.end(), "text Building Tree");
+  ASSERT_NE(build, progress.calls.end());
+  EXPECT_EQ(*(build + 1), "range 0 100");
+  EXPECT_EQ(std::count(build, progress.calls.end(), "step"), 24);
   EXPECT_EQ(doc.GetCurrentNode(), doc.mountPoints.get());
   doc.RemoveListener(&tree);
 }

@@ -22,18 +22,21 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  tree                  print the tree of mount points, physical disks and adapters\n"
-    "  show NODE             print the panel of one node; NODE is its path in the tree\n"
-    "                        ('Physical Disks/PhysicalDrive0') or a name only it has\n"
+    "  show [--svg DIR] NODE\n"
+    "                        print the panel of one node; NODE is its path in the tree\n"
+    "                        ('Physical Disks/PhysicalDrive0') or a name only it has;\n"
+    "                        given a DIR, its charts also go there as SVG files\n"
     "\n"
     "Options:\n"
-    "  --machine FILE        view the machine described in FILE (see docs/machine-file.md)\n"
+    "  --machine FILE, --machine=FILE\n"
+    "                        view the machine described in FILE (see docs/machine-file.md)\n"
     "  --all-mount-points    keep mount points named by a volume name, not only drive letters\n"
-    "  --svg DIR             with show: also write the node's charts as SVG files into DIR\n"
-    "  --help                show this help and exit\n"
+    "  -h, --help            show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
-    "Exit status: 0 when the scan ran to its end, 1 when a drive query stopped it\n"
-    "(what was scanned is still printed), 2 for a usage or machine file error.\n";
+    "Exit status: 0 when the scan ran to its end, 1 when the mount point manager\n"
+    "cannot be opened or a drive query stopped the scan (what was scanned is still\n"
+    "printed), 2 for a usage or machine file error.\n";
 
 struct Options {
   std::optional<std::string> machineFile;
@@ -108,9 +111,12 @@ int main(int argc, char** argv) {
   } else {
     PrintStorageTree(doc, std::cout);
   }
-  if (!scanned && doc.lastScanResult != 0) {
+  if (scanned) return 0;
+  // An empty listing must not pass for a machine without storage.
+  if (doc.mountPointManager == INVALID_HANDLE_VALUE) {
+    std::cerr << "quelbrin-cli: the mount point manager cannot be opened\n";
+  } else {
     std::cerr << "quelbrin-cli: the scan stopped with error " << doc.lastScanResult << "\n";
-    return 1;
   }
-  return 0;
+  return 1;
 }

@@ -30,15 +30,16 @@ std::string JoinNames(const std::vector<std::string>& names) {
 
 Behaviour ReadBehaviour(const JsonField& object, const std::vector<std::string>& requests) {
   Behaviour b;
-  auto checkName = [&requests](const JsonField& field, const std::string& name) {
+  // Errors name the member itself, e.g. "drives[1].fail.IOCTL_DISK_GET_DRIVE_LAYOUT_EX".
+  auto checkName = [&requests](const JsonField& member, const std::string& name) {
     for (const auto& r : requests) {
       if (r == name) return;
     }
-    field.Error("\"" + name + "\" is not a request of this object (requests: " + JoinNames(requests) + ")");
+    member.Error("\"" + name + "\" is not a request of this object (requests: " + JoinNames(requests) + ")");
   };
   if (auto fail = object.Optional("fail")) {
     for (const auto& [name, code] : fail->Members()) {
-      checkName(*fail, name);
+      checkName(code, name);
       const DWORD value = code.U32();
       if (value == 0) code.Fail("a non-zero error code");
       b.fail[name] = value;
@@ -46,8 +47,8 @@ Behaviour ReadBehaviour(const JsonField& object, const std::vector<std::string>&
   }
   if (auto raw = object.Optional("raw")) {
     for (const auto& [name, bytes] : raw->Members()) {
-      checkName(*raw, name);
-      if (name.rfind("IOCTL_", 0) != 0) raw->Error("a raw answer can only be given for an IOCTL request");
+      checkName(bytes, name);
+      if (name.rfind("IOCTL_", 0) != 0) bytes.Error("a raw answer can only be given for an IOCTL request");
       b.raw[name] = bytes.Hex();
     }
   }
@@ -197,7 +198,10 @@ Volume ReadVolume(const JsonField& f, const Machine& m) {
       if (drive == nullptr) p->Required("disk").Fail("the number of a drive listed under \"drives\"");
       const PartitionRecord* entry = nullptr;
       for (const PartitionRecord& r : drive->layout.partitions) {
-        if (r.number == number && number != 0) entry = &r;
+        if (r.number == number && number != 0) {
+          entry = &r;
+          break;
+        }
       }
       if (entry == nullptr) p->Required("number").Fail("the number of a partition in that drive's layout");
       v.partition = *entry;
@@ -264,18 +268,25 @@ std::vector<BYTE> DefaultUniqueId(const Volume& v, const std::wstring& deviceNam
 
 MountPoint ReadMountPoint(const JsonField& f, const Machine& m) {
   f.AllowOnly({"name", "volume", "deviceName", "uniqueId"});
+  // The mount point manager counts each name in 16-bit byte lengths.
+  auto fits = [](const JsonField& field, std::size_t bytes) {
+    if (bytes > 0xFFFF) field.Error("longer than the 65535 bytes a mount point entry can hold");
+  };
   MountPoint mp;
   mp.symbolicLink = f.Required("name").Wide();
+  fits(f.Required("name"), Utf16FromWide(mp.symbolicLink).size() * 2);
   const JsonField volumeField = f.Required("volume");
   mp.volume = volumeField.Text();
   const Volume* volume = m.FindVolume(mp.volume);
   if (volume == nullptr) volumeField.Fail("the id of a volume listed under \"volumes\"");
   const std::size_t volumeIndex = static_cast<std::size_t>(volume - m.volumes.data());
   mp.deviceName = f.Or("deviceName", L"\\Device\\HarddiskVolume" + std::to_wstring(volumeIndex + 1), &JsonField::Wide);
+  if (f.Has("deviceName")) fits(f.Required("deviceName"), Utf16FromWide(mp.deviceName).size() * 2);
   if (auto id = f.Optional("uniqueId")) {
     id->AllowOnly({"text", "hex"});
     if (id->Has("text") == id->Has("hex")) id->Fail("an object with either \"text\" or \"hex\"");
     mp.uniqueId = id->Has("text") ? Utf16Bytes(id->Required("text").Wide()) : id->Required("hex").Hex();
+    fits(*id, mp.uniqueId.size());
   } else {
     mp.uniqueId = DefaultUniqueId(*volume, mp.deviceName, m);
   }

@@ -16,11 +16,13 @@ std::wstring Upper(std::wstring s) {
 }
 
 // The device path that opens the volume of a mount point: "\\.\X:" for a drive
-// letter, "\\.\" and the rest of a "\??\" name.
+// letter, "\\.\" and the rest of a "\??\" name. A link with nothing after its
+// prefix opens nothing.
 std::wstring DevicePathOf(const std::wstring& symbolicLink) {
   const std::wstring dos = L"\\DosDevices\\";
-  if (symbolicLink.rfind(dos, 0) == 0) return L"\\\\.\\" + symbolicLink.substr(dos.size());
-  if (symbolicLink.rfind(L"\\??\\", 0) == 0) return L"\\\\.\\" + symbolicLink.substr(4);
+  if (symbolicLink.size() > dos.size() && symbolicLink.rfind(dos, 0) == 0)
+    return L"\\\\.\\" + symbolicLink.substr(dos.size());
+  if (symbolicLink.size() > 4 && symbolicLink.rfind(L"\\??\\", 0) == 0) return L"\\\\.\\" + symbolicLink.substr(4);
   return {};
 }
 
@@ -41,13 +43,19 @@ RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std:
   for (std::size_t i = 0; i < machine_.drives.size(); ++i)
     paths_[Upper(L"\\\\.\\PhysicalDrive" + std::to_wstring(machine_.drives[i].number))] = Target{ObjectKind::Drive, i};
   for (std::size_t i = 0; i < machine_.volumes.size(); ++i) {
-    for (const std::wstring& p : machine_.volumes[i].paths) paths_[Upper(p)] = Target{ObjectKind::Volume, i};
+    // The first object that names a path keeps it; a volume cannot take the
+    // path of the mount point manager or of a drive.
+    for (const std::wstring& p : machine_.volumes[i].paths) paths_.emplace(Upper(p), Target{ObjectKind::Volume, i});
   }
+  // By id, first of each, as FindVolume answers; a walk per mount point would
+  // make large machines quadratic.
+  std::map<std::string, std::size_t> volumeById;
+  for (std::size_t i = 0; i < machine_.volumes.size(); ++i) volumeById.emplace(machine_.volumes[i].id, i);
   for (const machine::MountPoint& mp : machine_.mountPoints) {
     const std::wstring path = DevicePathOf(mp.symbolicLink);
-    const machine::Volume* v = machine_.FindVolume(mp.volume);
-    if (path.empty() || v == nullptr) continue;
-    paths_.emplace(Upper(path), Target{ObjectKind::Volume, static_cast<std::size_t>(v - machine_.volumes.data())});
+    auto v = volumeById.find(mp.volume);
+    if (path.empty() || v == volumeById.end()) continue;
+    paths_.emplace(Upper(path), Target{ObjectKind::Volume, v->second});
   }
 }
 

@@ -79,13 +79,12 @@ Answer MountPoints(const machine::Machine& m) {
     MOUNTMGR_MOUNT_POINT e{};
     const std::u16string link = Utf16FromWide(mp.symbolicLink);
     const std::u16string device = Utf16FromWide(mp.deviceName);
-    std::vector<BYTE> linkBytes(link.size() * 2);
-    std::memcpy(linkBytes.data(), link.data(), linkBytes.size());
-    std::vector<BYTE> deviceBytes(device.size() * 2);
-    std::memcpy(deviceBytes.data(), device.data(), deviceBytes.size());
-    addName(linkBytes.data(), linkBytes.size(), e.SymbolicLinkNameOffset, e.SymbolicLinkNameLength);
+    // A string's data is never null, even when empty (an empty vector's may be).
+    addName(reinterpret_cast<const BYTE*>(link.data()), link.size() * 2, e.SymbolicLinkNameOffset,
+            e.SymbolicLinkNameLength);
     addName(mp.uniqueId.data(), mp.uniqueId.size(), e.UniqueIdOffset, e.UniqueIdLength);
-    addName(deviceBytes.data(), deviceBytes.size(), e.DeviceNameOffset, e.DeviceNameLength);
+    addName(reinterpret_cast<const BYTE*>(device.data()), device.size() * 2, e.DeviceNameOffset,
+            e.DeviceNameLength);
     entries.push_back(e);
   }
   Answer a;

@@ -6,34 +6,8 @@
 
 #include "platform/recorded/recorded_platform.h"
 #include "scan/progress_sink.h"
-#include "scan/prompt.h"
 #include "scan/quelbrin_doc.h"
-
-class SilentPrompt : public Prompt {
- public:
-  void MessageBox(const std::wstring& text) override { messages.push_back(text); }
-  void Diagnostic(const std::wstring&) override {}
-  std::vector<std::wstring> messages;
-};
-
-class RecordingProgress : public ProgressSink {
- public:
-  void SetProgressText(const std::wstring& text) override { texts.push_back(text); }
-  void SetProgressRange(int lower, int upper) override {
-    rangeLower = lower;
-    rangeUpper = upper;
-  }
-  void StepProgress() override { ++steps; }
-  void RestartSplash() override { ++restarts; }
-  void CloseSplash() override { ++closes; }
-
-  std::vector<std::wstring> texts;
-  int rangeLower = -1;
-  int rangeUpper = -1;
-  int steps = 0;
-  int restarts = 0;
-  int closes = 0;
-};
+#include "tests/support/recording_prompt.h"
 
 // A sample of samples/ scanned once, as the programs scan it.
 class ScannedSample {
@@ -47,7 +21,7 @@ class ScannedSample {
   DiskPartitionNode& Partition(int diskNumber, const std::wstring& name, bool extended = true);
 
   RecordedPlatform platform;
-  SilentPrompt prompt;
+  RecordingPrompt prompt;
   CQuelbrinDoc doc;
   bool scanned = false;
 };

@@ -1,0 +1,97 @@
+// The lookups that keep disks, extents and partitions unique within a scan:
+// always the first matching node in order of creation.
+#include <gtest/gtest.h>
+
+#include "tests/support/scan_harness.h"
+
+namespace {
+
+DISK_EXTENT Extent(DWORD disk, LONGLONG offset, LONGLONG length) {
+  DISK_EXTENT e{};
+  e.DiskNumber = disk;
+  e.StartingOffset.QuadPart = offset;
+  e.ExtentLength.QuadPart = length;
+  return e;
+}
+
+DiskExtentNode* AddExtent(CQuelbrinDoc& doc, const DISK_EXTENT& e, int index) {
+  auto node = std::make_unique<DiskExtentNode>();
+  node->Fill(e, index);
+  doc.allExtents.push_back(std::move(node));
+  return doc.allExtents.back().get();
+}
+
+}  // namespace
+
+TEST(Lookups, FirstMatchInOrderOfCreationWhateverWasAskedBefore) {
+  ScanHarness h(MachineJson(R"("mountPoints": [])"));
+  CQuelbrinDoc& doc = *h.doc;
+  EXPECT_EQ(doc.FindExtent(Extent(0, 512, 4096)), nullptr);
+  DiskExtentNode* first = AddExtent(doc, Extent(0, 512, 4096), 0);
+  EXPECT_EQ(doc.FindExtent(Extent(0, 512, 4096)), first);
+  DiskExtentNode* twin = AddExtent(doc, Extent(0, 512, 4096), 1);
+  DiskExtentNode* other = AddExtent(doc, Extent(1, 512, 4096), 2);
+  EXPECT_EQ(doc.FindExtent(Extent(0, 512, 4096)), first);
+  EXPECT_NE(doc.FindExtent(Extent(0, 512, 4096)), twin);
+  EXPECT_EQ(doc.FindExtent(Extent(1, 512, 4096)), other);
+  // Each of disk number, offset and length is part of the key.
+  EXPECT_EQ(doc.FindExtent(Extent(0, 512, 4097)), nullptr);
+  EXPECT_EQ(doc.FindExtent(Extent(0, 513, 4096)), nullptr);
+
+  // Partitions: the two forms never match each other.
+  PARTITION_INFORMATION_EX ex{};
+  ex.StartingOffset.QuadPart = 1048576;
+  ex.PartitionLength.QuadPart = 4096;
+  ex.PartitionNumber = 1;
+  PARTITION_INFORMATION legacy{};
+  legacy.StartingOffset.QuadPart = 1048576;
+  legacy.PartitionLength.QuadPart = 4096;
+  legacy.PartitionNumber = 1;
+  EXPECT_EQ(doc.FindPartition(legacy, 0), nullptr);
+  auto a = std::make_unique<DiskPartitionNode>();
+  a->Fill(legacy, 0);
+  auto b = std::make_unique<DiskPartitionNode>();
+  b->Fill(ex, 0);
+  auto c = std::make_unique<DiskPartitionNode>();
+  c->Fill(ex, 0);
+  DiskPartitionNode* legacyNode = a.get();
+  DiskPartitionNode* exNode = b.get();
+  doc.allPartitions.push_back(std::move(a));
+  doc.allPartitions.push_back(std::move(b));
+  doc.allPartitions.push_back(std::move(c));
+  EXPECT_EQ(doc.FindPartition(legacy, 0), legacyNode);
+  EXPECT_EQ(doc.FindPartitionEx(ex, 0), exNode);
+  EXPECT_EQ(doc.FindPartitionEx(ex, 1), nullptr);
+  ex.PartitionStyle = PARTITION_STYLE_GPT;
+  EXPECT_EQ(doc.FindPartitionEx(ex, 0), nullptr);
+  legacy.PartitionType = 0x07;
+  EXPECT_EQ(doc.FindPartition(legacy, 0), nullptr);
+
+  // Disks by number.
+  PhysicalDiskList disks;
+  EXPECT_EQ(disks.FindPhysicalDisk(3), nullptr);
+  for (int n : {3, 5, 3}) {
+    disks.children.push_back(std::make_unique<PhysicalDiskNode>());
+    disks.children.back()->SetDiskNumber(n);
+  }
+  EXPECT_EQ(disks.FindPhysicalDisk(3), disks.children[0].get());
+  EXPECT_EQ(disks.FindPhysicalDisk(5), disks.children[1].get());
+  EXPECT_EQ(disks.FindPhysicalDisk(4), nullptr);
+}
+
+TEST(Lookups, RefreshForgetsTheNodesOfTheLastScan) {
+  ScanHarness h(SourceFile("samples/workstation.json"), true);
+  ASSERT_TRUE(h.InitialScan());
+  const std::size_t extents = h.doc->allExtents.size();
+  h.doc->Refresh(true);
+  ASSERT_EQ(h.doc->allExtents.size(), extents);
+  for (const auto& e : h.doc->allExtents) EXPECT_EQ(h.doc->FindExtent(e->diskExtent), e.get());
+  for (const auto& p : h.doc->allPartitions) {
+    const DiskPartitionNode* found = p->hasPartitionInfoEx ? h.doc->FindPartitionEx(p->partitionInfoEx, p->diskNumber)
+                                                           : h.doc->FindPartition(p->partitionInfo, p->diskNumber);
+    EXPECT_EQ(found, p.get());
+  }
+  // An array emptied by hand is noticed too.
+  h.doc->allExtents.clear();
+  EXPECT_EQ(h.doc->FindExtent(DISK_EXTENT{}), nullptr);
+}
