@@ -2,6 +2,7 @@
 
 #include <blkid/blkid.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -41,6 +42,39 @@ void ReadMbrCheckSum(const FileDescriptor& fd, ProbedTable& table) {
   table.mbrCheckSum = ~sum + 1;
 }
 
+// The extended boot records of the chain in the extended container, in bytes
+// from the disk's start. libblkid does not say which record holds which
+// logical partition, and the platform counts a logical partition's hidden
+// sectors from its own record.
+void PlaceLogicalPartitions(const FileDescriptor& fd, unsigned blockSize, ProbedTable& table) {
+  const ProbedPartition* container = nullptr;
+  for (const ProbedPartition& p : table.partitions) {
+    if (p.extended && !p.logical) container = &p;
+  }
+  if (container == nullptr) return;
+  const std::uint64_t base = container->startBytes;
+  std::vector<std::uint64_t> records;
+  std::uint64_t next = base;
+  // A chain is at most as long as there can be partitions; a loop ends it.
+  for (int i = 0; i < 256; ++i) {
+    if (std::find(records.begin(), records.end(), next) != records.end()) break;
+    unsigned char sector[512] = {};
+    if (ReadAt(fd, sector, sizeof sector, next) != sizeof sector || sector[510] != 0x55 || sector[511] != 0xAA) break;
+    records.push_back(next);
+    const unsigned char* link = sector + 446 + 16;
+    const std::uint64_t relative = Little(link + 8, 4);
+    if (relative == 0 || (link[4] != 0x05 && link[4] != 0x0f && link[4] != 0x85)) break;
+    if (relative > (UINT64_MAX - base) / blockSize) break;
+    next = base + relative * blockSize;
+  }
+  for (ProbedPartition& p : table.partitions) {
+    if (!p.logical) continue;
+    for (std::uint64_t record : records) {
+      if (record < p.startBytes && record >= p.tableOffsetBytes) p.tableOffsetBytes = record;
+    }
+  }
+}
+
 std::optional<ProbedTable> ReadTable(blkid_probe probe, const FileDescriptor& fd, unsigned logicalBlockSize) {
   if (blkid_probe_enable_partitions(probe, 1) != 0) return std::nullopt;
   blkid_partlist list = blkid_probe_get_partitions(probe);
@@ -69,14 +103,13 @@ std::optional<ProbedTable> ReadTable(blkid_probe probe, const FileDescriptor& fd
     p.flags = blkid_partition_get_flags(par);
     p.extended = blkid_partition_is_extended(par) != 0;
     p.logical = blkid_partition_is_logical(par) != 0;
-    if (blkid_parttable holder = blkid_partition_get_table(par)) {
-      const blkid_loff_t offset = blkid_parttable_get_offset(holder);
-      if (offset > 0) p.tableOffsetBytes = static_cast<std::uint64_t>(offset);
-    }
     table.partitions.push_back(std::move(p));
   }
   if (table.type == "gpt") ReadGptHeader(fd, logicalBlockSize, table);
-  if (table.type == "dos") ReadMbrCheckSum(fd, table);
+  if (table.type == "dos") {
+    ReadMbrCheckSum(fd, table);
+    PlaceLogicalPartitions(fd, logicalBlockSize, table);
+  }
   return table;
 }
 
