@@ -161,6 +161,8 @@ Json VolumeJson(const machine::Volume& v) {
 std::optional<std::wstring> TextOf(const std::vector<BYTE>& id) {
   if (id.size() < 2 || id.size() % 2 != 0 || id[0] != '\\' || id[1] != 0) return std::nullopt;
   const std::wstring text = WideFromUtf16(id.data(), id.size() / 2);
+  // The file holds UTF-8: what cannot be written as such is kept as bytes.
+  if (WideFromUtf8(Utf8FromWide(text)) != text) return std::nullopt;
   const std::u16string units = Utf16FromWide(text);
   if (units.size() * 2 != id.size()) return std::nullopt;
   for (std::size_t i = 0; i < units.size(); ++i) {
