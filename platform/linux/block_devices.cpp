@@ -95,6 +95,9 @@ std::vector<BlockDevice> ListBlockDevices(SystemFiles& files) {
 
     std::vector<BlockDevice> partitions;
     for (const std::string& entry : files.List(whole.sysPath)) {
+      // Partitions are named after their disk ("sda1", "nvme0n1p1"); asking
+      // every other attribute directory would cost an open each.
+      if (entry.size() <= name.size() || entry.compare(0, name.size(), name) != 0) continue;
       const std::string path = whole.sysPath + "/" + entry;
       const auto number = files.ReadNumber(path + "/partition");
       if (!number || *number == 0 || *number > 0xFFFFFFFFu) continue;
