@@ -335,6 +335,24 @@ TEST(LinuxCollectorServer, LvmVolumeOverTwoDisks) {
   }
 }
 
+TEST(LinuxCollectorServer, MdMirrorHasAnExtentOnEachMember) {
+  FakeSystem sys("server");
+  Scanned s(CollectServer(sys, true));
+  const MountPointNode* home = s.MountPoint(L"\\DosDevices\\H:");
+  ASSERT_NE(home, nullptr);
+  EXPECT_EQ(home->deviceName, L"/dev/md0");
+  EXPECT_EQ(home->volumePathNames, std::vector<std::wstring>{L"/home"});
+  ASSERT_EQ(home->extents.size(), 2u);
+  std::set<DWORD> disks;
+  for (const DiskExtentNode* e : home->extents) {
+    disks.insert(e->diskExtent.DiskNumber);
+    // The member partition's start plus the data offset inside it.
+    EXPECT_EQ(e->diskExtent.StartingOffset.QuadPart, (2048 + 8192) * 512ll);
+    EXPECT_EQ(e->diskExtent.ExtentLength.QuadPart, 1044480 * 1024ll);
+  }
+  EXPECT_EQ(disks.size(), 2u);
+}
+
 TEST(LinuxCollectorServer, FilesystemOnAWholeDiskAndClonedUuids) {
   FakeSystem sys("server");
   Scanned s(CollectServer(sys, true), true);
@@ -385,7 +403,8 @@ TEST(LinuxCollectorServer, UnreadableDiskShowsItsPartitionsFromSysfs) {
   EXPECT_EQ(sdd->partitions[1]->StartingOffset(), 204802048ull * 512);
   EXPECT_EQ(sdd->partitions[1]->PartitionLength(), 29639600ull * 512);
   // Every mounted block filesystem got a letter; tmpfs and proc did not.
-  EXPECT_EQ(s.MountPoint(L"\\DosDevices\\H:"), nullptr);
+  EXPECT_NE(s.MountPoint(L"\\DosDevices\\H:"), nullptr);
+  EXPECT_EQ(s.MountPoint(L"\\DosDevices\\I:"), nullptr);
 }
 
 TEST(LinuxCollector, EveryOpenIsReadOnly) {
