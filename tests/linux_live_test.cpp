@@ -15,6 +15,8 @@
 
 #include "app/common/console_prompt.h"
 #include "platform/linux/linux_collector.h"
+#include "platform/machine/machine_file.h"
+#include "platform/machine/machine_writer.h"
 #include "platform/recorded/recorded_platform.h"
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
@@ -92,6 +94,12 @@ TEST(LinuxCli, CaptureOptionsAreChecked) {
   EXPECT_EQ(RunCommand(Cli() + " --root").status, 2);
   EXPECT_EQ(RunCommand(Cli() + " capture -o /nonexistent-dir/x.json").status, 1);
   EXPECT_NE(RunCommand(Cli() + " --help").out.find("capture [-o FILE]"), std::string::npos);
+  // A machine file captured again comes out in full, as read.
+  const std::string sample = std::string(QUELBRIN_SOURCE_DIR) + "/samples/workstation.json";
+  const Result again = RunCommand(Cli() + " --machine '" + sample + "' capture");
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(again.out, WriteMachine(LoadMachineFile(sample)));
+  EXPECT_EQ(RunCommand(Cli() + " --machine /nonexistent.json capture").status, 2);
 }
 
 TEST(LinuxLive, CaptureReplaysToTheSameTree) {
