@@ -93,16 +93,16 @@ std::optional<std::string> ReadDmTableFromKernel(SystemFiles& files, unsigned ma
     std::string table;
     for (std::uint32_t i = 0; i < io->target_count; ++i) {
       if (at > used || used - at < sizeof(dm_target_spec)) return std::nullopt;
-      dm_target_spec spec{};
-      std::memcpy(&spec, buffer.data() + at, sizeof spec);
-      const char* params = buffer.data() + at + sizeof spec;
-      const std::size_t room = used - at - sizeof spec;
-      const std::string type(spec.target_type, strnlen(spec.target_type, sizeof spec.target_type));
-      table += std::to_string(spec.sector_start) + " " + std::to_string(spec.length) + " " + type;
+      dm_target_spec entry{};
+      std::memcpy(&entry, buffer.data() + at, sizeof entry);
+      const char* params = buffer.data() + at + sizeof entry;
+      const std::size_t room = used - at - sizeof entry;
+      const std::string type(entry.target_type, strnlen(entry.target_type, sizeof entry.target_type));
+      table += std::to_string(entry.sector_start) + " " + std::to_string(entry.length) + " " + type;
       // Only the targets that place data on devices are copied out whole.
       if (type == "linear" || type == "striped") table += " " + std::string(params, strnlen(params, room));
       table += "\n";
-      const std::size_t next = io->data_start + std::size_t{spec.next};
+      const std::size_t next = io->data_start + std::size_t{entry.next};
       if (next <= at) break;  // the last one, or a broken chain
       at = next;
     }
