@@ -8,6 +8,8 @@
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
 #include "app/common/model_printer.h"
+#include "platform/machine/machine_file.h"
+#include "platform/machine/machine_writer.h"
 #include "scan/quelbrin_doc.h"
 
 namespace {
@@ -21,10 +23,15 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  tree                  print the mount points, physical disks and adapters\n"
+    "  capture [-o FILE]     write this machine's storage as a machine file (to stdout\n"
+    "                        by default); --machine FILE then views it again\n"
     "\n"
     "Options:\n"
     "  --machine FILE, --machine=FILE\n"
-    "                        view the machine described in FILE (see docs/machine-file.md)\n"
+    "                        view the machine described in FILE (see docs/machine-file.md);\n"
+    "                        without it, the machine this runs on\n"
+    "  --root DIR            read the running system's files under DIR instead of /\n"
+    "                        (a copied or fake system tree, for tests)\n"
     "  --all-mount-points    keep mount points named by a volume name, not only drive letters\n"
     "  -h, --help            show this help and exit\n"
     "  --version             show the version and exit\n"
@@ -35,6 +42,8 @@ constexpr const char* kUsage =
 
 struct Options {
   std::optional<std::string> machineFile;
+  std::string systemRoot = "/";
+  std::optional<std::string> outputFile;
   bool allMountPoints = false;
   std::string command;
 };
@@ -42,6 +51,33 @@ struct Options {
 int UsageError(const std::string& message) {
   std::cerr << "quelbrin-cli: " << message << "\nTry 'quelbrin-cli --help'.\n";
   return 2;
+}
+
+// Writes the machine being viewed — the live one, or a machine file read
+// back — as a machine file.
+int Capture(const Options& options) {
+  machine::Machine m;
+  std::string error;
+  if (options.machineFile) {
+    try {
+      m = LoadMachineFile(*options.machineFile);
+    } catch (const MachineFileError& e) {
+      std::cerr << "quelbrin-cli: " << e.what() << "\n";
+      return 2;
+    }
+  } else if (!CollectLiveMachine(options.systemRoot, m, error)) {
+    std::cerr << "quelbrin-cli: " << error << "\n";
+    return 2;
+  }
+  if (!options.outputFile || *options.outputFile == "-") {
+    std::cout << WriteMachine(m);
+    return std::cout.good() ? 0 : 1;
+  }
+  if (!SaveMachineFile(m, *options.outputFile, error)) {
+    std::cerr << "quelbrin-cli: " << error << "\n";
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -64,6 +100,12 @@ int main(int argc, char** argv) {
       options.machineFile = args[++i];
     } else if (a.rfind("--machine=", 0) == 0) {
       options.machineFile = a.substr(std::strlen("--machine="));
+    } else if (a == "--root") {
+      if (i + 1 >= args.size()) return UsageError("--root needs a directory");
+      options.systemRoot = args[++i];
+    } else if (a == "-o" || a == "--output") {
+      if (i + 1 >= args.size()) return UsageError(a + " needs a file name");
+      options.outputFile = args[++i];
     } else if (a == "--all-mount-points") {
       options.allMountPoints = true;
     } else if (!a.empty() && a[0] == '-') {
@@ -75,10 +117,12 @@ int main(int argc, char** argv) {
     }
   }
   if (options.command.empty()) return UsageError("no command given");
+  if (options.command == "capture") return Capture(options);
   if (options.command != "tree") return UsageError("unknown command '" + options.command + "'");
+  if (options.outputFile) return UsageError("-o is an option of capture");
 
   std::string error;
-  auto platform = OpenMachine(options.machineFile, error);
+  auto platform = OpenMachine(MachineSource{options.machineFile, options.systemRoot}, error);
   if (!platform) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;
