@@ -55,7 +55,7 @@ TEST(MountPointPanel, ShowsTheVolumeItsExtentAndItsMbrPartition) {
   EXPECT_FALSE(form.Checked(1031));
   EXPECT_FALSE(form.Checked(1034));
   EXPECT_TRUE(form.Checked(1035));
-  EXPECT_TRUE(form.ListBox(1039).lines.empty());
+  EXPECT_EQ(form.ListBox(1039).lines, (Cells{L"C:\\"}));
 
   const ListViewState& list = form.List(1008);
   EXPECT_EQ(Headings(list), (Cells{L"Extent Name   ", L"Disk Number   ", L"Starting Offset", L"Extent Length  ",
