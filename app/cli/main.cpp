@@ -7,6 +7,7 @@
 
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
+#include "app/common/model_json.h"
 #include "app/common/model_printer.h"
 #include "scan/quelbrin_doc.h"
 
@@ -21,12 +22,17 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  tree                  print the mount points, physical disks and adapters\n"
+    "  json                  print the whole model as JSON for scripts: every node and\n"
+    "                        field, records decoded, links by node name or path\n"
     "\n"
     "Options:\n"
     "  --machine FILE        view the machine described in FILE (see docs/machine-file.md)\n"
     "  --all-mount-points    keep mount points named by a volume name, not only drive letters\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
+    "\n"
+    "Diagnostic lines of the scan (interfaces being opened) and messages go to\n"
+    "stderr, so that stdout holds only what the command prints.\n"
     "\n"
     "Exit status: 0 when the scan ran to its end, 1 when a drive query stopped it\n"
     "(what was scanned is still printed), 2 for a usage or machine file error.\n";
@@ -73,7 +79,7 @@ int main(int argc, char** argv) {
     }
   }
   if (options.command.empty()) return UsageError("no command given");
-  if (options.command != "tree") return UsageError("unknown command '" + options.command + "'");
+  if (options.command != "tree" && options.command != "json") return UsageError("unknown command '" + options.command + "'");
 
   std::string error;
   auto platform = OpenMachine(options.machineFile, error);
@@ -85,7 +91,11 @@ int main(int argc, char** argv) {
   CQuelbrinDoc doc(*platform, prompt, nullptr);
   doc.showAllMountPoints = options.allMountPoints;
   const bool scanned = doc.InitialScan();
-  PrintModelTree(doc, std::cout);
+  if (options.command == "json") {
+    std::cout << BuildModelJson(doc).dump(2) << "\n";
+  } else {
+    PrintModelTree(doc, std::cout);
+  }
   if (!scanned && doc.lastScanResult != 0) {
     std::cerr << "quelbrin-cli: the scan stopped with error " << doc.lastScanResult << "\n";
     return 1;
