@@ -2,10 +2,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "adapter_test_machine.h"
 #include "platform/recorded/port_answers.h"
+#include "platform/wide_text.h"
 
 namespace {
 
@@ -140,6 +143,30 @@ TEST(QuelbrinCli, JsonPrintsTheWholeModelAndKeepsDiagnosticsOutOfIt) {
             sas["driverNodes"].end());
   EXPECT_EQ(model["physicalDisks"]["children"][0]["device"], "Scsi2/Bus0,Target0,Lun0");
   EXPECT_EQ(model["physicalDisks"]["children"][4]["adapter"], "UsbStorage");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AdapterSamples, ServerScansEveryDiskOntoItsPort) {
+  std::ifstream in(std::string(QUELBRIN_SOURCE_DIR) + "/samples/server.json");
+  std::stringstream text;
+  text << in.rdbuf();
+  RecordedPlatform platform(ParseMachine(text.str(), "server.json"));
+  adapter_test::RecordingPrompt prompt;
+  CQuelbrinDoc doc(platform, prompt, nullptr);
+  doc.showAllMountPoints = true;
+  ASSERT_TRUE(doc.InitialScan());
+  ASSERT_EQ(doc.adapters->children.size(), 5u);
+  std::size_t devices = 0;
+  for (const auto& a : doc.adapters->children) {
+    devices += a->devices.size();
+    // Every port but the NVMe one, whose interface cannot be opened, has its text.
+    EXPECT_EQ(a->hasDeviceManagerInfo, a->GetName() != L"Scsi4") << Utf8FromWide(a->GetName());
+  }
+  EXPECT_EQ(devices, doc.physicalDisks->children.size());
+  EXPECT_EQ(devices, 39u);
 }
 
 }  // namespace
