@@ -210,7 +210,7 @@ TEST(InquiryWalk, HostileAnswersShortenWhatIsShownAndNeverReadOutside) {
   auto walk = [](std::vector<BYTE> bytes) {
     AnswerBuffer answer;
     answer.Allocate(bytes.size());
-    std::memcpy(answer.data(), bytes.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(answer.data(), bytes.data(), bytes.size());
     *answer.returnedPtr() = static_cast<DWORD>(bytes.size());
     int records = 0;
     WalkInquiryRecords(answer, [&](std::size_t offset, const SCSI_INQUIRY_DATA&) {
