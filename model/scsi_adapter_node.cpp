@@ -35,7 +35,8 @@ ScsiDeviceNode* ScsiAdapterNode::FindDeviceByDescriptor(const ScsiDeviceNode& pr
 
 ScsiDeviceNode* ScsiAdapterNode::FindDeviceByDescriptorAndAddress(const ScsiDeviceNode& probe) const {
   for (const auto& d : devices) {
-    if (SameDeviceDescriptor(*d, probe) && d->HasAddress(probe.scsiAddress)) return d.get();
+    // The cheap address test first; both must hold either way.
+    if (d->HasAddress(probe.scsiAddress) && SameDeviceDescriptor(*d, probe)) return d.get();
   }
   return nullptr;
 }

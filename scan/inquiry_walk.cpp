@@ -1,7 +1,7 @@
 // A port's inquiry answer: the bus count, one entry per bus, and each bus's
 // records chained by next-record offsets. Every count and offset comes from
 // the port and is checked against the bytes it returned.
-#include <set>
+#include <vector>
 
 #include "scan/adapter_steps.h"
 #include "scan/growing_request.h"
@@ -23,9 +23,11 @@ void WalkInquiryRecords(const AnswerBuffer& answer,
     if (!answer.Contains(entryAt, sizeof(SCSI_BUS_DATA))) return;
     const auto entry = answer.Read<SCSI_BUS_DATA>(entryAt);
     std::size_t offset = entry.InquiryDataOffset;
-    std::set<std::size_t> seen;
+    // One flag per byte of the answer: a record offset met twice is a cycle.
+    std::vector<bool> seen(answer.valid(), false);
     for (int unit = 0; unit < entry.NumberOfLogicalUnits; ++unit) {
-      if (!answer.Contains(offset, layout::kInquiryRecordHeader) || !seen.insert(offset).second) break;
+      if (!answer.Contains(offset, layout::kInquiryRecordHeader) || seen[offset]) break;
+      seen[offset] = true;
       SCSI_INQUIRY_DATA header{};
       std::memcpy(&header, answer.At(offset), layout::kInquiryRecordHeader);
       visit(offset, header);

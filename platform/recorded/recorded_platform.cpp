@@ -230,7 +230,14 @@ BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID in, DWORD
       if (port == nullptr) break;
       if (code == IOCTL_STORAGE_QUERY_PROPERTY) a = answers::PortProperty(*port, query.PropertyId);
       if (code == IOCTL_SCSI_GET_CAPABILITIES) a = answers::ScsiCapabilities(*port);
-      if (code == IOCTL_SCSI_GET_INQUIRY_DATA) a = answers::InquiryData(*port);
+      if (code == IOCTL_SCSI_GET_INQUIRY_DATA) {
+        const auto index = static_cast<std::size_t>(port - machine_.ports.data());
+        auto cached = inquiryCache_.find(index);
+        if (cached == inquiryCache_.end()) cached = inquiryCache_.emplace(index, answers::InquiryData(*port).bytes).first;
+        a = answers::Answer{};
+        a.bytes = cached->second;
+        a.shortError = ERROR_INSUFFICIENT_BUFFER;
+      }
       break;
   }
   if (a.error != 0) return Fail(a.error);

@@ -171,6 +171,8 @@ class RecordedPlatform : public Platform {
                      const char* request);
 
   std::map<std::wstring, Target> paths_;
+  // Inquiry answers by port index: a large port is asked once per drive.
+  std::map<std::size_t, std::vector<BYTE>> inquiryCache_;
   std::map<std::uintptr_t, Target> open_;
   std::uintptr_t nextHandle_ = 0x100;
   std::vector<OpenRecord> opens_;
