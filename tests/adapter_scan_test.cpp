@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 
 #include "adapter_test_machine.h"
 #include "scan/adapter_steps.h"
@@ -253,6 +254,68 @@ TEST(InquiryWalk, ARawHostileAnswerDuringTheScanOnlyShortensTheDevice) {
   const ScsiDeviceNode& device = *s.Adapter(L"Scsi1")->devices[0];
   EXPECT_EQ(device.InquiryLength(), 10u) << "only the inquiry bytes the answer holds";
   EXPECT_EQ(s.Adapter(L"Scsi1")->numberOfBuses, 2);
+}
+
+}  // namespace
+
+#include "app/common/model_json.h"
+#include "app/common/model_printer.h"
+
+namespace {
+
+using namespace adapter_test;
+
+TEST(HostileDescriptors, OffsetsLengthsAndCountsBeyondTheDescriptorAreShownShortened) {
+  json m = NewMachine();
+  m["adapters"] = {Port(1, "scsi")};
+  AddDrive(m, 0, 'C', {{"port", 1}}, nullptr);
+  // A 48-byte device descriptor whose vendor offset points past its end, whose
+  // product string runs to the end unterminated, with 4 GiB of raw properties;
+  // an identifier descriptor claiming 1000 identifiers of 60000 bytes each.
+  std::string device =
+      "28 00 00 00 30 00 00 00 00 00 00 00 00 01 00 00 2c 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 "
+      "ff ff ff ff 41 41 41 41 41 41 41 41 42 42 42 42";
+  std::string ids = "01 00 00 00 20 00 00 00 e8 03 00 00 02 00 00 00 01 00 00 00 60 ea 04 00 00 00 00 00 43 44 45 46";
+  m["drives"][0]["raw"] = {{"StorageDeviceProperty", device}, {"StorageDeviceIdProperty", ids}};
+  Scan s(m);
+  ASSERT_TRUE(s.scanned);
+  const ScsiDeviceNode& node = *s.Adapter(L"Scsi1")->devices[0];
+  ASSERT_EQ(node.deviceDescriptor.size(), 48u);
+  const json model = BuildModelJson(*s.doc);
+  const json& d = model["adapters"]["children"][0]["devices"][0];
+  EXPECT_EQ(d["deviceDescriptor"]["vendorId"], "");
+  EXPECT_EQ(d["deviceDescriptor"]["productId"], "BBBB");
+  EXPECT_EQ(d["deviceDescriptor"]["rawDeviceProperties"], "41 41 41 41 41 41 41 41 42 42 42 42");
+  // The first identifier keeps the 4 bytes present; its next offset (4) lands
+  // a second one whose bytes would start at the descriptor's end.
+  const json& found = d["deviceIdDescriptor"]["identifiers"];
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0]["identifier"], "43 44 45 46");
+  EXPECT_EQ(found[1]["identifier"], "");
+}
+
+TEST(HostileDescriptors, AnAnnouncedSizeBeyondReasonGivesNoDescriptor) {
+  json m = NewMachine();
+  m["adapters"] = {Port(1, "scsi")};
+  AddDrive(m, 0, 'C', {{"port", 1}}, nullptr);
+  m["drives"][0]["raw"] = {{"StorageDeviceProperty", "28 00 00 00 00 00 00 f0 00 00 00 00"}};
+  Scan s(m);
+  ASSERT_TRUE(s.scanned);
+  EXPECT_TRUE(s.Adapter(L"Scsi1")->devices[0]->deviceDescriptor.empty());
+}
+
+TEST(ModelTree, ShowsAdaptersTheirDevicesAndEachDisksPlace) {
+  json m = NewMachine();
+  m["adapters"] = {Port(2, "sata", {{"deviceName", "\\Device\\RaidPort0"}})};
+  AddDrive(m, 0, 'C', {{"port", 2}, {"target", 1}}, {{"product", "Disk One"}});
+  Scan s(m);
+  std::ostringstream out;
+  PrintModelTree(*s.doc, out);
+  const std::string text = out.str();
+  EXPECT_NE(text.find("  PhysicalDrive0  on Scsi2 / Bus0,Target1,Lun0\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  Scsi2  [\\Device\\RaidPort0]  1 bus\n    Bus0,Target1,Lun0  [Disk One]  PhysicalDrive0\n"),
+            std::string::npos)
+      << text;
 }
 
 }  // namespace

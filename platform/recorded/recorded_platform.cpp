@@ -181,7 +181,9 @@ BOOL RecordedPlatform::DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWO
     } else if (raw != nullptr) {
       returned = static_cast<DWORD>(std::min<std::size_t>(raw->size(), outSize));
       if (returned > 0) std::memcpy(out, raw->data(), returned);
-      ok = raw->size() > outSize ? Fail(ERROR_MORE_DATA) : TRUE;
+      // A property query gives a short buffer what fits and succeeds, as the
+      // storage stack does; other requests say more data is waiting.
+      ok = raw->size() > outSize && code != IOCTL_STORAGE_QUERY_PROPERTY ? Fail(ERROR_MORE_DATA) : TRUE;
     } else {
       ok = Answer(it->second, code, in, inSize, static_cast<BYTE*>(out), outSize, returned);
     }
