@@ -7,6 +7,7 @@
 
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
+#include "app/common/model_json.h"
 #include "app/common/model_printer.h"
 #include "platform/machine/machine_file.h"
 #include "platform/machine/machine_writer.h"
@@ -23,6 +24,8 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  tree                  print the mount points, physical disks and adapters\n"
+    "  json                  print the whole model as JSON for scripts: every node and\n"
+    "                        field, records decoded, links by node name or path\n"
     "  capture [-o FILE]     write this machine's storage as a machine file (to stdout\n"
     "                        by default); --machine FILE then views it again\n"
     "\n"
@@ -35,6 +38,9 @@ constexpr const char* kUsage =
     "  --all-mount-points    keep mount points named by a volume name, not only drive letters\n"
     "  -h, --help            show this help and exit\n"
     "  --version             show the version and exit\n"
+    "\n"
+    "Diagnostic lines of the scan (interfaces being opened) and messages go to\n"
+    "stderr, so that stdout holds only what the command prints.\n"
     "\n"
     "Exit status: 0 when the scan ran to its end, 1 when the mount point manager\n"
     "cannot be opened or a drive query stopped the scan (what was scanned is still\n"
@@ -118,7 +124,8 @@ int main(int argc, char** argv) {
   }
   if (options.command.empty()) return UsageError("no command given");
   if (options.command == "capture") return Capture(options);
-  if (options.command != "tree") return UsageError("unknown command '" + options.command + "'");
+  if (options.command != "tree" && options.command != "json")
+    return UsageError("unknown command '" + options.command + "'");
   if (options.outputFile) return UsageError("-o is an option of capture");
 
   std::string error;
@@ -131,7 +138,11 @@ int main(int argc, char** argv) {
   CQuelbrinDoc doc(*platform, prompt, nullptr);
   doc.showAllMountPoints = options.allMountPoints;
   const bool scanned = doc.InitialScan();
-  PrintModelTree(doc, std::cout);
+  if (options.command == "json") {
+    std::cout << BuildModelJson(doc).dump(2) << "\n";
+  } else {
+    PrintModelTree(doc, std::cout);
+  }
   if (scanned) return 0;
   // An empty listing must not pass for a machine without storage.
   if (doc.mountPointManager == INVALID_HANDLE_VALUE) {
