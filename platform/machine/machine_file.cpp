@@ -191,7 +191,7 @@ Drive ReadDrive(const JsonField& f) {
   return d;
 }
 
-Volume ReadVolume(const JsonField& f, const Machine& m) {
+Volume ReadVolume(const JsonField& f, const MachineIndex& index) {
   f.AllowOnly({"id", "paths", "label", "serialNumber", "fileSystem", "fileSystemFlags", "maxComponentLength",
                "freeBytesAvailable", "totalBytes", "totalFreeBytes", "partition", "extents", "mountPaths", "fail",
                "raw"});
@@ -213,15 +213,9 @@ Volume ReadVolume(const JsonField& f, const Machine& m) {
       p->AllowOnly({"disk", "number"});
       const DWORD diskNumber = p->Required("disk").U32();
       const DWORD number = p->Required("number").U32();
-      const Drive* drive = m.FindDrive(diskNumber);
-      if (drive == nullptr) p->Required("disk").Fail("the number of a drive listed under \"drives\"");
-      const PartitionRecord* entry = nullptr;
-      for (const PartitionRecord& r : drive->layout.partitions) {
-        if (r.number == number && number != 0) {
-          entry = &r;
-          break;
-        }
-      }
+      if (index.FindDrive(diskNumber) == nullptr)
+        p->Required("disk").Fail("the number of a drive listed under \"drives\"");
+      const PartitionRecord* entry = index.FindPartition(diskNumber, number);
       if (entry == nullptr) p->Required("number").Fail("the number of a partition in that drive's layout");
       v.partition = *entry;
       partitionExtent = Extent{diskNumber, entry->offset, entry->length};
@@ -233,7 +227,7 @@ Volume ReadVolume(const JsonField& f, const Machine& m) {
     for (const JsonField& e : extents->Items()) {
       e.AllowOnly({"disk", "offset", "length"});
       Extent x{e.Required("disk").U32(), e.Required("offset").U64(), e.Required("length").U64()};
-      if (m.FindDrive(x.disk) == nullptr) e.Required("disk").Fail("the number of a drive listed under \"drives\"");
+      if (index.FindDrive(x.disk) == nullptr) e.Required("disk").Fail("the number of a drive listed under \"drives\"");
       v.extents.push_back(x);
     }
   } else if (partitionExtent) {
@@ -263,10 +257,10 @@ std::vector<BYTE> Utf16Bytes(const std::wstring& text) {
 
 // The unique id the platform forms for a basic disk's volume: MBR signature and
 // offset, "DMIO:ID:" and the GPT partition id, otherwise the device name as text.
-std::vector<BYTE> DefaultUniqueId(const Volume& v, const std::wstring& deviceName, const Machine& m) {
+std::vector<BYTE> DefaultUniqueId(const Volume& v, const std::wstring& deviceName, const MachineIndex& index) {
   std::vector<BYTE> id;
   if (v.partition && !v.extents.empty()) {
-    const Drive* drive = m.FindDrive(v.extents.front().disk);
+    const Drive* drive = index.FindDrive(v.extents.front().disk);
     if (v.partition->style == PARTITION_STYLE_MBR && drive != nullptr) {
       AppendLittleEndian(id, drive->layout.signature, 4);
       AppendLittleEndian(id, v.partition->offset, 8);
@@ -285,7 +279,7 @@ std::vector<BYTE> DefaultUniqueId(const Volume& v, const std::wstring& deviceNam
   return Utf16Bytes(deviceName);
 }
 
-MountPoint ReadMountPoint(const JsonField& f, const Machine& m) {
+MountPoint ReadMountPoint(const JsonField& f, const Machine& m, const MachineIndex& index) {
   f.AllowOnly({"name", "volume", "deviceName", "uniqueId"});
   // The mount point manager counts each name in 16-bit byte lengths.
   auto fits = [](const JsonField& field, std::size_t bytes) {
@@ -296,10 +290,10 @@ MountPoint ReadMountPoint(const JsonField& f, const Machine& m) {
   fits(f.Required("name"), Utf16FromWide(mp.symbolicLink).size() * 2);
   const JsonField volumeField = f.Required("volume");
   mp.volume = volumeField.Text();
-  const Volume* volume = m.FindVolume(mp.volume);
-  if (volume == nullptr) volumeField.Fail("the id of a volume listed under \"volumes\"");
-  const std::size_t volumeIndex = static_cast<std::size_t>(volume - m.volumes.data());
-  mp.deviceName = f.Or("deviceName", L"\\Device\\HarddiskVolume" + std::to_wstring(volumeIndex + 1), &JsonField::Wide);
+  const std::optional<std::size_t> volumeAt = index.VolumePosition(mp.volume);
+  if (!volumeAt) volumeField.Fail("the id of a volume listed under \"volumes\"");
+  const Volume& volume = m.volumes[*volumeAt];
+  mp.deviceName = f.Or("deviceName", L"\\Device\\HarddiskVolume" + std::to_wstring(*volumeAt + 1), &JsonField::Wide);
   if (f.Has("deviceName")) fits(f.Required("deviceName"), Utf16FromWide(mp.deviceName).size() * 2);
   if (auto id = f.Optional("uniqueId")) {
     id->AllowOnly({"text", "hex"});
@@ -307,7 +301,7 @@ MountPoint ReadMountPoint(const JsonField& f, const Machine& m) {
     mp.uniqueId = id->Has("text") ? Utf16Bytes(id->Required("text").Wide()) : id->Required("hex").Hex();
     fits(*id, mp.uniqueId.size());
   } else {
-    mp.uniqueId = DefaultUniqueId(*volume, mp.deviceName, m);
+    mp.uniqueId = DefaultUniqueId(volume, mp.deviceName, index);
   }
   return mp;
 }
@@ -330,6 +324,7 @@ machine::Machine ParseMachine(const std::string& text, const std::string& source
   }
 
   Machine m;
+  MachineIndex index(m);
   m.description = top.Or("description", std::string(), &JsonField::Text);
   if (auto mgr = top.Optional("mountPointManager")) {
     mgr->AllowOnly({"fail", "raw"});
@@ -338,21 +333,23 @@ machine::Machine ParseMachine(const std::string& text, const std::string& source
   if (auto drives = top.Optional("drives")) {
     for (const JsonField& d : drives->Items()) {
       Drive drive = ReadDrive(d);
-      if (m.FindDrive(drive.number) != nullptr) d.Required("number").Fail("a drive number not used before");
+      if (index.FindDrive(drive.number) != nullptr) d.Required("number").Fail("a drive number not used before");
       m.drives.push_back(std::move(drive));
+      index.AddDrive();
     }
   }
   if (auto volumes = top.Optional("volumes")) {
     for (const JsonField& v : volumes->Items()) {
-      Volume volume = ReadVolume(v, m);
-      if (m.FindVolume(volume.id) != nullptr) v.Required("id").Fail("a volume id not used before");
+      Volume volume = ReadVolume(v, index);
+      if (index.VolumePosition(volume.id)) v.Required("id").Fail("a volume id not used before");
       m.volumes.push_back(std::move(volume));
+      index.AddVolume();
     }
   }
   if (auto mounts = top.Optional("mountPoints")) {
-    for (const JsonField& mp : mounts->Items()) m.mountPoints.push_back(ReadMountPoint(mp, m));
+    for (const JsonField& mp : mounts->Items()) m.mountPoints.push_back(ReadMountPoint(mp, m, index));
   }
-  ReadAdapterSections(top, m);
+  ReadAdapterSections(top, m, index);
   return m;
 }
 

@@ -322,16 +322,16 @@ DeviceInstance ReadInstance(const JsonField& f) {
   return d;
 }
 
-PortInterface ReadInterface(const JsonField& f, const Machine& m) {
+PortInterface ReadInterface(const JsonField& f, const MachineIndex& index) {
   f.AllowOnly({"path", "instance", "adapter", "fail", "raw"});
   PortInterface i;
   i.path = f.Required("path").Wide();
   const JsonField instance = f.Required("instance");
   i.instance = instance.Text();
-  if (m.FindInstance(i.instance) == nullptr) instance.Fail("the id of a device instance under \"deviceInstances\"");
+  if (index.FindInstance(i.instance) == nullptr) instance.Fail("the id of a device instance under \"deviceInstances\"");
   if (auto port = f.Optional("adapter")) {
     i.port = port->U8();
-    if (m.FindPort(*i.port) == nullptr) port->Fail("the port number of an adapter under \"adapters\"");
+    if (index.FindPort(*i.port) == nullptr) port->Fail("the port number of an adapter under \"adapters\"");
   }
   i.behaviour = ReadBehaviour(f, kInterfaceRequests);
   return i;
@@ -339,11 +339,12 @@ PortInterface ReadInterface(const JsonField& f, const Machine& m) {
 
 // A placed drive that its port's buses do not list yet gets a unit built from
 // its device description, so that a short file still describes a whole port.
-void AddDriveUnits(Machine& m) {
+void AddDriveUnits(Machine& m, const MachineIndex& index) {
   for (const Drive& d : m.drives) {
     if (!d.placed) continue;
-    auto port = std::find_if(m.ports.begin(), m.ports.end(), [&d](const Port& p) { return p.number == d.placement.port; });
-    if (port == m.ports.end()) continue;
+    const std::optional<std::size_t> portAt = index.PortPosition(d.placement.port);
+    if (!portAt) continue;
+    Port* port = &m.ports[*portAt];
     if (port->buses.size() <= d.placement.bus) port->buses.resize(d.placement.bus + 1u);
     Bus& bus = port->buses[d.placement.bus];
     const bool listed = std::any_of(bus.units.begin(), bus.units.end(), [&d](const LogicalUnit& u) {
@@ -404,30 +405,32 @@ void ReadDrivePlacement(const JsonField& f, Drive& d) {
   }
 }
 
-void ReadAdapterSections(const JsonField& top, Machine& m) {
+void ReadAdapterSections(const JsonField& top, Machine& m, MachineIndex& index) {
   if (auto ports = top.Optional("adapters")) {
     for (const JsonField& p : ports->Items()) {
       Port port = ReadPort(p);
-      if (m.FindPort(port.number) != nullptr) p.Required("port").Fail("a port number not used before");
+      if (index.FindPort(port.number) != nullptr) p.Required("port").Fail("a port number not used before");
       m.ports.push_back(std::move(port));
+      index.AddPort();
     }
   }
   for (const JsonField& d : top.Optional("drives") ? top.Required("drives").Items() : std::vector<JsonField>{}) {
     if (auto a = d.Optional("adapter")) {
       const BYTE port = a->Required("port").U8();
-      if (m.FindPort(port) == nullptr) a->Required("port").Fail("the port number of an adapter under \"adapters\"");
+      if (index.FindPort(port) == nullptr) a->Required("port").Fail("the port number of an adapter under \"adapters\"");
     }
   }
-  AddDriveUnits(m);
+  AddDriveUnits(m, index);
   if (auto instances = top.Optional("deviceInstances")) {
     for (const JsonField& i : instances->Items()) {
       DeviceInstance instance = ReadInstance(i);
-      if (m.FindInstance(instance.id) != nullptr) i.Required("id").Fail("a device instance id not used before");
+      if (index.FindInstance(instance.id) != nullptr) i.Required("id").Fail("a device instance id not used before");
       m.deviceInstances.push_back(std::move(instance));
+      index.AddInstance();
     }
   }
   if (auto interfaces = top.Optional("storagePortInterfaces")) {
-    for (const JsonField& i : interfaces->Items()) m.portInterfaces.push_back(ReadInterface(i, m));
+    for (const JsonField& i : interfaces->Items()) m.portInterfaces.push_back(ReadInterface(i, index));
   }
   if (auto dm = top.Optional("deviceManager")) {
     dm->AllowOnly({"fail"});
