@@ -96,6 +96,17 @@ std::u16string Utf16FromWide(std::wstring_view text) {
   return out;
 }
 
+std::vector<unsigned char> Utf16LeBytes(std::wstring_view text) {
+  std::vector<unsigned char> out;
+  const std::u16string units = Utf16FromWide(text);
+  out.reserve(units.size() * 2);
+  for (char16_t c : units) {
+    out.push_back(static_cast<unsigned char>(c & 0xFF));
+    out.push_back(static_cast<unsigned char>(c >> 8));
+  }
+  return out;
+}
+
 std::string Utf8FromWide(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Formats like swprintf, accepting the platform's literals on every system:
 // "%I64x" is a 64-bit value and "%s" a wide string.
@@ -15,6 +16,9 @@ std::wstring FormatWide(const wchar_t* format, ...);
 // Reads `count` UTF-16 code units starting at `bytes` (no alignment needed).
 std::wstring WideFromUtf16(const void* bytes, std::size_t count);
 std::u16string Utf16FromWide(std::wstring_view text);
+// The text as little-endian UTF-16 bytes, as records and registry values hold
+// it; no terminator is added.
+std::vector<unsigned char> Utf16LeBytes(std::wstring_view text);
 
 std::string Utf8FromWide(std::wstring_view text);
 std::wstring WideFromUtf8(std::string_view text);

@@ -249,12 +249,6 @@ void AppendLittleEndian(std::vector<BYTE>& out, ULONGLONG value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<BYTE>(value >> (8 * i)));
 }
 
-std::vector<BYTE> Utf16Bytes(const std::wstring& text) {
-  std::vector<BYTE> out;
-  for (char16_t c : Utf16FromWide(text)) AppendLittleEndian(out, c, 2);
-  return out;
-}
-
 // The unique id the platform forms for a basic disk's volume: MBR signature and
 // offset, "DMIO:ID:" and the GPT partition id, otherwise the device name as text.
 std::vector<BYTE> DefaultUniqueId(const Volume& v, const std::wstring& deviceName, const MachineIndex& index) {
@@ -276,7 +270,7 @@ std::vector<BYTE> DefaultUniqueId(const Volume& v, const std::wstring& deviceNam
       return id;
     }
   }
-  return Utf16Bytes(deviceName);
+  return Utf16LeBytes(deviceName);
 }
 
 MountPoint ReadMountPoint(const JsonField& f, const Machine& m, const MachineIndex& index) {
@@ -298,7 +292,7 @@ MountPoint ReadMountPoint(const JsonField& f, const Machine& m, const MachineInd
   if (auto id = f.Optional("uniqueId")) {
     id->AllowOnly({"text", "hex"});
     if (id->Has("text") == id->Has("hex")) id->Fail("an object with either \"text\" or \"hex\"");
-    mp.uniqueId = id->Has("text") ? Utf16Bytes(id->Required("text").Wide()) : id->Required("hex").Hex();
+    mp.uniqueId = id->Has("text") ? Utf16LeBytes(id->Required("text").Wide()) : id->Required("hex").Hex();
     fits(*id, mp.uniqueId.size());
   } else {
     mp.uniqueId = DefaultUniqueId(volume, mp.deviceName, index);

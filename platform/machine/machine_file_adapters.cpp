@@ -78,15 +78,6 @@ int Named(const JsonField& f, const NamedValue (&table)[N], int max) {
 
 std::vector<BYTE> Ascii(const std::string& text) { return std::vector<BYTE>(text.begin(), text.end()); }
 
-std::vector<BYTE> Utf16Bytes(const std::wstring& text) {
-  std::vector<BYTE> out;
-  for (char16_t c : Utf16FromWide(text)) {
-    out.push_back(static_cast<BYTE>(c & 0xFF));
-    out.push_back(static_cast<BYTE>(c >> 8));
-  }
-  return out;
-}
-
 // Standard INQUIRY data: peripheral device type, removable bit, version,
 // response format, additional length, then the space-padded identification.
 std::vector<BYTE> BuildInquiry(BYTE deviceType, bool removable, const std::string& vendor, const std::string& product,
@@ -271,6 +262,13 @@ std::vector<std::wstring> ReadStrings(const JsonField& f) {
   return out;
 }
 
+// A string value as the registry keeps it: UTF-16 with its terminator.
+std::vector<BYTE> RegistryText(const std::wstring& text) {
+  std::vector<BYTE> bytes = Utf16LeBytes(text);
+  bytes.insert(bytes.end(), {0, 0});
+  return bytes;
+}
+
 DeviceInstance ReadInstance(const JsonField& f) {
   f.AllowOnly({"id", "hardwareIds", "compatibleIds", "manufacturer", "status", "problem", "allocated", "forced",
                "boot", "driverNodes", "classDriverNodes", "driverKey", "driverFiles", "fail", "raw"});
@@ -301,17 +299,9 @@ DeviceInstance ReadInstance(const JsonField& f) {
         value.AllowOnly({"type", "text", "hex"});
         v.type = value.Or<DWORD>("type", REG_SZ, &JsonField::U32);
         if (value.Has("text") == value.Has("hex")) value.Fail("an object with either \"text\" or \"hex\"");
-        if (value.Has("text")) {
-          v.data = Utf16Bytes(value.Required("text").Wide());
-          v.data.push_back(0);
-          v.data.push_back(0);
-        } else {
-          v.data = value.Required("hex").Hex();
-        }
+        v.data = value.Has("text") ? RegistryText(value.Required("text").Wide()) : value.Required("hex").Hex();
       } else {
-        v.data = Utf16Bytes(value.Wide());
-        v.data.push_back(0);
-        v.data.push_back(0);
+        v.data = RegistryText(value.Wide());
       }
       values[WideFromUtf8(name)] = std::move(v);
     }

@@ -64,6 +64,7 @@ RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std:
     paths_[Upper(FormatWide(L"\\\\.\\Scsi%d:", machine_.ports[i].number))] = Target{ObjectKind::Port, i};
   for (std::size_t i = 0; i < machine_.portInterfaces.size(); ++i)
     paths_.emplace(Upper(machine_.portInterfaces[i].path), Target{ObjectKind::PortInterface, i});
+  FindInterfaceOwners();
 }
 
 bool RecordedPlatform::Failing(const machine::Behaviour& behaviour, const std::string& request, DWORD& code) {
@@ -128,11 +129,7 @@ HANDLE RecordedPlatform::CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWOR
     Fail(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  DWORD code = 0;
-  if (Failing(BehaviourOf(target), "open", code)) {
-    Fail(code);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (Refused(BehaviourOf(target), "open")) return INVALID_HANDLE_VALUE;
   // Nothing here may change a device; only the control devices that the
   // platform opens for writing to ask them anything are allowed write access.
   const bool controlDevice = target.kind == ObjectKind::MountPointManager || target.kind == ObjectKind::PortInterface;
@@ -264,8 +261,7 @@ BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID in, DWORD
   return TRUE;
 }
 
-bool RecordedPlatform::VolumeForRoot(LPCWSTR rootPathName, const machine::Volume*& volume,
-                                     const machine::Behaviour*& behaviour, const char* request) {
+bool RecordedPlatform::VolumeForRoot(LPCWSTR rootPathName, const machine::Volume*& volume, const char* request) {
   std::wstring path = rootPathName != nullptr ? rootPathName : L"";
   if (!path.empty() && path.back() == L'\\') path.pop_back();
   Target target{};
@@ -274,14 +270,10 @@ bool RecordedPlatform::VolumeForRoot(LPCWSTR rootPathName, const machine::Volume
     return false;
   }
   volume = &machine_.volumes[target.index];
-  behaviour = &volume->behaviour;
-  DWORD code = 0;
-  if (Failing(*behaviour, request, code)) {
-    Fail(code);
-    return false;
-  }
+  const machine::Behaviour& behaviour = volume->behaviour;
+  if (Refused(behaviour, request)) return false;
   // A volume that cannot be opened cannot be asked through its root either.
-  if (auto it = behaviour->fail.find("open"); it != behaviour->fail.end()) {
+  if (auto it = behaviour.fail.find("open"); it != behaviour.fail.end()) {
     Fail(it->second);
     return false;
   }
@@ -293,8 +285,7 @@ BOOL RecordedPlatform::GetVolumeInformationW(LPCWSTR rootPathName, LPWSTR volume
                                              LPDWORD fileSystemFlags, LPWSTR fileSystemNameBuffer,
                                              DWORD fileSystemNameSize) {
   const machine::Volume* v = nullptr;
-  const machine::Behaviour* b = nullptr;
-  if (!VolumeForRoot(rootPathName, v, b, "GetVolumeInformationW")) return FALSE;
+  if (!VolumeForRoot(rootPathName, v, "GetVolumeInformationW")) return FALSE;
   if (!CopyName(v->label, volumeNameBuffer, volumeNameSize) ||
       !CopyName(v->fileSystem, fileSystemNameBuffer, fileSystemNameSize))
     return Fail(ERROR_BAD_LENGTH);
@@ -307,8 +298,7 @@ BOOL RecordedPlatform::GetVolumeInformationW(LPCWSTR rootPathName, LPWSTR volume
 BOOL RecordedPlatform::GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
                                            PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes) {
   const machine::Volume* v = nullptr;
-  const machine::Behaviour* b = nullptr;
-  if (!VolumeForRoot(directoryName, v, b, "GetDiskFreeSpaceExW")) return FALSE;
+  if (!VolumeForRoot(directoryName, v, "GetDiskFreeSpaceExW")) return FALSE;
   if (freeBytesAvailableToCaller != nullptr) freeBytesAvailableToCaller->QuadPart = v->freeBytesAvailable;
   if (totalNumberOfBytes != nullptr) totalNumberOfBytes->QuadPart = v->totalBytes;
   if (totalNumberOfFreeBytes != nullptr) totalNumberOfFreeBytes->QuadPart = v->totalFreeBytes;
@@ -327,7 +317,7 @@ BOOL RecordedPlatform::GetVolumePathNamesForVolumeNameW(LPCWSTR volumeName, LPWS
   Target target{};
   if (!Resolve(devicePath, target) || target.kind != ObjectKind::Volume) return Fail(ERROR_FILE_NOT_FOUND);
   const machine::Volume& v = machine_.volumes[target.index];
-  if (DWORD code = 0; Failing(v.behaviour, "GetVolumePathNamesForVolumeNameW", code)) return Fail(code);
+  if (Refused(v.behaviour, "GetVolumePathNamesForVolumeNameW")) return FALSE;
   std::wstring list;
   for (const std::wstring& path : v.mountPaths) {
     list += path;
@@ -351,11 +341,7 @@ DWORD RecordedPlatform::QueryDosDeviceW(LPCWSTR deviceName, LPWSTR targetPath, D
     Fail(ERROR_FILE_NOT_FOUND);
     return 0;
   }
-  DWORD code = 0;
-  if (Failing(port->behaviour, "QueryDosDeviceW", code)) {
-    Fail(code);
-    return 0;
-  }
+  if (Refused(port->behaviour, "QueryDosDeviceW")) return 0;
   // The target, then the empty string that ends the list.
   const std::size_t needed = port->deviceName.size() + 2;
   if (targetPath == nullptr || maxChars < needed) {

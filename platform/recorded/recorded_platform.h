@@ -115,6 +115,14 @@ class RecordedPlatform : public Platform {
   // Counts the call and tells whether the request is made to fail now, with
   // which code.
   bool Failing(const machine::Behaviour& behaviour, const std::string& request, DWORD& code);
+  // Failing, for calls that report through the last error: true when the
+  // request fails now, with its code set.
+  bool Refused(const machine::Behaviour& behaviour, const std::string& request) {
+    DWORD code = 0;
+    if (!Failing(behaviour, request, code)) return false;
+    lastError_ = code;
+    return true;
+  }
   // Finds what a device or root path names; false when nothing does.
   bool Resolve(const std::wstring& path, Target& target) const;
 
@@ -125,6 +133,12 @@ class RecordedPlatform : public Platform {
               DWORD& returned);
   // The port whose answers a target gives, if any.
   const machine::Port* PortOf(const Target& target) const;
+  bool VolumeForRoot(LPCWSTR rootPathName, const machine::Volume*& volume, const char* request);
+  std::uintptr_t NewHandle();
+
+  // ---- the device manager: device information sets (recorded_device_sets.cpp),
+  // driver lists (recorded_driver_lists.cpp), the driver key and file queue
+  // (recorded_driver_files.cpp), the configuration manager (recorded_configurations.cpp).
 
   // A device information set: its devices (indices into deviceInstances), the
   // storage-port interfaces it lists, and the state the installer keeps per device.
@@ -142,24 +156,36 @@ class RecordedPlatform : public Platform {
     std::vector<DeviceState> devices;
     std::vector<std::size_t> interfaces;
   };
+  // Each looks its argument up and sets the last error when it names nothing.
   DeviceSet* SetOf(HDEVINFO set);
-  // The device a caller's record names inside a set; sets the error when none.
   DeviceState* DeviceOf(DeviceSet& set, const SP_DEVINFO_DATA* deviceInfo);
+  // The device a call names in a set, once the instance has not refused
+  // `request` (null: a call that cannot be made to fail); null with the last
+  // error set otherwise.
+  DeviceState* DeviceFor(HDEVINFO set, SP_DEVINFO_DATA* deviceInfo, const char* request);
   const machine::DeviceInstance& InstanceOf(const DeviceState& device) const {
     return machine_.deviceInstances[device.instance];
   }
+  HDEVINFO NewSet(DeviceSet set);
   void AddClassDevices(DeviceSet& set, const GUID* classGuid, DWORD flags);
+  // The device instance each storage-port interface belongs to, by position.
+  void FindInterfaceOwners();
+  std::vector<std::optional<std::size_t>> interfaceOwners_;
+
   std::optional<std::vector<machine::DriverNode>>* DriverList(DeviceState& device, DWORD driverType);
   const machine::DriverNode* DriverOf(DeviceState& device, const SP_DRVINFO_DATA_W* driverInfo);
-  const machine::DeviceInstance* InstanceOf(DEVINST devInst) const;
-  std::uintptr_t NewHandle();
 
   struct Configuration {
     std::size_t instance = 0;
     ULONG kind = 0;                 // ALLOC_LOG_CONF, FORCED_LOG_CONF or BOOT_LOG_CONF
     std::optional<std::size_t> at;  // a resource descriptor: its position; empty for the configuration
   };
+  const machine::DeviceInstance* InstanceOf(DEVINST devInst) const;
   const std::vector<machine::Resource>* ResourcesOf(const Configuration& c) const;
+  // The resource descriptor a handle names; null for anything else.
+  const Configuration* DescriptorOf(RES_DES resDes, HMACHINE machine) const;
+  // The descriptor's resource record as the configuration manager lays it out.
+  std::vector<BYTE> ResourceRecord(const Configuration& descriptor) const;
 
   std::map<std::uintptr_t, DeviceSet> sets_;
   std::map<std::uintptr_t, std::size_t> keys_;  // instance of an open driver key
@@ -169,11 +195,10 @@ class RecordedPlatform : public Platform {
   };
   std::map<std::uintptr_t, FileQueue> queues_;
   std::map<std::uintptr_t, Configuration> configurations_;
+
+  // ---- the storage stack and handles (recorded_platform.cpp)
   std::map<std::pair<const machine::Behaviour*, std::string>, unsigned> calls_;
   std::map<std::string, unsigned> requestCounts_;
-  bool VolumeForRoot(LPCWSTR rootPathName, const machine::Volume*& volume, const machine::Behaviour*& behaviour,
-                     const char* request);
-
   std::map<std::wstring, Target> paths_;
   // Inquiry answers by port index: a large port is asked once per drive.
   std::map<std::size_t, std::vector<BYTE>> inquiryCache_;
