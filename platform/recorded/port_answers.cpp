@@ -6,12 +6,6 @@
 namespace answers {
 namespace {
 
-template <class T>
-void Put(std::vector<BYTE>& bytes, std::size_t offset, const T& value) {
-  if (bytes.size() < offset + sizeof(T)) bytes.resize(offset + sizeof(T));
-  std::memcpy(bytes.data() + offset, &value, sizeof(T));
-}
-
 std::size_t AlignUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
 
 // A descriptor answer: a buffer shorter than the header fails; a longer one gets

@@ -7,12 +7,6 @@
 namespace answers {
 namespace {
 
-template <class T>
-void Put(std::vector<BYTE>& bytes, std::size_t offset, const T& value) {
-  if (bytes.size() < offset + sizeof(T)) bytes.resize(offset + sizeof(T));
-  std::memcpy(bytes.data() + offset, &value, sizeof(T));
-}
-
 Answer Fixed(const void* record, std::size_t size) {
   Answer a;
   a.bytes.assign(static_cast<const BYTE*>(record), static_cast<const BYTE*>(record) + size);

@@ -2,6 +2,7 @@
 // described machine in the platform's published layouts.
 #pragma once
 
+#include <cstring>
 #include <vector>
 
 #include "platform/machine/machine.h"
@@ -18,6 +19,13 @@ struct Answer {
   std::size_t partial = 0;
   std::size_t minimum = 0;  // shorter buffers fail with ERROR_INSUFFICIENT_BUFFER
 };
+
+// Writes `value` at `offset`, growing the bytes to hold it.
+template <class T>
+void Put(std::vector<BYTE>& bytes, std::size_t offset, const T& value) {
+  if (bytes.size() < offset + sizeof(T)) bytes.resize(offset + sizeof(T));
+  std::memcpy(bytes.data() + offset, &value, sizeof(T));
+}
 
 Answer MountPoints(const machine::Machine& m);
 Answer PartitionInfoEx(const machine::Volume& v);
