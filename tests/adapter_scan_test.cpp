@@ -259,7 +259,7 @@ TEST(InquiryWalk, ARawHostileAnswerDuringTheScanOnlyShortensTheDevice) {
 }  // namespace
 
 #include "app/common/model_json.h"
-#include "app/common/model_printer.h"
+#include "app/common/tree_printer.h"
 
 namespace {
 
@@ -304,18 +304,28 @@ TEST(HostileDescriptors, AnAnnouncedSizeBeyondReasonGivesNoDescriptor) {
   EXPECT_TRUE(s.Adapter(L"Scsi1")->devices[0]->deviceDescriptor.empty());
 }
 
-TEST(ModelTree, ShowsAdaptersTheirDevicesAndEachDisksPlace) {
+TEST(AdapterModel, ShowsAdaptersTheirDevicesAndEachDisksPlace) {
   json m = NewMachine();
   m["adapters"] = {Port(2, "sata", {{"deviceName", "\\Device\\RaidPort0"}})};
   AddDrive(m, 0, 'C', {{"port", 2}, {"target", 1}}, {{"product", "Disk One"}});
   Scan s(m);
   std::ostringstream out;
-  PrintModelTree(*s.doc, out);
+  PrintStorageTree(*s.doc, out);
   const std::string text = out.str();
-  EXPECT_NE(text.find("  PhysicalDrive0  on Scsi2 / Bus0,Target1,Lun0\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("  Scsi2  [\\Device\\RaidPort0]  1 bus\n    Bus0,Target1,Lun0  [Disk One]  PhysicalDrive0\n"),
-            std::string::npos)
-      << text;
+  // The disk hangs on its adapter with its own device below; the adapter lists the device.
+  EXPECT_NE(text.find("\n  PhysicalDrive0\n    Scsi2\n      Bus0,Target1,Lun0\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\n  Scsi2\n    Bus0,Target1,Lun0\n"), std::string::npos) << text;
+
+  const json model = BuildModelJson(*s.doc);
+  const json& disk = model["physicalDisks"]["children"][0];
+  EXPECT_EQ(disk["adapter"], "Scsi2");
+  EXPECT_EQ(disk["device"], "Scsi2/Bus0,Target1,Lun0");
+  const json& adapter = model["adapters"]["children"][0];
+  EXPECT_EQ(adapter["portDeviceName"], "\\Device\\RaidPort0");
+  EXPECT_EQ(adapter["numberOfBuses"], 1);
+  ASSERT_EQ(adapter["devices"].size(), 1u);
+  EXPECT_EQ(adapter["devices"][0]["name"], "Bus0,Target1,Lun0");
+  EXPECT_EQ(adapter["devices"][0]["deviceDescriptor"]["productId"], "Disk One");
 }
 
 }  // namespace
