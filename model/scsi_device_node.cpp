@@ -1,5 +1,7 @@
 #include "model/scsi_device_node.h"
 
+#include <new>
+
 #include "platform/wide_text.h"
 
 void ScsiDeviceNode::SetScsiAddress(const SCSI_ADDRESS& address) {
@@ -27,7 +29,13 @@ void ScsiDeviceNode::SetInquiryData(const BYTE* record, std::size_t available) {
   const std::size_t length =
       std::min<std::size_t>(header.InquiryDataLength, available - layout::kInquiryRecordHeader);
   header.InquiryDataLength = static_cast<ULONG>(length);
-  inquiryRecord.resize(layout::kInquiryRecordHeader + length);
+  // The length comes from the port; a copy that cannot be had leaves none.
+  try {
+    inquiryRecord.resize(layout::kInquiryRecordHeader + length);
+  } catch (const std::bad_alloc&) {
+    inquiryRecord.clear();
+    return;
+  }
   std::memcpy(inquiryRecord.data(), &header, layout::kInquiryRecordHeader);
   if (length > 0) std::memcpy(inquiryRecord.data() + layout::kInquiryRecordHeader, record + layout::kInquiryRecordHeader, length);
   inquiryData = inquiryRecord.data() + layout::kInquiryRecordHeader;

@@ -169,8 +169,14 @@ void AppendResourcesOfType(Platform& platform, DEVINST instance, HMACHINE machin
     ULONG size = 0;
     if (platform.CM_Get_Res_Des_Data_Size_Ex(&size, current, 0, machine) == CR_SUCCESS && size > 0 &&
         size <= kLargestResourceData) {
-      RecordBytes data(size, 0);
-      if (platform.CM_Get_Res_Des_Data_Ex(current, data.data(), size, 0, machine) == CR_SUCCESS)
+      // A record whose memory cannot be had is left out like an unreadable one.
+      RecordBytes data;
+      try {
+        data.assign(size, 0);
+      } catch (const std::bad_alloc&) {
+        data.clear();
+      }
+      if (!data.empty() && platform.CM_Get_Res_Des_Data_Ex(current, data.data(), size, 0, machine) == CR_SUCCESS)
         AppendResourceLine(reported, data, list);
     }
     RES_DES next = 0;

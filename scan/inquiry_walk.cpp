@@ -1,7 +1,8 @@
 // A port's inquiry answer: the bus count, one entry per bus, and each bus's
 // records chained by next-record offsets. Every count and offset comes from
 // the port and is checked against the bytes it returned.
-#include <vector>
+#include <algorithm>
+#include <array>
 
 #include "scan/adapter_steps.h"
 #include "scan/growing_request.h"
@@ -23,11 +24,16 @@ void WalkInquiryRecords(const AnswerBuffer& answer,
     if (!answer.Contains(entryAt, sizeof(SCSI_BUS_DATA))) return;
     const auto entry = answer.Read<SCSI_BUS_DATA>(entryAt);
     std::size_t offset = entry.InquiryDataOffset;
-    // One flag per byte of the answer: a record offset met twice is a cycle.
-    std::vector<bool> seen(answer.valid(), false);
+    // A record offset met twice on one bus is a cycle. A bus holds at most 255
+    // records, so the offsets seen are few; a map of the whole answer per bus
+    // would cost memory in proportion to what the port claims.
+    std::array<std::size_t, 255> seen{};
+    std::size_t seenCount = 0;
     for (int unit = 0; unit < entry.NumberOfLogicalUnits; ++unit) {
-      if (!answer.Contains(offset, layout::kInquiryRecordHeader) || seen[offset]) break;
-      seen[offset] = true;
+      if (!answer.Contains(offset, layout::kInquiryRecordHeader) ||
+          std::find(seen.begin(), seen.begin() + seenCount, offset) != seen.begin() + seenCount)
+        break;
+      seen[seenCount++] = offset;
       SCSI_INQUIRY_DATA header{};
       std::memcpy(&header, answer.At(offset), layout::kInquiryRecordHeader);
       visit(offset, header);

@@ -1,6 +1,7 @@
 // Mount points and the volumes behind them: the outer half of every scan.
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -107,7 +108,13 @@ void ReadVolumePathNames(Platform& platform, const std::wstring& volumeGuidPath,
       return;
     }
     if (platform.GetLastError() != ERROR_MORE_DATA || returned <= size || returned > kLargestPathNames) return;
-    buffer.assign(returned, 0);
+    // The size comes from the platform; memory it cannot have ends the names
+    // here rather than the scan.
+    try {
+      buffer.assign(returned, 0);
+    } catch (const std::bad_alloc&) {
+      return;
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/scsi_adapter_node.h"
+#include "tests/support/allocation_limit.h"
 
 namespace {
 
@@ -200,6 +201,22 @@ TEST(InquiryRecord, CopiesHeaderAndOnlyTheBytesThatArePresent) {
   d.SetInquiryData(buffer, 11);
   EXPECT_TRUE(d.inquiryRecord.empty());
   EXPECT_EQ(d.inquiryData, nullptr);
+}
+
+TEST(InquiryRecord, ACopyWhoseMemoryCannotBeHadLeavesNoRecord) {
+  // A record claiming the whole of a large answer.
+  std::vector<BYTE> answer(12 + (4u << 20), 0);
+  SCSI_INQUIRY_DATA h{};
+  h.InquiryDataLength = 4u << 20;
+  std::memcpy(answer.data(), &h, 12);
+  ScsiDeviceNode d;
+  {
+    AllocationLimit limit(64 * 1024);
+    d.SetInquiryData(answer.data(), answer.size());
+  }
+  EXPECT_TRUE(d.inquiryRecord.empty());
+  EXPECT_EQ(d.inquiryData, nullptr);
+  EXPECT_EQ(d.InquiryLength(), 0u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "adapter_test_machine.h"
 #include "scan/adapter_steps.h"
+#include "tests/support/allocation_limit.h"
 
 namespace {
 
@@ -240,6 +241,38 @@ TEST(InquiryWalk, HostileAnswersShortenWhatIsShownAndNeverReadOutside) {
   pair[12 + 8] = 60;
   pair[60 + 8] = 12;
   EXPECT_EQ(walk(pair), 2);
+}
+
+// A large answer of 255 buses whose chains of 255 records run through one ring
+// of 256: every bus shares records with the others. Each bus walks its whole
+// chain, and the walk holds no memory in proportion to the answer's size.
+TEST(InquiryWalk, EveryBusWalksItsWholeChainWithoutMemoryForTheAnswerSize) {
+  constexpr std::size_t kBuses = 255;
+  constexpr std::size_t kRecord = 16;  // header and four inquiry bytes
+  constexpr std::size_t kRecordsAt = 4 + kBuses * 8;
+  const std::size_t size = 8u << 20;
+  AnswerBuffer answer;
+  ASSERT_TRUE(answer.Allocate(size));
+  BYTE* b = answer.data();
+  b[0] = static_cast<BYTE>(kBuses);
+  for (std::size_t r = 0; r < 256; ++r) {
+    const std::size_t at = kRecordsAt + r * kRecord;
+    const ULONG next = static_cast<ULONG>(kRecordsAt + (r + 1 < 256 ? r + 1 : 0) * kRecord);
+    b[at + 4] = 4;
+    std::memcpy(b + at + 8, &next, sizeof next);
+  }
+  for (std::size_t bus = 0; bus < kBuses; ++bus) {
+    b[4 + bus * 8] = 255;
+    const ULONG first = static_cast<ULONG>(kRecordsAt + bus * kRecord);
+    std::memcpy(b + 4 + bus * 8 + 4, &first, sizeof first);
+  }
+  *answer.returnedPtr() = static_cast<DWORD>(size);
+  std::size_t visits = 0;
+  {
+    AllocationLimit limit(64 * 1024);
+    WalkInquiryRecords(answer, [&visits](std::size_t, const SCSI_INQUIRY_DATA&) { ++visits; });
+  }
+  EXPECT_EQ(visits, kBuses * 255) << "255 records on every bus, none cut short by another bus";
 }
 
 TEST(InquiryWalk, ARawHostileAnswerDuringTheScanOnlyShortensTheDevice) {

@@ -6,6 +6,7 @@
 #include "platform/wide_text.h"
 #include "scan/device_manager.h"
 #include "scan/scan_steps.h"
+#include "tests/support/allocation_limit.h"
 
 namespace {
 
@@ -136,6 +137,36 @@ TEST(HardwareResources, LinesInTypeOrderWithZeroLengthRangesSkipped) {
   EXPECT_EQ(r.info.hardwareResources,
             (std::vector<std::wstring>{L"MEM : f7d16000-f7d167ff", L"IO  : 01f0-01f7", L"DMA : 3", L"IRQ : 11"}));
   EXPECT_EQ(r.handlesLeft, 0u);
+}
+
+// Says every resource record is nearly the largest the scan believes.
+class LargeResourceRecords : public RecordedPlatform {
+ public:
+  using RecordedPlatform::RecordedPlatform;
+  CONFIGRET CM_Get_Res_Des_Data_Size_Ex(PULONG size, RES_DES resDes, ULONG flags, HMACHINE machine) override {
+    const CONFIGRET result = RecordedPlatform::CM_Get_Res_Des_Data_Size_Ex(size, resDes, flags, machine);
+    if (result == CR_SUCCESS) *size = 60000;
+    return result;
+  }
+};
+
+TEST(HardwareResources, ARecordWhoseMemoryCannotBeHadIsLeftOut) {
+  json m = TwoPorts();
+  m["deviceInstances"][0]["allocated"] = {Mem("0xf7d16000", "0xf7d167ff")};
+  LargeResourceRecords platform(ParseMachine(m.dump(), "test"));
+  LOG_CONF configuration = 0;
+  ASSERT_EQ(platform.CM_Get_First_Log_Conf_Ex(&configuration, 1, ALLOC_LOG_CONF, nullptr), CR_SUCCESS);
+  std::vector<std::wstring> lines;
+  {
+    AllocationLimit limit(32 * 1024);
+    AppendResourcesOfType(platform, 1, nullptr, configuration, ResType_Mem, lines);
+  }
+  EXPECT_TRUE(lines.empty());
+  // With the memory at hand the same record is read.
+  AppendResourcesOfType(platform, 1, nullptr, configuration, ResType_Mem, lines);
+  EXPECT_EQ(lines, std::vector<std::wstring>{L"MEM : f7d16000-f7d167ff"});
+  platform.CM_Free_Log_Conf_Handle(configuration);
+  EXPECT_EQ(platform.OpenHandleCount(), 0u);
 }
 
 TEST(HardwareResources, ConfigurationChosenByStatusAndProblem) {

@@ -7,6 +7,7 @@
 #include "platform/machine/machine_file.h"
 #include "platform/recorded/recorded_platform.h"
 #include "scan/quelbrin_doc.h"
+#include "tests/support/allocation_limit.h"
 
 namespace {
 
@@ -125,6 +126,33 @@ TEST(VolumePathNames, AnAnswerIsReadNoFurtherThanTheBuffer) {
   const auto& names = Find(doc, L"\\DosDevices\\C:")->volumePathNames;
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(names[0], std::wstring(256, L'x'));
+}
+
+// A platform that always says it needs the most room the scan believes.
+class HugePathNames : public RecordedPlatform {
+ public:
+  using RecordedPlatform::RecordedPlatform;
+  BOOL GetVolumePathNamesForVolumeNameW(LPCWSTR, LPWSTR, DWORD, LPDWORD returned) override {
+    *returned = 1u << 20;
+    return Fail(ERROR_MORE_DATA);
+  }
+};
+
+TEST(VolumePathNames, RoomThatCannotBeHadEndsTheNamesNotTheScan) {
+  HugePathNames platform(ManyPaths(1));
+  ConsolePrompt prompt;
+  CQuelbrinDoc doc(platform, prompt, nullptr);
+  bool scanned = false;
+  {
+    // The buffer of a million characters is more than this machine has.
+    AllocationLimit limit(1u << 20);
+    scanned = doc.InitialScan();
+  }
+  ASSERT_TRUE(scanned);
+  const MountPointNode* c = Find(doc, L"\\DosDevices\\C:");
+  ASSERT_NE(c, nullptr);
+  EXPECT_TRUE(c->volumePathNames.empty());
+  EXPECT_FALSE(c->extents.empty()) << "the rest of the mount point is still read";
 }
 
 }  // namespace
