@@ -1,6 +1,6 @@
 // Present device interfaces of a class, opened one index at a time.
-#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -27,21 +27,26 @@ DWORD ReadInterfacePath(Platform& platform, HDEVINFO set, SP_DEVICE_INTERFACE_DA
   const DWORD code = platform.GetLastError();
   if (code != ERROR_INSUFFICIENT_BUFFER) return code != 0 ? code : ERROR_GEN_FAILURE;
   if (required < layout::kInterfaceDetailFixed + sizeof(WCHAR) || required > kLargestDetail) return ERROR_INVALID_DATA;
-  // Eight-byte units keep the record aligned as the platform expects.
+  // Eight-byte units keep the record aligned as the platform expects; the
+  // record is written and read byte by byte, never through a cast pointer.
   std::vector<std::uint64_t> storage;
   try {
     storage.assign((required + 7) / 8, 0);
   } catch (const std::bad_alloc&) {
     return ERROR_NOT_ENOUGH_MEMORY;
   }
-  auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(storage.data());
-  detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-  if (!platform.SetupDiGetDeviceInterfaceDetailW(set, &iface, detail, required, nullptr, nullptr))
+  BYTE* bytes = reinterpret_cast<BYTE*>(storage.data());
+  const DWORD cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+  std::memcpy(bytes, &cbSize, sizeof cbSize);
+  if (!platform.SetupDiGetDeviceInterfaceDetailW(set, &iface, reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(bytes),
+                                                 required, nullptr, nullptr))
     return LastErrorOr(platform, ERROR_GEN_FAILURE);
-  const auto* units = reinterpret_cast<const char16_t*>(reinterpret_cast<const BYTE*>(storage.data()) +
-                                                        layout::kInterfaceDetailFixed);
+  // The path ends at its terminator or where the record ends.
+  const BYTE* units = bytes + layout::kInterfaceDetailFixed;
   const std::size_t room = (required - layout::kInterfaceDetailFixed) / sizeof(WCHAR);
-  path = WideFromUtf16(units, static_cast<std::size_t>(std::find(units, units + room, u'\0') - units));
+  std::size_t length = 0;
+  while (length < room && (units[2 * length] != 0 || units[2 * length + 1] != 0)) ++length;
+  path = WideFromUtf16(units, length);
   return 0;
 }
 

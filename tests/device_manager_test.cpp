@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "adapter_test_machine.h"
 #include "platform/wide_text.h"
@@ -107,6 +108,35 @@ TEST(StoragePortStage, AnEnumerationThatAlwaysFailsEndsTheWalk) {
   Scan s(m);
   ASSERT_TRUE(s.scanned);
   EXPECT_EQ(s.platform->requestCounts().at("SetupDiEnumDeviceInterfaces"), 1u);
+}
+
+// Gives every interface path without its terminator: the record ends where
+// the path's last character does.
+class UnterminatedInterfacePaths : public RecordedPlatform {
+ public:
+  using RecordedPlatform::RecordedPlatform;
+  BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO, SP_DEVICE_INTERFACE_DATA*, SP_DEVICE_INTERFACE_DETAIL_DATA_W* detail,
+                                        DWORD detailSize, PDWORD requiredSize, SP_DEVINFO_DATA*) override {
+    const std::u16string path = u"odd-port";
+    const DWORD needed = static_cast<DWORD>(layout::kInterfaceDetailFixed + path.size() * 2);
+    if (requiredSize != nullptr) *requiredSize = needed;
+    if (detail == nullptr || detailSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    std::memcpy(reinterpret_cast<BYTE*>(detail) + layout::kInterfaceDetailFixed, path.data(), path.size() * 2);
+    return TRUE;
+  }
+};
+
+TEST(StoragePortStage, AnInterfacePathWithoutTerminatorEndsWithItsRecord) {
+  UnterminatedInterfacePaths platform(ParseMachine(TwoPorts().dump(), "test"));
+  RecordingPrompt prompt;
+  CQuelbrinDoc doc(platform, prompt, nullptr);
+  HANDLE handle = nullptr;
+  std::wstring path;
+  EXPECT_EQ(OpenInterfaceDevice(doc, kStoragePortInterfaceClass, 0, handle, path), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(path, L"odd-port");
+  ASSERT_EQ(prompt.diagnostics.size(), 2u);
+  EXPECT_EQ(prompt.diagnostics[1], L"FAILED to open odd-port\n");
+  EXPECT_EQ(platform.OpenHandleCount(), 0u);
 }
 
 struct GatherResult {
