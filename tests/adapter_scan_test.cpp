@@ -57,6 +57,38 @@ TEST(DriveAdapterScan, DriveOnPortZeroIsFiledUnderScsi0AfterA1394PseudoAdapter) 
   EXPECT_EQ(s.doc->adapters->children[0]->devices.size(), 1u);
 }
 
+TEST(DriveAdapterScan, ADriveWithoutAnAdapterEntryIsNotAnsweredForByAPortZero) {
+  json m = NewMachine();
+  m["adapters"] = {Port(0, "sata")};
+  AddDrive(m, 3, 'D', nullptr, {{"product", "Loose"}});
+  Scan s(m, false);
+  HANDLE drive = s.platform->CreateFileW(L"\\\\.\\PhysicalDrive3", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0, nullptr);
+  STORAGE_PROPERTY_QUERY query{};
+  query.PropertyId = StorageAdapterProperty;
+  query.QueryType = PropertyStandardQuery;
+  BYTE out[512] = {};
+  DWORD returned = 0;
+  EXPECT_FALSE(s.platform->DeviceIoControl(drive, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, out, sizeof out,
+                                           &returned, nullptr));
+  EXPECT_EQ(s.platform->GetLastError(), ERROR_INVALID_FUNCTION);
+  query.PropertyId = StorageDeviceProperty;
+  ASSERT_TRUE(s.platform->DeviceIoControl(drive, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, out, sizeof out,
+                                          &returned, nullptr));
+  STORAGE_DEVICE_DESCRIPTOR descriptor{};
+  std::memcpy(&descriptor, out, layout::kDeviceDescriptorFixed);
+  EXPECT_EQ(descriptor.BusType, BusTypeUnknown) << "not the bus type of port 0";
+  s.platform->CloseHandle(drive);
+
+  // The scan files it under Scsi0 without a descriptor, at its own target.
+  ASSERT_TRUE(s.doc->InitialScan());
+  ScsiAdapterNode* scsi0 = s.Adapter(L"Scsi0");
+  ASSERT_NE(scsi0, nullptr);
+  EXPECT_TRUE(scsi0->adapterDescriptor.empty());
+  EXPECT_EQ(s.Disk(3)->adapter, scsi0);
+  ASSERT_NE(s.Disk(3)->device, nullptr);
+  EXPECT_EQ(s.Disk(3)->device->GetName(), L"Bus0,Target3,Lun0");
+}
+
 // Changes what the port answers after its first capability and inquiry
 // answers, to see whether a second pass takes the new ones.
 class ChangingPorts : public RecordedPlatform {

@@ -90,8 +90,12 @@ const machine::Port* RecordedPlatform::PortOf(const Target& target) const {
       const auto& port = machine_.portInterfaces[target.index].port;
       return port ? machine_.FindPort(*port) : nullptr;
     }
-    case ObjectKind::Drive:
-      return machine_.FindPort(machine_.drives[target.index].placement.port);
+    case ObjectKind::Drive: {
+      // A drive without an adapter entry has no port to speak for it, even on
+      // a machine that describes a port 0.
+      const machine::Drive& d = machine_.drives[target.index];
+      return d.placed ? machine_.FindPort(d.placement.port) : nullptr;
+    }
     default:
       return nullptr;
   }
