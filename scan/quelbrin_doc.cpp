@@ -24,7 +24,11 @@ bool CQuelbrinDoc::OpenMountPointManager() {
 
 bool CQuelbrinDoc::InitialScan() {
   SetTitle(kDocumentTitle);
-  if (!OpenMountPointManager()) return false;
+  // Started again, the scan begins from nothing: extents and partitions kept
+  // from before would be found again and lead to disks that are gone. The
+  // manager already open is used rather than opened a second time.
+  DeleteModel();
+  if (mountPointManager == INVALID_HANDLE_VALUE && !OpenMountPointManager()) return false;
   return RunScan();
 }
 

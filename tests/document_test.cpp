@@ -135,3 +135,18 @@ TEST(Document, RefreshReopensAManagerThatDidNotOpenAtFirst) {
   ASSERT_EQ(h.listener.updates.size(), 1u);
   EXPECT_EQ(h.listener.updates[0].first, HintRebuild);
 }
+
+TEST(Document, ASecondInitialScanStartsAfreshOverTheSameManager) {
+  ScanHarness h(kMachine);
+  ASSERT_TRUE(h.InitialScan());
+  ASSERT_TRUE(h.InitialScan());
+  EXPECT_TRUE(DanglingLinks(*h.doc).empty());
+  ASSERT_NE(h.Disk(0), nullptr);
+  EXPECT_EQ(h.Disk(0)->partitions.size(), 1u) << "the new disk has its partition again";
+  EXPECT_EQ(h.doc->allExtents.size(), 1u);
+  EXPECT_EQ(h.doc->allPartitions.size(), 1u);
+  EXPECT_EQ(h.doc->GetCurrentNode(), h.doc->mountPoints.get());
+  EXPECT_EQ(h.recorded.OpenHandleCount(), 1u) << "one manager handle";
+  h.doc.reset();
+  EXPECT_EQ(h.recorded.OpenHandleCount(), 0u);
+}
