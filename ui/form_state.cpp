@@ -13,6 +13,10 @@ void ListViewState::Reset() {
 
 void ListViewState::AddColumn(const std::wstring& heading, int widthChars) { columns.push_back({heading, widthChars}); }
 
+void ListViewState::AddColumns(std::initializer_list<ListColumn> headingsAndWidths) {
+  columns.insert(columns.end(), headingsAndWidths.begin(), headingsAndWidths.end());
+}
+
 ListRow& ListViewState::AddRow(StorageNode* node) {
   ListRow& row = rows.emplace_back();
   row.cells.resize(columns.size());

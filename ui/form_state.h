@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ struct ListViewState {
   // No rows, no columns, and full-row selection as the only extended style.
   void Reset();
   void AddColumn(const std::wstring& heading, int widthChars);
+  void AddColumns(std::initializer_list<ListColumn> headingsAndWidths);
   // Appends a row with one empty cell per column and returns it.
   ListRow& AddRow(StorageNode* node);
 };

@@ -1,5 +1,4 @@
-// The adapter-side panels: "Scsi Adapters", "Scsi Adapter Information" and
-// "Scsi Device". They decode the platform records the scan kept in the nodes;
+// The adapter-side panels: "Scsi Adapter Information" and "Scsi Device". They decode the platform records the scan kept in the nodes;
 // every length and offset of a record is checked against the bytes held, and a
 // record that is missing gives empty texts.
 #include <optional>
@@ -167,24 +166,6 @@ void ShowSerialNumber(FormState& form, const ScsiDeviceNode& device) {
 
 }  // namespace
 
-void ShowAdapterList(FormState& form, const AdapterList& adapters) {
-  form.ShowPanel(2200);
-  ListViewState& list = form.List(2201);
-  list.Reset();
-  list.AddColumn(L"Name", 12);
-  list.AddColumn(L"Bus Type", 12);
-  list.AddColumn(L"Max TXFR Len", 20);
-  list.AddColumn(L"Scsi Devices", 21);
-  for (const auto& adapter : adapters.children) {
-    if (!adapter) break;
-    ListRow& row = list.AddRow(adapter.get());
-    row.cells[0] = adapter->GetName();
-    if (!adapter->adapterDescriptor.empty()) row.cells[1] = ValueNames::BusTypeName(adapter->GetBusType());
-    row.cells[2] = Hex(adapter->scsiCapabilities.MaximumTransferLength);
-    row.cells[3] = FormatWide(L"%d", static_cast<int>(adapter->devices.size()));
-  }
-}
-
 void ShowScsiAdapter(FormState& form, const ScsiAdapterNode& adapter) {
   form.ShowPanel(1130);
   ListViewState& list = form.List(1131);
@@ -205,13 +186,8 @@ void ShowScsiAdapter(FormState& form, const ScsiAdapterNode& adapter) {
     form.SetCheck(1143, caps.TaggedQueuing != 0);
     form.SetCheck(1144, caps.AdapterScansDown != 0);
     form.SetCheck(1145, caps.AdapterUsesPio != 0);
-    list.AddColumn(L"Bus,Target,Lun", 19);
-    list.AddColumn(L"Device Type", 12);
-    list.AddColumn(L"Removable", 16);
-    list.AddColumn(L"Vendor Id", 20);
-    list.AddColumn(L"Product Id", 17);
-    list.AddColumn(L"Product Rev. Level", 23);
-    list.AddColumn(L"Vendor Specific", 21);
+    list.AddColumns({{L"Bus,Target,Lun", 19}, {L"Device Type", 12}, {L"Removable", 16}, {L"Vendor Id", 20},
+                     {L"Product Id", 17}, {L"Product Rev. Level", 23}, {L"Vendor Specific", 21}});
     for (const auto& device : adapter.devices) {
       if (!device) break;
       AddDeviceRow(list, *device);
@@ -254,11 +230,8 @@ void ShowScsiDevice(FormState& form, const ScsiDeviceNode& device) {
   } else {
     form.SetFrameTitle(1300, L"Scsi Device");
     ShowInquiry(form, Inquiry(device));
-    list.AddColumn(L"Code Set Type", 12);
-    list.AddColumn(L"Identifier Type", 12);
-    list.AddColumn(L"Association Type", 20);
-    list.AddColumn(L"Data Size", 21);
-    list.AddColumn(L"Data", 33);
+    list.AddColumns({{L"Code Set Type", 12}, {L"Identifier Type", 12}, {L"Association Type", 20}, {L"Data Size", 21},
+                     {L"Data", 33}});
     ShowIdentifiers(list, device.deviceIdDescriptor);
   }
   ShowSerialNumber(form, device);

@@ -128,12 +128,8 @@ void ShowPhysicalDisk(FormState& form, const PhysicalDiskNode& disk) {
   ShowPartitionStyle(form, disk.partitionStyleInfo);
   ShowDetection(form, disk.detectionInfo);
 
-  list.AddColumn(L"Style   ", 12);
-  list.AddColumn(L"Number   ", 11);
-  list.AddColumn(L"Starting Offset", 16);
-  list.AddColumn(L" Length  ", 16);
-  list.AddColumn(L"ReWrite   ", 17);
-  list.AddColumn(L"Type      ", 21);
+  list.AddColumns({{L"Style   ", 12}, {L"Number   ", 11}, {L"Starting Offset", 16}, {L" Length  ", 16},
+                   {L"ReWrite   ", 17}, {L"Type      ", 21}});
 
   ColorRef fill = panel::kWhite;
   int sum = 0;

@@ -7,42 +7,56 @@
 
 using ValueNames::FormatWide;
 
-void ShowMountPointList(FormState& form, const MountPointList& mountPoints) {
-  form.ShowPanel(2000);
-  ListViewState& list = form.List(2001);
+namespace {
+
+// Shows the root's panel with one row per child, up to the first missing one;
+// `fill` writes the cells of a row.
+template <class Root, class Fill>
+void ShowRootList(FormState& form, int panelId, int listId, std::initializer_list<ListColumn> columns,
+                  const Root& root, Fill fill) {
+  form.ShowPanel(panelId);
+  ListViewState& list = form.List(listId);
   list.Reset();
-  list.AddColumn(L"Name", 42);
-  list.AddColumn(L"Device Name", 22);
-  list.AddColumn(L"Label", 11);
-  list.AddColumn(L"Serial Number", 12);
-  list.AddColumn(L"File System", 12);
-  for (const auto& mp : mountPoints.children) {
-    if (!mp) break;
-    ListRow& row = list.AddRow(mp.get());
-    row.cells[0] = mp->GetName();
-    row.cells[1] = mp->deviceName;
-    row.cells[2] = mp->volumeName;
-    row.cells[3] = FormatWide(L"%x", static_cast<unsigned>(mp->volumeSerialNumber));
-    row.cells[4] = mp->fileSystemName;
+  list.AddColumns(columns);
+  for (const auto& child : root.children) {
+    if (!child) break;
+    fill(list.AddRow(child.get()).cells, *child);
   }
 }
 
+}  // namespace
+
+void ShowMountPointList(FormState& form, const MountPointList& mountPoints) {
+  ShowRootList(form, 2000, 2001,
+               {{L"Name", 42}, {L"Device Name", 22}, {L"Label", 11}, {L"Serial Number", 12}, {L"File System", 12}},
+               mountPoints, [](std::vector<std::wstring>& cells, const MountPointNode& mp) {
+                 cells[0] = mp.GetName();
+                 cells[1] = mp.deviceName;
+                 cells[2] = mp.volumeName;
+                 cells[3] = FormatWide(L"%x", static_cast<unsigned>(mp.volumeSerialNumber));
+                 cells[4] = mp.fileSystemName;
+               });
+}
+
 void ShowPhysicalDiskList(FormState& form, const PhysicalDiskList& disks) {
-  form.ShowPanel(2100);
-  ListViewState& list = form.List(2101);
-  list.Reset();
-  list.AddColumn(L"Name", 12);
-  list.AddColumn(L"Size", 12);
-  list.AddColumn(L"Partition Count", 20);
-  list.AddColumn(L"Scsi Adapter", 21);
-  list.AddColumn(L"Bus,Target,Lun", 33);
-  for (const auto& disk : disks.children) {
-    if (!disk) break;
-    ListRow& row = list.AddRow(disk.get());
-    row.cells[0] = disk->GetName();
-    row.cells[1] = ValueNames::FormatSize(static_cast<std::int64_t>(disk->diskSize));
-    row.cells[2] = FormatWide(L"%d", static_cast<int>(disk->partitions.size()));
-    row.cells[3] = panel::NameOrEmpty(disk->adapter);
-    row.cells[4] = panel::NameOrEmpty(disk->device);
-  }
+  ShowRootList(form, 2100, 2101,
+               {{L"Name", 12}, {L"Size", 12}, {L"Partition Count", 20}, {L"Scsi Adapter", 21}, {L"Bus,Target,Lun", 33}},
+               disks, [](std::vector<std::wstring>& cells, const PhysicalDiskNode& disk) {
+                 cells[0] = disk.GetName();
+                 cells[1] = ValueNames::FormatSize(static_cast<std::int64_t>(disk.diskSize));
+                 cells[2] = FormatWide(L"%d", static_cast<int>(disk.partitions.size()));
+                 cells[3] = panel::NameOrEmpty(disk.adapter);
+                 cells[4] = panel::NameOrEmpty(disk.device);
+               });
+}
+
+void ShowAdapterList(FormState& form, const AdapterList& adapters) {
+  ShowRootList(form, 2200, 2201, {{L"Name", 12}, {L"Bus Type", 12}, {L"Max TXFR Len", 20}, {L"Scsi Devices", 21}},
+               adapters, [](std::vector<std::wstring>& cells, const ScsiAdapterNode& adapter) {
+                 cells[0] = adapter.GetName();
+                 // An adapter without a descriptor has no bus type to name.
+                 if (!adapter.adapterDescriptor.empty()) cells[1] = ValueNames::BusTypeName(adapter.GetBusType());
+                 cells[2] = FormatWide(L"0x%x", static_cast<unsigned>(adapter.scsiCapabilities.MaximumTransferLength));
+                 cells[3] = FormatWide(L"%d", static_cast<int>(adapter.devices.size()));
+               });
 }

@@ -91,12 +91,8 @@ void ShowMountPoint(FormState& form, const MountPointNode& mp) {
   // Empty unless the platform can name the volume's mount paths.
   for (const std::wstring& path : mp.volumePathNames) paths.Add(path);
 
-  list.AddColumn(L"Extent Name   ", 21);
-  list.AddColumn(L"Disk Number   ", 12);
-  list.AddColumn(L"Starting Offset", 16);
-  list.AddColumn(L"Extent Length  ", 16);
-  list.AddColumn(L"Scsi Adapter   ", 21);
-  list.AddColumn(L"Scsi Disk      ", 21);
+  list.AddColumns({{L"Extent Name   ", 21}, {L"Disk Number   ", 12}, {L"Starting Offset", 16},
+                   {L"Extent Length  ", 16}, {L"Scsi Adapter   ", 21}, {L"Scsi Disk      ", 21}});
 
   PieChartContent& chart = form.Chart(1021);
   chart.title = L"Extent Size vs Volume Size";
