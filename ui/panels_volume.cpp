@@ -149,25 +149,31 @@ void ShowDiskPartition(FormState& form, const DiskPartitionNode& partition) {
     form.ShowControlRange(1808, 1814, mbr);
     form.SetFrameTitle(1801, title);
   };
+  auto showPlace = [&form](const LARGE_INTEGER& offset, const LARGE_INTEGER& length, DWORD number) {
+    form.SetEdit(1803, FormatWide(L"0x%I64x", U64(offset.QuadPart)));
+    form.SetEdit(1805, FormatWide(L"0x%I64x", U64(length.QuadPart)));
+    form.SetEdit(1807, FormatWide(L"%d", static_cast<int>(number)));
+  };
+  // Both record forms carry the same MBR fields under other names.
+  auto showMbr = [&form](DWORD hiddenSectors, BYTE type, bool recognized, bool rewrite, bool boot) {
+    form.SetEdit(1809, FormatWide(L"0x%x", static_cast<unsigned>(hiddenSectors)));
+    form.SetEdit(1811, ValueNames::PartitionTypeName(type));
+    form.SetCheck(1813, recognized);
+    form.SetCheck(1814, rewrite);
+    form.SetCheck(1812, boot);
+  };
   if (partition.hasPartitionInfoEx) {
     const PARTITION_INFORMATION_EX& p = partition.partitionInfoEx;
     switch (static_cast<int>(p.PartitionStyle)) {
       case 0:
         showMbrGroup(true, L"MBR Partition");
-        form.SetEdit(1803, FormatWide(L"0x%I64x", U64(p.StartingOffset.QuadPart)));
-        form.SetEdit(1805, FormatWide(L"0x%I64x", U64(p.PartitionLength.QuadPart)));
-        form.SetEdit(1809, FormatWide(L"0x%x", static_cast<unsigned>(p.Mbr.HiddenSectors)));
-        form.SetEdit(1807, FormatWide(L"%d", static_cast<int>(p.PartitionNumber)));
-        form.SetEdit(1811, ValueNames::PartitionTypeName(p.Mbr.PartitionType));
-        form.SetCheck(1813, p.Mbr.RecognizedPartition != 0);
-        form.SetCheck(1814, p.RewritePartition != 0);
-        form.SetCheck(1812, p.Mbr.BootIndicator != 0);
+        showPlace(p.StartingOffset, p.PartitionLength, p.PartitionNumber);
+        showMbr(p.Mbr.HiddenSectors, p.Mbr.PartitionType, p.Mbr.RecognizedPartition != 0, p.RewritePartition != 0,
+                p.Mbr.BootIndicator != 0);
         break;
       case 1:
         showMbrGroup(false, L"GPT Partition");
-        form.SetEdit(1803, FormatWide(L"0x%I64x", U64(p.StartingOffset.QuadPart)));
-        form.SetEdit(1805, FormatWide(L"0x%I64x", U64(p.PartitionLength.QuadPart)));
-        form.SetEdit(1807, FormatWide(L"%d", static_cast<int>(p.PartitionNumber)));
+        showPlace(p.StartingOffset, p.PartitionLength, p.PartitionNumber);
         form.SetEdit(1816, ValueNames::FormatGuid(p.Gpt.PartitionType));
         form.SetEdit(1818, ValueNames::FormatGuid(p.Gpt.PartitionId));
         form.SetEdit(1820, FormatWide(L"0x%I64x", static_cast<ull>(p.Gpt.Attributes)));
@@ -180,14 +186,9 @@ void ShowDiskPartition(FormState& form, const DiskPartitionNode& partition) {
   } else {
     const PARTITION_INFORMATION& p = partition.partitionInfo;
     showMbrGroup(true, L"MBR Partition");
-    form.SetEdit(1803, FormatWide(L"0x%I64x", U64(p.StartingOffset.QuadPart)));
-    form.SetEdit(1805, FormatWide(L"0x%I64x", U64(p.PartitionLength.QuadPart)));
-    form.SetEdit(1809, FormatWide(L"0x%x", static_cast<unsigned>(p.HiddenSectors)));
-    form.SetEdit(1807, FormatWide(L"%d", static_cast<int>(p.PartitionNumber)));
-    form.SetEdit(1811, ValueNames::PartitionTypeName(p.PartitionType));
-    form.SetCheck(1813, p.RecognizedPartition != 0);
-    form.SetCheck(1814, p.RewritePartition != 0);
-    form.SetCheck(1812, p.BootIndicator != 0);
+    showPlace(p.StartingOffset, p.PartitionLength, p.PartitionNumber);
+    showMbr(p.HiddenSectors, p.PartitionType, p.RecognizedPartition != 0, p.RewritePartition != 0,
+            p.BootIndicator != 0);
   }
 
   PieChartContent& chart = form.Chart(1823);
