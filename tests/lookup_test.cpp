@@ -2,17 +2,10 @@
 // always the first matching node in order of creation.
 #include <gtest/gtest.h>
 
+#include "tests/support/records.h"
 #include "tests/support/scan_harness.h"
 
 namespace {
-
-DISK_EXTENT Extent(DWORD disk, LONGLONG offset, LONGLONG length) {
-  DISK_EXTENT e{};
-  e.DiskNumber = disk;
-  e.StartingOffset.QuadPart = offset;
-  e.ExtentLength.QuadPart = length;
-  return e;
-}
 
 DiskExtentNode* AddExtent(CQuelbrinDoc& doc, const DISK_EXTENT& e, int index) {
   auto node = std::make_unique<DiskExtentNode>();
@@ -39,14 +32,8 @@ TEST(Lookups, FirstMatchInOrderOfCreationWhateverWasAskedBefore) {
   EXPECT_EQ(doc.FindExtent(Extent(0, 513, 4096)), nullptr);
 
   // Partitions: the two forms never match each other.
-  PARTITION_INFORMATION_EX ex{};
-  ex.StartingOffset.QuadPart = 1048576;
-  ex.PartitionLength.QuadPart = 4096;
-  ex.PartitionNumber = 1;
-  PARTITION_INFORMATION legacy{};
-  legacy.StartingOffset.QuadPart = 1048576;
-  legacy.PartitionLength.QuadPart = 4096;
-  legacy.PartitionNumber = 1;
+  PARTITION_INFORMATION_EX ex = ExRecord(PARTITION_STYLE_MBR, 1, 1048576, 4096);
+  PARTITION_INFORMATION legacy = LegacyRecord(1, 1048576, 4096);
   EXPECT_EQ(doc.FindPartition(legacy, 0), nullptr);
   auto a = std::make_unique<DiskPartitionNode>();
   a->Fill(legacy, 0);

@@ -4,19 +4,8 @@
 #include "model/disk_extent_node.h"
 #include "model/disk_partition_node.h"
 #include "model/list_nodes.h"
+#include "tests/support/records.h"
 #include "tests/support/scan_harness.h"
-
-namespace {
-
-DISK_EXTENT Extent(DWORD disk, LONGLONG offset, LONGLONG length) {
-  DISK_EXTENT e{};
-  e.DiskNumber = disk;
-  e.StartingOffset.QuadPart = offset;
-  e.ExtentLength.QuadPart = length;
-  return e;
-}
-
-}  // namespace
 
 TEST(NodeNames, FormattedOnceFromTheRecord) {
   DiskExtentNode extent;
@@ -27,14 +16,8 @@ TEST(NodeNames, FormattedOnceFromTheRecord) {
   extent.diskExtent.StartingOffset.QuadPart = 0;
   EXPECT_EQ(extent.GetName(), L"Disk Extent 0 7e00-2540be400");
 
-  PARTITION_INFORMATION_EX ex{};
-  ex.StartingOffset.QuadPart = 32256;
-  ex.PartitionLength.QuadPart = 10000000000;
-  ex.PartitionNumber = 1;
-  PARTITION_INFORMATION legacy{};
-  legacy.StartingOffset.QuadPart = 32256;
-  legacy.PartitionLength.QuadPart = 10000000000;
-  legacy.PartitionNumber = 1;
+  const PARTITION_INFORMATION_EX ex = ExRecord(PARTITION_STYLE_MBR, 1, 32256, 10000000000);
+  const PARTITION_INFORMATION legacy = LegacyRecord(1, 32256, 10000000000);
   DiskPartitionNode fromEx;
   fromEx.Fill(ex, 0);
   DiskPartitionNode fromLegacy;

@@ -8,8 +8,6 @@
 
 namespace {
 
-using Cells = std::vector<std::wstring>;
-
 ScsiAdapterNode& Adapter(ScannedSample& sample, const std::wstring& name) {
   for (const auto& a : sample.doc.adapters->children)
     if (a->GetName() == name) return *a;

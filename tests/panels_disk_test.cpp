@@ -8,10 +8,6 @@
 
 namespace {
 
-using Cells = std::vector<std::wstring>;
-
-constexpr unsigned kWhite = 0x00FFFFFF;
-constexpr unsigned kBlue = 0x00FF0000;
 
 // A disk built by hand, owning its partitions.
 struct HandDisk {

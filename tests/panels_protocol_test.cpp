@@ -13,8 +13,6 @@
 
 namespace {
 
-using Cells = std::vector<std::wstring>;
-
 long Closes(const RecordingProgress& progress) {
   return std::count(progress.calls.begin(), progress.calls.end(), "close");
 }

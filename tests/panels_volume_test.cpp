@@ -2,33 +2,8 @@
 
 #include "tests/support/panel_expectations.h"
 #include "tests/support/presentation_fixture.h"
+#include "tests/support/records.h"
 #include "ui/panels.h"
-
-namespace {
-
-using Cells = std::vector<std::wstring>;
-
-constexpr unsigned kWhite = 0x00FFFFFF;
-constexpr unsigned kBlue = 0x00FF0000;
-
-PARTITION_INFORMATION_EX ExRecord(int style, DWORD number, LONGLONG offset, LONGLONG length) {
-  PARTITION_INFORMATION_EX p{};
-  p.PartitionStyle = static_cast<PARTITION_STYLE>(style);
-  p.PartitionNumber = number;
-  p.StartingOffset.QuadPart = offset;
-  p.PartitionLength.QuadPart = length;
-  return p;
-}
-
-DISK_EXTENT Extent(DWORD disk, LONGLONG offset, LONGLONG length) {
-  DISK_EXTENT e{};
-  e.DiskNumber = disk;
-  e.StartingOffset.QuadPart = offset;
-  e.ExtentLength.QuadPart = length;
-  return e;
-}
-
-}  // namespace
 
 TEST(MountPointPanel, ShowsTheVolumeItsExtentAndItsMbrPartition) {
   ScannedSample sample("workstation.json");
@@ -271,9 +246,7 @@ TEST(DiskExtentPanel, AnExtentOnNoKnownPartitionHasOnlyATitle) {
   EXPECT_TRUE(form.Chart(1507).slices.empty());
   // A legacy partition of length 0 has no shares either.
   DiskPartitionNode empty;
-  PARTITION_INFORMATION legacy{};
-  legacy.PartitionNumber = 1;
-  empty.Fill(legacy, 0);
+  empty.Fill(LegacyRecord(1, 0, 0), 0);
   extent.partition = &empty;
   ShowDiskExtent(form, extent);
   EXPECT_TRUE(form.Chart(1507).slices.empty());

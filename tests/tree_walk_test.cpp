@@ -65,6 +65,21 @@ class FakeTree : public TreeControl {
   DiskTree* view = nullptr;
 };
 
+// A scanned sample shown in a tree pane that listens to its document.
+struct ShownTree {
+  explicit ShownTree(const std::string& sampleName)
+      : sample(sampleName), tree(sample.doc, control, nullptr) {
+    control.view = &tree;
+    sample.doc.AddListener(&tree);
+    tree.ShowNode(sample.doc.GetCurrentNode());
+  }
+  ~ShownTree() { sample.doc.RemoveListener(&tree); }
+
+  ScannedSample sample;
+  FakeTree control;
+  DiskTree tree;
+};
+
 // Counts inserted items and progress steps.
 class CountingSink : public TreeSink {
  public:
@@ -257,12 +272,9 @@ TEST(DiskTree, FirstBuildSelectsMountpointsAndExpandsNothing) {
 }
 
 TEST(DiskTree, ANodeChosenElsewhereIsRevealedAtItsRegisteredItem) {
-  ScannedSample sample("workstation.json");
-  FakeTree control;
-  DiskTree tree(sample.doc, control, nullptr);
-  control.view = &tree;
-  sample.doc.AddListener(&tree);
-  tree.ShowNode(sample.doc.GetCurrentNode());
+  ShownTree shown("workstation.json");
+  ScannedSample& sample = shown.sample;
+  FakeTree& control = shown.control;
   control.log.clear();
 
   sample.doc.SetCurrentNode(&sample.Disk(0));
@@ -272,16 +284,13 @@ TEST(DiskTree, ANodeChosenElsewhereIsRevealedAtItsRegisteredItem) {
   control.log.clear();
   control.SelectItem(control.selected);
   EXPECT_EQ(control.log.size(), 1u);
-  sample.doc.RemoveListener(&tree);
 }
 
 TEST(DiskTree, ANodeWithoutAnItemRebuildsOnceAndSelectsIt) {
-  ScannedSample sample("workstation.json");
-  FakeTree control;
-  DiskTree tree(sample.doc, control, nullptr);
-  control.view = &tree;
-  sample.doc.AddListener(&tree);
-  tree.ShowNode(sample.doc.GetCurrentNode());
+  ShownTree shown("workstation.json");
+  ScannedSample& sample = shown.sample;
+  FakeTree& control = shown.control;
+  DiskTree& tree = shown.tree;
 
   // A partition on no volume has no item: the tree is rebuilt, not doubled,
   // and the document keeps the partition current.
@@ -296,16 +305,13 @@ TEST(DiskTree, ANodeWithoutAnItemRebuildsOnceAndSelectsIt) {
   control.log.clear();
   sample.doc.SetCurrentNode(sample.doc.adapters.get());
   EXPECT_EQ(control.log.back(), "select Adapters");
-  sample.doc.RemoveListener(&tree);
 }
 
 TEST(DiskTree, RefreshClearsWithoutTellingTheDocumentAndRebuilds) {
-  ScannedSample sample("workstation.json");
-  FakeTree control;
-  DiskTree tree(sample.doc, control, nullptr);
-  control.view = &tree;
-  sample.doc.AddListener(&tree);
-  tree.ShowNode(sample.doc.GetCurrentNode());
+  ShownTree shown("workstation.json");
+  ScannedSample& sample = shown.sample;
+  FakeTree& control = shown.control;
+  DiskTree& tree = shown.tree;
   sample.doc.SetCurrentNode(&sample.Disk(1));
   control.log.clear();
 
@@ -324,19 +330,15 @@ TEST(DiskTree, RefreshClearsWithoutTellingTheDocumentAndRebuilds) {
   tree.OnUpdate(HintRebuild, nullptr);
   tree.OnUpdate(0, nullptr);
   EXPECT_EQ(control.items.size(), items);
-  sample.doc.RemoveListener(&tree);
 }
 
 TEST(DiskTree, AFailedRefreshEmptiesTheTree) {
-  ScannedSample sample("failing-layout.json");
-  FakeTree control;
-  DiskTree tree(sample.doc, control, nullptr);
-  control.view = &tree;
-  sample.doc.AddListener(&tree);
-  tree.ShowNode(sample.doc.GetCurrentNode());
+  ShownTree shown("failing-layout.json");
+  ScannedSample& sample = shown.sample;
+  FakeTree& control = shown.control;
+  DiskTree& tree = shown.tree;
   ASSERT_FALSE(control.items.empty());
   sample.doc.Refresh(false);
   EXPECT_TRUE(control.items.empty());
   EXPECT_EQ(tree.ItemOfNode(sample.doc.mountPoints.get()), kTreeTopLevel);
-  sample.doc.RemoveListener(&tree);
 }

@@ -6,6 +6,13 @@
 
 #include "ui/form_state.h"
 
+// The cells of a list row, or the lines of a list box.
+using Cells = std::vector<std::wstring>;
+
+// The slice colours of the panels' charts.
+constexpr unsigned kWhite = 0x00FFFFFF;
+constexpr unsigned kBlue = 0x00FF0000;
+
 inline std::vector<std::wstring> Headings(const ListViewState& list) {
   std::vector<std::wstring> h;
   for (const ListColumn& c : list.columns) h.push_back(c.heading);
