@@ -88,13 +88,13 @@ TEST(AdapterFaultSweep, EveryRequestFailingAtEachOfItsFirstCallsEndsTheScanWell)
             Scan s(m);
             ++scans;
             if (s.scanned) {
-              EXPECT_TRUE(s.prompt.boxes.empty()) << what;
+              EXPECT_TRUE(s.prompt.messages.empty()) << what;
             } else {
               // Only the address query ends a scan, and it says so.
               EXPECT_EQ(request, "IOCTL_SCSI_GET_ADDRESS") << what;
               EXPECT_EQ(s.doc->lastScanResult, code) << what;
-              ASSERT_EQ(s.prompt.boxes.size(), 1u) << what;
-              EXPECT_EQ(s.prompt.boxes[0], L"IOCTL_SCSI_GET_ADDRESS Error") << what;
+              ASSERT_EQ(s.prompt.messages.size(), 1u) << what;
+              EXPECT_EQ(s.prompt.messages[0], L"IOCTL_SCSI_GET_ADDRESS Error") << what;
             }
             ExpectLinksOwned(*s.doc, what);
             EXPECT_EQ(s.HandlesLeftAfterClose(), 0u) << what;

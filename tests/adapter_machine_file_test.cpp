@@ -154,7 +154,7 @@ TEST(AdapterSamples, ServerScansEveryDiskOntoItsPort) {
   std::stringstream text;
   text << in.rdbuf();
   RecordedPlatform platform(ParseMachine(text.str(), "server.json"));
-  adapter_test::RecordingPrompt prompt;
+  RecordingPrompt prompt;
   CQuelbrinDoc doc(platform, prompt, nullptr);
   doc.showAllMountPoints = true;
   ASSERT_TRUE(doc.InitialScan());

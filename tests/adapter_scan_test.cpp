@@ -205,8 +205,8 @@ TEST(DriveAdapterScan, AddressFailureStopsTheScanWithItsMessageAndCode) {
   Scan s(m);
   EXPECT_FALSE(s.scanned);
   EXPECT_EQ(s.doc->lastScanResult, 31u);
-  ASSERT_EQ(s.prompt.boxes.size(), 1u);
-  EXPECT_EQ(s.prompt.boxes[0], L"IOCTL_SCSI_GET_ADDRESS Error");
+  ASSERT_EQ(s.prompt.messages.size(), 1u);
+  EXPECT_EQ(s.prompt.messages[0], L"IOCTL_SCSI_GET_ADDRESS Error");
   EXPECT_TRUE(s.doc->adapters->children.empty());
   EXPECT_EQ(s.HandlesLeftAfterClose(), 0u);
 }
@@ -235,7 +235,7 @@ TEST(DriveAdapterScan, PortThatCannotBeOpenedLeavesZeroCapabilitiesAndNoInquiry)
   EXPECT_EQ(adapter->scsiCapabilities.Length, 0u);
   EXPECT_EQ(adapter->numberOfBuses, 0);
   EXPECT_TRUE(adapter->devices[0]->inquiryRecord.empty());
-  EXPECT_TRUE(s.prompt.boxes.empty());
+  EXPECT_TRUE(s.prompt.messages.empty());
 }
 
 // Inquiry answers that lie: every count and offset points somewhere it should

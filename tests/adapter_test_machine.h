@@ -11,18 +11,11 @@
 #include "platform/machine/machine_file.h"
 #include "platform/recorded/recorded_platform.h"
 #include "scan/quelbrin_doc.h"
+#include "tests/support/recording_prompt.h"
 
 namespace adapter_test {
 
 using nlohmann::json;
-
-class RecordingPrompt : public Prompt {
- public:
-  void MessageBox(const std::wstring& text) override { boxes.push_back(text); }
-  void Diagnostic(const std::wstring& line) override { diagnostics.push_back(line); }
-  std::vector<std::wstring> boxes;
-  std::vector<std::wstring> diagnostics;
-};
 
 inline json NewMachine() { return {{"format", "quelbrin-machine"}, {"version", 1}}; }
 
