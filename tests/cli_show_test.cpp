@@ -1,9 +1,8 @@
 // The terminal program's tree and show commands, and the naming of nodes.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,42 +11,12 @@
 #include "app/common/node_lookup.h"
 #include "app/common/tree_printer.h"
 #include "platform/wide_text.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/presentation_fixture.h"
 #include "ui/detailed_form.h"
 #include "ui/form_layout.h"
 
 namespace {
-
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quoted(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-CliRun RunCli(const std::vector<std::string>& args) {
-  const auto errFile = std::filesystem::temp_directory_path() / ("quelbrin-cli-err-" + std::to_string(::getpid()));
-  std::string command = Quoted(QUELBRIN_CLI);
-  for (const std::string& a : args) command += " " + Quoted(a);
-  command += " 2>" + Quoted(errFile.string());
-  CliRun run;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream err(errFile);
-  run.err.assign(std::istreambuf_iterator<char>(err), {});
-  std::filesystem::remove(errFile);
-  return run;
-}
 
 std::size_t Columns(const std::string& utf8Line) { return WideFromUtf8(utf8Line).size(); }
 

@@ -1,63 +1,28 @@
 // quelbrin-cli as a user runs it: exit status, standard output and standard error.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <sstream>
 
+#include "tests/support/cli_run.h"
+
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+std::string Sample(const std::string& name) {
+  return ShellQuote(std::string(QUELBRIN_SOURCE_DIR) + "/samples/" + name);
 }
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-CliRun RunCli(const std::string& args) {
-  // Tests run in parallel processes: every run gets files of its own.
-  static int runs = 0;
-  const std::string stem = testing::TempDir() + "/quelbrin_cli_" + std::to_string(getpid()) + "_" +
-                           std::to_string(++runs);
-  const std::string out = stem + ".out";
-  const std::string err = stem + ".err";
-  const std::string command = Quote(QUELBRIN_CLI) + " " + args + " >" + Quote(out) + " 2>" + Quote(err);
-  const int raw = std::system(command.c_str());
-  CliRun r;
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = ReadAll(out);
-  r.err = ReadAll(err);
-  std::remove(out.c_str());
-  std::remove(err.c_str());
-  return r;
-}
-
-std::string Sample(const std::string& name) { return Quote(std::string(QUELBRIN_SOURCE_DIR) + "/samples/" + name); }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace
 
 TEST(Cli, TreeOfTheWorkstation) {
-  const CliRun r = RunCli("--machine " + Sample("workstation.json") + " tree");
+  const CliRun r = RunCliLine("--machine " + Sample("workstation.json") + " tree");
   EXPECT_EQ(r.status, 0) << r.err;
   // stderr holds only the diagnostic lines of the storage-port interfaces being opened.
   std::istringstream errLines(r.err);
@@ -68,13 +33,13 @@ TEST(Cli, TreeOfTheWorkstation) {
   EXPECT_TRUE(Contains(r.out, "\\DosDevices\\C:"));
   EXPECT_FALSE(Contains(r.out, "\\??\\Volume{"));
 
-  const CliRun all = RunCli("--all-mount-points --machine=" + Sample("workstation.json") + " tree");
+  const CliRun all = RunCliLine("--all-mount-points --machine=" + Sample("workstation.json") + " tree");
   EXPECT_EQ(all.status, 0) << all.err;
   EXPECT_TRUE(Contains(all.out, "\\??\\Volume{3f1b2c4d-0000-0000-0000-100000000000}"));
 }
 
 TEST(Cli, StoppedScanPrintsWhatWasScannedAndTheMessage) {
-  const CliRun r = RunCli("--machine " + Sample("failing-layout.json") + " tree");
+  const CliRun r = RunCliLine("--machine " + Sample("failing-layout.json") + " tree");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error\n")) << r.err;
   EXPECT_TRUE(Contains(r.err, "1117")) << r.err;
@@ -92,13 +57,13 @@ TEST(Cli, MachineFileErrorsGoToStandardErrorWithStatusTwo) {
              "drives": [{"number": 0, "size": 1}, {"number": 1, "size": 1,
                           "layout": {"partitions": [{"number": 1, "offset": -5, "length": 1}]}}]})";
   }
-  const CliRun r = RunCli("--machine " + Quote(bad) + " tree");
+  const CliRun r = RunCliLine("--machine " + ShellQuote(bad) + " tree");
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.out.empty()) << r.out;
   EXPECT_TRUE(Contains(r.err, bad + ": drives[1].layout.partitions[0].offset: expected")) << r.err;
   std::remove(bad.c_str());
 
-  const CliRun missing = RunCli("--machine /nonexistent.json tree");
+  const CliRun missing = RunCliLine("--machine /nonexistent.json tree");
   EXPECT_EQ(missing.status, 2);
   EXPECT_TRUE(missing.out.empty());
   EXPECT_TRUE(Contains(missing.err, "/nonexistent.json: cannot open the machine file"));
@@ -110,17 +75,17 @@ TEST(Cli, UnopenableMountPointManagerIsNotAnEmptySuccess) {
     std::ofstream f(file);
     f << R"({"format": "quelbrin-machine", "version": 1, "mountPointManager": {"fail": {"open": 5}}})";
   }
-  const CliRun r = RunCli("--machine " + Quote(file) + " tree");
+  const CliRun r = RunCliLine("--machine " + ShellQuote(file) + " tree");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "mount point manager cannot be opened")) << r.err;
   std::remove(file.c_str());
 }
 
 TEST(Cli, HelpListsExactlyWhatIsAccepted) {
-  const CliRun help = RunCli("--help");
+  const CliRun help = RunCliLine("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.err.empty());
-  EXPECT_EQ(RunCli("-h").out, help.out);
+  EXPECT_EQ(RunCliLine("-h").out, help.out);
   for (const char* accepted : {"tree", "--machine FILE", "--machine=FILE", "--all-mount-points", "-h", "--help",
                                "--version"})
     EXPECT_TRUE(Contains(help.out, accepted)) << accepted;
@@ -139,12 +104,12 @@ TEST(Cli, HelpListsExactlyWhatIsAccepted) {
     const std::string value = o == "--root" ? " /" : "";
     const std::string args = o == "--machine" ? "--machine " + Sample("workstation.json") + " tree"
                                               : o + value + " --machine " + Sample("workstation.json") + " tree";
-    EXPECT_EQ(RunCli(args).status, 0) << o;
+    EXPECT_EQ(RunCliLine(args).status, 0) << o;
   }
 }
 
 TEST(Cli, VersionAndUsageErrors) {
-  const CliRun version = RunCli("--version");
+  const CliRun version = RunCliLine("--version");
   EXPECT_EQ(version.status, 0);
   int major = -1;
   int minor = -1;
@@ -156,10 +121,10 @@ TEST(Cli, VersionAndUsageErrors) {
   for (const std::string& args : {"--frobnicate tree" + machine, machine, "sideways" + machine,
                                   "tree tree" + machine, std::string("tree --machine")}) {
     SCOPED_TRACE(args);
-    const CliRun r = RunCli(args);
+    const CliRun r = RunCliLine(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.out.empty());
     EXPECT_TRUE(Contains(r.err, "Try 'quelbrin-cli --help'")) << r.err;
   }
-  EXPECT_TRUE(Contains(RunCli("--frobnicate tree").err, "unknown option '--frobnicate'"));
+  EXPECT_TRUE(Contains(RunCliLine("--frobnicate tree").err, "unknown option '--frobnicate'"));
 }
