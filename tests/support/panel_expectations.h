@@ -13,35 +13,19 @@ using Cells = std::vector<std::wstring>;
 constexpr unsigned kWhite = 0x00FFFFFF;
 constexpr unsigned kBlue = 0x00FF0000;
 
-inline std::vector<std::wstring> Headings(const ListViewState& list) {
-  std::vector<std::wstring> h;
-  for (const ListColumn& c : list.columns) h.push_back(c.heading);
-  return h;
+// One member of every item, in order.
+template <class Item, class Member>
+std::vector<Member> Each(const std::vector<Item>& items, Member Item::*member) {
+  std::vector<Member> out;
+  for (const Item& item : items) out.push_back(item.*member);
+  return out;
 }
 
-inline std::vector<int> Widths(const ListViewState& list) {
-  std::vector<int> w;
-  for (const ListColumn& c : list.columns) w.push_back(c.widthChars);
-  return w;
-}
-
-inline std::vector<std::wstring> Labels(const PieChartContent& chart) {
-  std::vector<std::wstring> labels;
-  for (const ChartSlice& s : chart.slices) labels.push_back(s.label);
-  return labels;
-}
-
-inline std::vector<unsigned> Fills(const PieChartContent& chart) {
-  std::vector<unsigned> fills;
-  for (const ChartSlice& s : chart.slices) fills.push_back(s.fillColor);
-  return fills;
-}
-
-inline std::vector<int> Values(const PieChartContent& chart) {
-  std::vector<int> values;
-  for (const ChartSlice& s : chart.slices) values.push_back(s.value);
-  return values;
-}
+inline std::vector<std::wstring> Headings(const ListViewState& list) { return Each(list.columns, &ListColumn::heading); }
+inline std::vector<int> Widths(const ListViewState& list) { return Each(list.columns, &ListColumn::widthChars); }
+inline std::vector<std::wstring> Labels(const PieChartContent& chart) { return Each(chart.slices, &ChartSlice::label); }
+inline std::vector<int> Values(const PieChartContent& chart) { return Each(chart.slices, &ChartSlice::value); }
+inline std::vector<ColorRef> Fills(const PieChartContent& chart) { return Each(chart.slices, &ChartSlice::fillColor); }
 
 // Every slice of the panels has black text and a percentage value.
 inline bool AllBlackPercentages(const PieChartContent& chart) {
