@@ -225,10 +225,11 @@ struct Machine {
   // Requests of the device installation functions that concern no one device.
   Behaviour deviceManager;
 
+  // The first entry with that key, by a walk of the list: for occasional
+  // questions. Whoever asks once per entry keeps an index instead.
   const Volume* FindVolume(const std::string& id) const;
   const Drive* FindDrive(DWORD number) const;
   const Port* FindPort(DWORD number) const;
-  const DeviceInstance* FindInstance(const std::string& id) const;
 };
 
 }  // namespace machine
