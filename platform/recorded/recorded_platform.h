@@ -138,7 +138,7 @@ class RecordedPlatform : public Platform {
 
   // ---- the device manager: device information sets (recorded_device_sets.cpp),
   // driver lists (recorded_driver_lists.cpp), the driver key and file queue
-  // (recorded_driver_files.cpp), the configuration manager (recorded_configurations.cpp).
+  // (recorded_registry_queue.cpp), the configuration manager (recorded_configurations.cpp).
 
   // A device information set: its devices (indices into deviceInstances), the
   // storage-port interfaces it lists, and the state the installer keeps per device.
