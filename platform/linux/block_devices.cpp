@@ -41,7 +41,10 @@ BlockKind WholeKind(SystemFiles& files, const std::string& sysPath) {
   if (files.Exists(sysPath + "/dm")) return BlockKind::DeviceMapper;
   if (files.Exists(sysPath + "/md")) return BlockKind::Md;
   const auto target = files.LinkTarget(sysPath);
-  if (target && target->find("/devices/virtual/") != std::string::npos) return BlockKind::Virtual;
+  // A multipath NVMe namespace lives among the virtual devices but is a drive of the machine.
+  if (target && target->find("/devices/virtual/") != std::string::npos &&
+      target->find("/devices/virtual/nvme-subsystem/") == std::string::npos)
+    return BlockKind::Virtual;
   return BlockKind::Disk;
 }
 

@@ -8,9 +8,11 @@
 
 #include "platform/linux/block_devices.h"
 #include "platform/linux/block_probe.h"
+#include "platform/linux/device_manager_text.h"
 #include "platform/linux/device_mapper.h"
 #include "platform/linux/disk_layout.h"
 #include "platform/linux/mount_table.h"
+#include "platform/linux/storage_ports.h"
 #include "platform/linux/udev_database.h"
 #include "platform/linux/volume_identity.h"
 #include "platform/wide_text.h"
@@ -69,6 +71,7 @@ class Collector {
     ReadMounts();
     NumberDrives();
     for (const std::string& drive : driveOrder_) CollectDrive(drive);
+    CollectAdapters();
     for (const BlockDevice& d : devices_) {
       if (d.kind == BlockKind::DeviceMapper || d.kind == BlockKind::Md) AddStackedVolume(d);
     }
@@ -237,6 +240,18 @@ class Collector {
       }
       machine_.volumes.push_back(std::move(v));
     }
+  }
+
+  // The adapters behind the drives, where each drive sits on them, and what
+  // the device manager would say of their controllers.
+  void CollectAdapters() {
+    std::vector<const BlockDevice*> devices;
+    for (const std::string& name : driveOrder_) devices.push_back(Find(name));
+    StoragePorts ports = CollectStoragePorts(files_, machine_.drives, devices);
+    DeviceManagerText text = DescribeControllers(files_, ports.controllers);
+    machine_.ports = std::move(ports.ports);
+    machine_.deviceInstances = std::move(text.instances);
+    machine_.portInterfaces = std::move(text.interfaces);
   }
 
   // Extents on drives of a range of a device, down through dm and md.
