@@ -189,8 +189,7 @@ namespace {
 
 class ControllerDescriber {
  public:
-  explicit ControllerDescriber(SystemFiles& files)
-      : files_(files), modules_(files, files.ReadAttribute("/proc/sys/kernel/osrelease").value_or("")) {}
+  ControllerDescriber(SystemFiles& files, const std::string& release) : files_(files), modules_(files, release) {}
 
   std::optional<machine::DeviceInstance> Describe(const PortController& c) {
     std::optional<Identity> identity = IdentityOf(c.sysPath);
@@ -201,8 +200,7 @@ class ControllerDescriber {
     d.compatibleIds = identity->compatibleIds;
     d.manufacturer = Fit(identity->manufacturer, LINE_LEN - 1);
 
-    const std::string driverLink = c.driverDevice + "/driver";
-    if (!files_.Exists(driverLink)) {
+    if (c.driverDevice.empty()) {
       // Without a driver the device holds nothing; what the firmware gave it is its boot configuration.
       d.status = kProblemStatus;
       d.problem = kProblemFailedInstall;
@@ -212,10 +210,10 @@ class ControllerDescriber {
     d.status = kStartedStatus;
     d.allocated = identity->resources;
 
-    const std::string driver(BaseName(ResolveLink(files_, driverLink)));
-    const std::string driverDir = ResolveLink(files_, driverLink);
+    const std::string driverDir = ResolveLink(files_, c.driverDevice + "/driver");
+    const std::string driver(BaseName(driverDir));
     std::string module;
-    if (files_.LinkTarget(driverDir + "/module")) module = std::string(BaseName(ResolveLink(files_, driverDir + "/module")));
+    if (auto link = files_.LinkTarget(driverDir + "/module")) module = std::string(BaseName(*link));
     // A module built into the kernel keeps no load state.
     const bool builtIn = module.empty() || !files_.Exists("/sys/module/" + module + "/initstate");
     const bool inTree =
@@ -339,9 +337,10 @@ class ControllerDescriber {
 
 }  // namespace
 
-DeviceManagerText DescribeControllers(SystemFiles& files, const std::vector<PortController>& controllers) {
+DeviceManagerText DescribeControllers(SystemFiles& files, const std::vector<PortController>& controllers,
+                                      const std::string& kernelRelease) {
   DeviceManagerText out;
-  ControllerDescriber describer(files);
+  ControllerDescriber describer(files, kernelRelease);
   for (const PortController& c : controllers) {
     if (c.ports.empty()) continue;
     std::optional<machine::DeviceInstance> instance = describer.Describe(c);

@@ -21,7 +21,9 @@ struct DeviceManagerText {
   std::vector<machine::PortInterface> interfaces;
 };
 
-DeviceManagerText DescribeControllers(SystemFiles& files, const std::vector<PortController>& controllers);
+// `kernelRelease` names the directory of the kernel's modules (/lib/modules/<release>).
+DeviceManagerText DescribeControllers(SystemFiles& files, const std::vector<PortController>& controllers,
+                                      const std::string& kernelRelease);
 
 // The platform's ids of a PCI function, most specific first.
 struct PciIds {

@@ -248,7 +248,7 @@ class Collector {
     std::vector<const BlockDevice*> devices;
     for (const std::string& name : driveOrder_) devices.push_back(Find(name));
     StoragePorts ports = CollectStoragePorts(files_, machine_.drives, devices);
-    DeviceManagerText text = DescribeControllers(files_, ports.controllers);
+    DeviceManagerText text = DescribeControllers(files_, ports.controllers, KernelRelease());
     machine_.ports = std::move(ports.ports);
     machine_.deviceInstances = std::move(text.instances);
     machine_.portInterfaces = std::move(text.interfaces);
@@ -427,9 +427,14 @@ class Collector {
       machine_.mountPoints.push_back(MountPointOf(v, L"\\??\\Volume" + FormatGuid(volumeGuids_[v.id])));
   }
 
+  const std::string& KernelRelease() {
+    if (!release_) release_ = files_.ReadAttribute("/proc/sys/kernel/osrelease").value_or("");
+    return *release_;
+  }
+
   std::string Describe() {
     const std::string host = files_.ReadAttribute("/proc/sys/kernel/hostname").value_or("");
-    const std::string release = files_.ReadAttribute("/proc/sys/kernel/osrelease").value_or("");
+    const std::string& release = KernelRelease();
     std::string text = "The storage of " + (host.empty() ? std::string("a Linux machine") : host);
     if (!release.empty()) text += " (Linux " + release + ")";
     return text;
@@ -450,6 +455,7 @@ class Collector {
   std::set<std::wstring> usedGuids_;
   std::map<std::string, std::vector<BYTE>> uniqueIds_;
   std::map<std::string, std::string> devicePaths_;
+  std::optional<std::string> release_;
 };
 
 }  // namespace

@@ -247,13 +247,19 @@ class PortCollector {
         f.vendor = "Linux";
         f.product = plan.sysPath;
         break;
+      case PortKind::Virtio:
+        // A virtio device knows its vendor id and nothing more of the kind.
+        f.vendor = files_.ReadAttribute(deviceDir + "/vendor").value_or("");
+        f.commandQueueing = true;
+        break;
+      case PortKind::Mmc:
+        f.product = files_.ReadAttribute(deviceDir + "/name").value_or("");
+        f.revision = files_.ReadAttribute(deviceDir + "/fwrev").value_or("");
+        break;
       default:
         f.vendor = files_.ReadAttribute(deviceDir + "/vendor").value_or("");
         f.product = files_.ReadAttribute(deviceDir + "/model").value_or("");
-        if (f.product.empty()) f.product = files_.ReadAttribute(deviceDir + "/name").value_or("");
         f.revision = files_.ReadAttribute(deviceDir + "/rev").value_or("");
-        if (f.revision.empty()) f.revision = files_.ReadAttribute(deviceDir + "/fwrev").value_or("");
-        f.commandQueueing = plan.kind == PortKind::Virtio;
         break;
     }
     return f;
@@ -530,9 +536,8 @@ class PortCollector {
     c.sysPath = controller;
     c.ports.push_back(*plan.number);
     // The driver that serves the port is the one bound nearest to it on the way up.
-    c.driverDevice = controller;
     for (std::string_view a = plan.sysPath; a.size() >= controller.size(); a = DirName(a)) {
-      if (files_.Exists(std::string(a) + "/driver")) {
+      if (files_.LinkTarget(std::string(a) + "/driver")) {
         c.driverDevice = std::string(a);
         break;
       }

@@ -19,7 +19,7 @@ namespace linuxsys {
 // with the ports it drives.
 struct PortController {
   std::string sysPath;       // a PCI function, a USB interface, ...
-  std::string driverDevice;  // the device whose bound driver serves the ports
+  std::string driverDevice;  // the device whose bound driver serves the ports; empty without one
   std::vector<BYTE> ports;   // in number order
 };
 
