@@ -182,6 +182,7 @@ TEST(PortNumbers, HostsKeepTheirsOthersFollowThem) {
   t.Disk("sdb", pci + "/ata3/host2/target2:0:0/2:0:0:0/block/sdb");
   t.Disk("sdc", "/sys/devices/pci0000:00/0000:00:18.0/host300/target300:0:0/300:0:0:0/block/sdc");
   t.Disk("sdd", pci + "/ata3/host2/target2:0:1/2:0:1:300/block/sdd");  // a unit the platform cannot address
+  t.Disk("sde", pci + "/ata3/host2/target2:255:0/2:255:0:0/block/sde");  // nor list: bus 255 would be the 256th
   t.Disk("nvme0n1", "/sys/devices/pci0000:00/0000:00:1d.0/0000:3d:00.0/nvme/nvme0/nvme0n1");
   t.Write("/sys/devices/pci0000:00/0000:00:1d.0/0000:3d:00.0/nvme/nvme0/nvme0n1/nsid", "2\n");
 
@@ -204,13 +205,15 @@ TEST(PortNumbers, HostsKeepTheirsOthersFollowThem) {
   EXPECT_EQ(byName["sdc"]->placement.port, 3);
   std::set<BYTE> numbers;
   for (const machine::Port& p : ports.ports) EXPECT_TRUE(numbers.insert(p.number).second) << int(p.number);
-  EXPECT_EQ(ports.ports.size(), 4u);
+  EXPECT_EQ(ports.ports.size(), 5u);
   EXPECT_GT(byName["sdd"]->placement.port, 3);
+  EXPECT_GT(byName["sde"]->placement.port, 3);
+  for (const machine::Port& p : ports.ports) EXPECT_LE(p.buses.size(), 255u);
   EXPECT_GT(byName["nvme0n1"]->placement.port, 3);
   // Namespace 2 answers at logical unit 1.
   EXPECT_EQ(byName["nvme0n1"]->placement.lun, 1);
   // Hosts 2 and 300 and the NVMe controller each have a PCI function of their own,
-  // and the unaddressable unit's port shares host 2's.
+  // and the ports of the units the host cannot hold share host 2's.
   EXPECT_EQ(ports.controllers.size(), 3u);
 }
 

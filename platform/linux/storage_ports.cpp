@@ -17,6 +17,7 @@ namespace {
 // What "ScsiN:" refers to must fit the 256 characters the scan asks into.
 constexpr std::size_t kLongestPortName = 250;
 constexpr BYTE kNoInitiator = 0xFF;
+constexpr std::size_t kMaxListed = 0xFF;  // buses on a port, units on a bus
 constexpr BYTE kNvmeInquiryVersion = 6;  // SPC-4, as the NVMe translation reports
 
 enum class PortKind { ScsiHost, Nvme, Virtio, Mmc, Other, Virtual };
@@ -109,15 +110,19 @@ class PortCollector {
     while (hostDir.size() > 1 && BaseName(hostDir) != hostName) hostDir = std::string(DirName(hostDir));
     if (hostDir.size() <= 1) return nullptr;
     allHosts_.insert(address[0]);
-    // The platform's addresses hold a byte each.
-    if (address[1] > 0xFF || address[2] > 0xFF || address[3] > 0xFF) return nullptr;
+    // The platform's addresses hold a byte each, and a port lists at most 255
+    // buses of at most 255 units.
+    if (address[1] >= kMaxListed || address[2] > 0xFF || address[3] > 0xFF) return nullptr;
     PortPlan& host = hosts_[address[0]];
     host.kind = PortKind::ScsiHost;
     host.sysPath = hostDir;
     host.host = address[0];
+    std::size_t onBus = 0;
     for (Unit& u : host.units) {
       if (u.bus == address[1] && u.target == address[2] && u.lun == address[3]) return &u;
+      if (u.bus == address[1]) ++onBus;
     }
+    if (onBus >= kMaxListed) return nullptr;
     Unit u;
     u.bus = static_cast<BYTE>(address[1]);
     u.target = static_cast<BYTE>(address[2]);
@@ -199,6 +204,7 @@ class PortCollector {
   void BuildUnits(PortPlan& plan) {
     std::set<std::pair<BYTE, BYTE>> used;
     for (std::size_t i : plan.drives) {
+      if (plan.units.size() >= kMaxListed) break;  // the rest stay unplaced
       const BlockDevice& d = *devices_[i];
       Unit u;
       u.drive = i;
