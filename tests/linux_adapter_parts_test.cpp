@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 
 #include "platform/linux/block_devices.h"
@@ -215,6 +216,62 @@ TEST(PortNumbers, HostsKeepTheirsOthersFollowThem) {
   // Hosts 2 and 300 and the NVMe controller each have a PCI function of their own,
   // and the ports of the units the host cannot hold share host 2's.
   EXPECT_EQ(ports.controllers.size(), 3u);
+}
+
+// Places the disks of `t` and gives each one's port.
+std::map<std::string, const machine::Port*> PortsOfDisks(const TempSystem& t, linuxsys::StoragePorts& out,
+                                                         std::vector<linuxsys::BlockDevice>& devices,
+                                                         std::vector<machine::Drive>& drives) {
+  linuxsys::SystemFiles files(t.root);
+  devices = linuxsys::ListBlockDevices(files);
+  drives.assign(devices.size(), machine::Drive{});
+  std::vector<const linuxsys::BlockDevice*> pointers;
+  for (const auto& d : devices) pointers.push_back(&d);
+  out = linuxsys::CollectStoragePorts(files, drives, pointers);
+  std::map<std::string, const machine::Port*> byName;
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    for (const machine::Port& p : out.ports) {
+      if (drives[i].placed && p.number == drives[i].placement.port) byName[devices[i].name] = &p;
+    }
+  }
+  return byName;
+}
+
+TEST(PortBusTypes, FromWhereTheHostSits) {
+  TempSystem t;
+  t.Disk("sda", "/sys/devices/pci0000:00/0000:05:00.0/fw1/fw1.0/host9/target9:0:0/9:0:0:0/block/sda");
+  t.Disk("sdb", "/sys/devices/platform/host10/session1/target10:0:0/10:0:0:0/block/sdb");
+  t.Disk("sdc", "/sys/devices/pci0000:00/0000:01:00.0/host11/port-11:0/end_device-11:0/target11:0:0/11:0:0:0/block/sdc");
+  t.Disk("sdd", "/sys/devices/pci0000:00/0000:02:00.0/host12/rport-12:0-0/target12:0:0/12:0:0:0/block/sdd");
+  t.Disk("sde", "/sys/devices/pci0000:00/0000:00:1f.1/ata1/host13/target13:0:0/13:0:0:0/block/sde");
+  t.Write("/sys/devices/pci0000:00/0000:00:1f.1/ata1/host13/scsi_host/host13/proc_name", "pata_amd\n");
+  t.Disk("sdf", "/sys/devices/pci0000:00/0000:03:00.0/host14/target14:2:0/14:2:0:0/block/sdf");
+  t.Write("/sys/devices/pci0000:00/0000:03:00.0/host14/scsi_host/host14/proc_name", "megaraid_sas\n");
+  t.Disk("mmcblk0", "/sys/devices/pci0000:00/0000:00:1e.6/mmc_host/mmc0/mmc0:aaaa/block/mmcblk0");
+  t.Write("/sys/devices/pci0000:00/0000:00:1e.6/mmc_host/mmc0/mmc0:aaaa/type", "SD\n");
+  t.Write("/sys/devices/pci0000:00/0000:00:1e.6/mmc_host/mmc0/mmc0:aaaa/name", "SL32G\n");
+  t.Disk("vda", "/sys/devices/pci0000:00/0000:00:04.0/virtio2/block/vda");
+
+  linuxsys::StoragePorts ports;
+  std::vector<linuxsys::BlockDevice> devices;
+  std::vector<machine::Drive> drives;
+  auto byName = PortsOfDisks(t, ports, devices, drives);
+  const std::map<std::string, int> expected = {{"sda", BusType1394}, {"sdb", BusTypeiScsi}, {"sdc", BusTypeSas},
+                                               {"sdd", BusTypeFibre}, {"sde", BusTypeAta},  {"sdf", BusTypeRAID},
+                                               {"mmcblk0", BusTypeSd}, {"vda", BusTypeVirtual}};
+  for (const auto& [name, busType] : expected) {
+    ASSERT_EQ(byName.count(name), 1u) << name;
+    EXPECT_EQ(byName[name]->descriptor->BusType, busType) << name;
+  }
+  EXPECT_EQ(byName["sdf"]->buses.size(), 3u) << "channel 2 makes three buses";
+  EXPECT_EQ(byName["mmcblk0"]->deviceName, L"/sys/devices/pci0000:00/0000:00:1e.6/mmc_host/mmc0");
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    if (devices[i].name == "mmcblk0") {
+      EXPECT_EQ(drives[i].device.product, "SL32G           ");
+    }
+  }
+  // Every port but the iSCSI session's has a controller to describe.
+  EXPECT_EQ(ports.controllers.size(), expected.size() - 1);
 }
 
 }  // namespace
