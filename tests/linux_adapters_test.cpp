@@ -3,6 +3,10 @@
 // them (as the json command prints it) and on the collected machine.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
 #include <nlohmann/json.hpp>
 
 #include "app/common/console_prompt.h"
@@ -17,7 +21,9 @@ namespace {
 using nlohmann::json;
 
 struct ScannedTree {
-  explicit ScannedTree(const std::string& tree) : sys(tree), files(sys.root()) {
+  explicit ScannedTree(const std::string& tree, const std::function<void(const std::string&)>& change = nullptr)
+      : sys(tree), files(sys.root()) {
+    if (change) change(sys.root());
     m = linuxsys::CollectMachine(files);
     platform = std::make_unique<RecordedPlatform>(machine::Machine(m));
     doc = std::make_unique<CQuelbrinDoc>(*platform, prompt, nullptr);
@@ -243,6 +249,43 @@ TEST(LinuxAdaptersServer, VirtioDiskAndAControllerWithoutDisks) {
     EXPECT_NE(s.Port(*s.m.portInterfaces[i].port), nullptr);
   }
   EXPECT_EQ(s.m.portInterfaces[0].port, 0);
+}
+
+void Write(const std::string& path, const std::string& text, bool append = false) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, append ? std::ios::app : std::ios::trunc) << text;
+}
+
+TEST(LinuxAdaptersServer, TwoLikeControllersEachKeepTheirOwnText) {
+  // A second virtio disk on a controller of its own, alike but for its interrupt.
+  ScannedTree s("server", [](const std::string& root) {
+    namespace fs = std::filesystem;
+    const std::string first = root + "/sys/devices/pci0000:00/0000:00:05.0";
+    const std::string second = root + "/sys/devices/pci0000:00/0000:00:06.0";
+    fs::copy(first, second, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    Write(second + "/irq", "12\n");
+    const std::string disk = second + "/virtio3/block/vdc";
+    fs::rename(second + "/virtio3/block/vdb", disk);
+    Write(disk + "/dev", "254:32\n");
+    Write(disk + "/vdc1/partition", "1\n");
+    Write(disk + "/vdc1/start", "2048\n");
+    Write(disk + "/vdc1/size", "4096\n");
+    Write(disk + "/vdc1/dev", "254:33\n");
+    fs::create_symlink("../devices/pci0000:00/0000:00:06.0/virtio3/block/vdc", root + "/sys/block/vdc");
+    Write(root + "/proc/self/mountinfo", "27 20 254:33 / /data2 rw,relatime - ext4 /dev/vdc1 rw\n", true);
+  });
+  ASSERT_TRUE(s.ok);
+  std::vector<std::string> resources;
+  for (const char* name : {"Scsi8", "Scsi9"}) {
+    const json a = s.Adapter(name);
+    ASSERT_FALSE(a.is_null()) << name;
+    ASSERT_EQ(a["hasDeviceManagerInfo"], true) << name;
+    resources.push_back(a["deviceManagerInfo"]["hardwareResources"].back().get<std::string>());
+  }
+  EXPECT_EQ(resources, (std::vector<std::string>{"IRQ : 11", "IRQ : 12"}));
+  // The first virtio disk keeps the first target; the second stands at the next.
+  EXPECT_EQ(s.Adapter("Scsi8")["devices"][0]["name"], "Bus0,Target0,Lun0");
+  EXPECT_EQ(s.Adapter("Scsi9")["devices"][0]["name"], "Bus0,Target1,Lun0");
 }
 
 }  // namespace

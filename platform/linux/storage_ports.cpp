@@ -200,8 +200,16 @@ class PortCollector {
     Other(PortKind::Other, deviceDir).drives.push_back(i);
   }
 
-  // Units of a port that is no SCSI host: one per drive, at bus 0.
+  // Units of a port that is no SCSI host: one per drive, at bus 0. Disks of one
+  // kind stand at targets of their own across the machine: a storage-port
+  // interface names its port's disks only by address, and two NVMe or virtio
+  // controllers with their disks at one address would each match the other's
+  // adapter and lend it their device manager's text.
   void BuildUnits(PortPlan& plan) {
+    unsigned& next = nextTarget_[plan.kind];
+    const auto target = [](unsigned n) { return static_cast<BYTE>(std::min(n, 0xFFu)); };
+    const BYTE controllerTarget = target(next);
+    if (plan.kind == PortKind::Nvme) ++next;
     std::set<std::pair<BYTE, BYTE>> used;
     for (std::size_t i : plan.drives) {
       if (plan.units.size() >= kMaxListed) break;  // the rest stay unplaced
@@ -212,21 +220,20 @@ class PortCollector {
       std::optional<BYTE> lun;
       if (plan.kind == PortKind::Nvme) {
         // Namespace n answers at logical unit n - 1, as the platform's NVMe driver places it.
+        u.target = controllerTarget;
         std::optional<std::uint64_t> nsid = files_.ReadNumber(d.sysPath + "/nsid");
         if (!nsid) {
           const std::size_t n = d.name.rfind('n');
           if (n != std::string::npos) nsid = NumberAfter(std::string_view(d.name).substr(n), "n");
         }
-        if (nsid && *nsid >= 1 && *nsid <= 0x100 && used.count({0, static_cast<BYTE>(*nsid - 1)}) == 0)
+        if (nsid && *nsid >= 1 && *nsid <= 0x100 && used.count({u.target, static_cast<BYTE>(*nsid - 1)}) == 0)
           lun = static_cast<BYTE>(*nsid - 1);
-      } else if (used.size() <= 0xFF) {
-        u.target = static_cast<BYTE>(used.size());
+      } else {
+        u.target = target(next++);
         if (used.count({u.target, 0}) == 0) lun = 0;
       }
-      if (!lun) {
-        for (unsigned l = 0; l <= 0xFF && !lun; ++l) {
-          if (used.count({u.target, static_cast<BYTE>(l)}) == 0) lun = static_cast<BYTE>(l);
-        }
+      for (unsigned l = 0; l <= 0xFF && !lun; ++l) {
+        if (used.count({u.target, static_cast<BYTE>(l)}) == 0) lun = static_cast<BYTE>(l);
       }
       if (!lun) continue;  // no address left
       u.lun = *lun;
@@ -559,6 +566,7 @@ class PortCollector {
   std::map<std::string, PortPlan, KernelNameOrder> others_;
   std::map<std::string, PortPlan> virtual_;
   std::map<std::size_t, std::string> deviceDirs_;
+  std::map<PortKind, unsigned> nextTarget_;
   bool used_[0x100] = {};
 };
 
