@@ -103,7 +103,7 @@ class PortCollector {
     }
   }
 
-  // Adds the unit at `dir` to its host; false when it cannot be addressed.
+  // Adds the unit at `dir` to its host, or finds it there; none when it cannot be addressed.
   Unit* AddScsiUnit(const std::array<unsigned long, 4>& address, const std::string& dir) {
     const std::string hostName = "host" + std::to_string(address[0]);
     std::string hostDir = dir;
@@ -377,13 +377,19 @@ class PortCollector {
     const std::string name = plan.kind == PortKind::Virtual ? "/sys/devices/virtual/block" : plan.sysPath;
     p.deviceName = name.size() <= kLongestPortName ? WideFromUtf8(name) : FormatWide(L"\\Device\\ScsiPort%d", p.number);
 
+    std::vector<const Unit*> units;
+    for (const Unit& u : plan.units) units.push_back(&u);
+    std::sort(units.begin(), units.end(), [](const Unit* a, const Unit* b) {
+      return std::tie(a->bus, a->target, a->lun) < std::tie(b->bus, b->target, b->lun);
+    });
+
     STORAGE_ADAPTER_DESCRIPTOR d{};
     d.Version = sizeof d;
     d.Size = sizeof d;
     // The transfer limits are those of the port's first disk's request queue.
-    for (const Unit& u : plan.units) {
-      if (!u.drive) continue;
-      const std::string queue = devices_[*u.drive]->sysPath + "/queue/";
+    for (const Unit* u : units) {
+      if (!u->drive) continue;
+      const std::string queue = devices_[*u->drive]->sysPath + "/queue/";
       auto kib = files_.ReadNumber(queue + "max_hw_sectors_kb");
       if (!kib) kib = files_.ReadNumber(queue + "max_sectors_kb");
       if (!kib) continue;
@@ -418,11 +424,6 @@ class PortCollector {
     if (plan.kind == PortKind::ScsiHost) {
       if (auto id = files_.ReadNumber(HostAttribute(plan, "this_id")); id && *id < kNoInitiator) initiator = static_cast<BYTE>(*id);
     }
-    std::vector<const Unit*> units;
-    for (const Unit& u : plan.units) units.push_back(&u);
-    std::sort(units.begin(), units.end(), [](const Unit* a, const Unit* b) {
-      return std::tie(a->bus, a->target, a->lun) < std::tie(b->bus, b->target, b->lun);
-    });
     for (const Unit* u : units) {
       if (p.buses.size() <= u->bus) p.buses.resize(u->bus + 1u);
       machine::LogicalUnit lu;
