@@ -53,6 +53,13 @@ void RunProgram(benchmark::State& state, const std::string& command) {
 void BM_QuelbrinCliTreeLive(benchmark::State& state) { RunProgram(state, "'" + CliPath() + "' tree"); }
 void BM_LsblkJsonAll(benchmark::State& state) { RunProgram(state, "lsblk -J -O"); }
 
+void BM_CollectInProcess(benchmark::State& state) {
+  for (auto _ : state) {
+    linuxsys::SystemFiles files("/");
+    benchmark::DoNotOptimize(linuxsys::CollectMachine(files));
+  }
+}
+
 void BM_CollectAndScanInProcess(benchmark::State& state) {
   for (auto _ : state) {
     linuxsys::SystemFiles files("/");
@@ -67,4 +74,5 @@ void BM_CollectAndScanInProcess(benchmark::State& state) {
 
 BENCHMARK(BM_QuelbrinCliTreeLive)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LsblkJsonAll)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CollectInProcess)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CollectAndScanInProcess)->Unit(benchmark::kMicrosecond);

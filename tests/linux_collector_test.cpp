@@ -428,6 +428,10 @@ TEST(LinuxCollector, EveryOpenIsReadOnly) {
   EXPECT_EQ(opened.count("nvme0n1"), 1u);
   EXPECT_EQ(opened.count("sda5"), 1u);
   EXPECT_EQ(opened.count("logical_block_size"), 1u);
+  // and what the adapters are read from.
+  EXPECT_EQ(opened.count("vpd_pg83"), 1u);
+  EXPECT_EQ(opened.count("resource"), 1u);
+  EXPECT_EQ(opened.count("modules.dep"), 1u);
   bool askedForDmControl = false;
   for (const auto& r : opens) askedForDmControl |= r.path.find("/dev/mapper/control") != std::string::npos;
   EXPECT_TRUE(askedForDmControl);

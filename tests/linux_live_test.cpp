@@ -62,18 +62,24 @@ std::string WithoutFreeSpace(const std::string& text) {
   return out;
 }
 
-// The capture of a system, viewed again from the file, prints the same tree.
+// The capture of a system, viewed again from the file, prints the same tree
+// and the same json, adapters and device-manager text included.
 void ExpectReplayMatches(const std::string& sourceArgs, const std::string& file) {
   const Result capture = RunCommand(Cli() + " " + sourceArgs + " capture -o '" + file + "'");
   ASSERT_EQ(capture.status, 0);
   EXPECT_TRUE(capture.out.empty()) << "capture -o writes only the file";
-  for (const char* extra : {"", " --all-mount-points"}) {
-    const Result live = RunCommand(Cli() + " " + sourceArgs + extra + " tree");
-    const Result replay = RunCommand(Cli() + " --machine '" + file + "'" + extra + " tree");
-    ASSERT_EQ(live.status, 0);
-    ASSERT_EQ(replay.status, 0);
-    EXPECT_EQ(replay.out, live.out) << extra;
-    EXPECT_NE(live.out.find("\\DosDevices\\C:"), std::string::npos) << live.out;
+  for (const char* command : {" tree", " json"}) {
+    for (const char* extra : {"", " --all-mount-points"}) {
+      const Result live = RunCommand(Cli() + " " + sourceArgs + extra + command);
+      const Result replay = RunCommand(Cli() + " --machine '" + file + "'" + extra + command);
+      ASSERT_EQ(live.status, 0);
+      ASSERT_EQ(replay.status, 0);
+      // Free space may move between two looks at a live machine.
+      EXPECT_EQ(WithoutFreeSpace(replay.out), WithoutFreeSpace(live.out)) << extra << command;
+      if (std::string(command) == " tree") {
+        EXPECT_NE(live.out.find("\\DosDevices\\C:"), std::string::npos) << live.out;
+      }
+    }
   }
   // To stdout without -o, the same text as the file (free space may move in between).
   EXPECT_EQ(WithoutFreeSpace(RunCommand(Cli() + " " + sourceArgs + " capture").out), WithoutFreeSpace(ReadFile(file)));
@@ -89,6 +95,10 @@ TEST(LinuxCli, FakeSystemCaptureReplaysToTheSameTree) {
   EXPECT_NE(f.out.find("Volume Label:         data\n"), std::string::npos) << f.out;
   EXPECT_NE(f.out.find("FS Name:              ext4\n"), std::string::npos) << f.out;
   EXPECT_NE(tree.out.find("PhysicalDrive3"), std::string::npos) << tree.out;
+  EXPECT_NE(tree.out.find("hardware id: PCI\\VEN_8086&DEV_2922&SUBSYS_11001AF4&REV_02"), std::string::npos) << tree.out;
+
+  fake::FakeSystem laptop("laptop");
+  ExpectReplayMatches("--root '" + laptop.root() + "'", laptop.root() + "/captured.json");
 }
 
 TEST(LinuxCli, CaptureOptionsAreChecked) {
@@ -139,7 +149,21 @@ void CollectLsblk(const nlohmann::json& devices, const std::string& parent, std:
   }
 }
 
-TEST(LinuxLive, AgreesWithLsblkFindmntAndBlkid) {
+// The json command's nodes by name or path, as its links refer to them.
+struct ModelIndex {
+  explicit ModelIndex(const nlohmann::json& model) {
+    for (const auto& e : model["extents"]) extents[e.value("path", "")] = &e;
+    for (const auto& p : model["partitions"]) partitions[p.value("path", "")] = &p;
+    for (const auto& d : model["physicalDisks"]["children"]) disks[d.value("name", "")] = &d;
+    for (const auto& m : model["mountPoints"]["children"]) byDevice[m.value("deviceName", "")].push_back(&m);
+  }
+  std::map<std::string, const nlohmann::json*> extents;
+  std::map<std::string, const nlohmann::json*> partitions;
+  std::map<std::string, const nlohmann::json*> disks;
+  std::map<std::string, std::vector<const nlohmann::json*>> byDevice;
+};
+
+TEST(LinuxLive, JsonAgreesWithLsblkFindmntAndBlkid) {
   if (!HaveTool("lsblk") || !HaveTool("findmnt")) GTEST_SKIP() << "lsblk or findmnt missing";
   const Result lsblk = RunCommand("lsblk -J -O -b");
   const Result findmnt = RunCommand("findmnt -J -l -o TARGET,SOURCE,FSTYPE,MAJ:MIN");
@@ -147,13 +171,11 @@ TEST(LinuxLive, AgreesWithLsblkFindmntAndBlkid) {
   std::map<std::string, BlockFacts> blocks;
   CollectLsblk(nlohmann::json::parse(lsblk.out)["blockdevices"], "", blocks);
 
-  linuxsys::SystemFiles files("/");
-  const machine::Machine m = linuxsys::CollectMachine(files);
-  RecordedPlatform platform{machine::Machine(m)};
-  ConsolePrompt prompt;
-  CQuelbrinDoc doc(platform, prompt, nullptr);
-  doc.showAllMountPoints = true;
-  ASSERT_TRUE(doc.InitialScan());
+  // What a user of the program sees: the json command's model of this machine.
+  const Result quelbrin = RunCommand(Cli() + " --all-mount-points json");
+  ASSERT_EQ(quelbrin.status, 0);
+  const nlohmann::json model = nlohmann::json::parse(quelbrin.out);
+  const ModelIndex index(model);
 
   int compared = 0;
   const nlohmann::json mounts = nlohmann::json::parse(findmnt.out);
@@ -164,36 +186,31 @@ TEST(LinuxLive, AgreesWithLsblkFindmntAndBlkid) {
     const BlockFacts& b = block->second;
     const std::string target = fsEntry.value("target", "");
     SCOPED_TRACE(b.name + " at " + target);
-    const machine::Volume* v = m.FindVolume(b.name);
-    ASSERT_NE(v, nullptr);
-    EXPECT_EQ(Utf8FromWide(v->fileSystem), fsEntry.value("fstype", ""));
-    bool listed = false;
-    for (const auto& p : v->mountPaths) listed |= Utf8FromWide(p) == target;
-    EXPECT_TRUE(listed);
-
-    // The scanned mount point of that device, with its extents where lsblk places the device.
-    const MountPointNode* node = nullptr;
-    for (const auto& mp : doc.mountPoints->children) {
-      if (mp->deviceName == WideFromUtf8("/dev/" + b.name)) node = mp.get();
-    }
-    ASSERT_NE(node, nullptr);
-    EXPECT_EQ(Utf8FromWide(node->fileSystemName), fsEntry.value("fstype", ""));
-    if (b.type == "part" || b.type == "disk" || b.type == "loop") {
-      ASSERT_EQ(node->extents.size(), 1u);
-      const DISK_EXTENT& e = node->extents[0]->diskExtent;
-      EXPECT_EQ(static_cast<std::uint64_t>(e.ExtentLength.QuadPart), b.size);
-      EXPECT_EQ(static_cast<std::uint64_t>(e.StartingOffset.QuadPart), b.start.value_or(0) * 512);
-      const PhysicalDiskNode* disk = doc.physicalDisks->FindPhysicalDisk(static_cast<int>(e.DiskNumber));
-      ASSERT_NE(disk, nullptr);
+    auto nodes = index.byDevice.find("/dev/" + b.name);
+    ASSERT_NE(nodes, index.byDevice.end());
+    for (const nlohmann::json* node : nodes->second) {
+      EXPECT_EQ((*node)["fileSystemName"], fsEntry.value("fstype", ""));
+      bool listed = false;
+      for (const auto& p : (*node)["volumePathNames"]) listed |= p == target;
+      EXPECT_TRUE(listed);
+      if (b.type != "part" && b.type != "disk" && b.type != "loop") continue;
+      // Its extent lies where lsblk places the device, on a disk of the size lsblk gives.
+      ASSERT_EQ((*node)["extents"].size(), 1u);
+      const nlohmann::json& extent = *index.extents.at((*node)["extents"][0].get<std::string>());
+      EXPECT_EQ(extent["diskExtent"]["extentLength"].get<std::uint64_t>(), b.size);
+      EXPECT_EQ(extent["diskExtent"]["startingOffset"].get<std::uint64_t>(), b.start.value_or(0) * 512);
       const std::string diskName = b.type == "part" ? b.parent : b.name;
+      const std::string drive = "PhysicalDrive" + std::to_string(extent["diskExtent"]["diskNumber"].get<unsigned>());
+      ASSERT_EQ(index.disks.count(drive), 1u);
       for (const auto& [number, facts] : blocks) {
         if (facts.name == diskName) {
-          EXPECT_EQ(disk->diskSize, facts.size);
+          EXPECT_EQ((*index.disks.at(drive))["diskSize"].get<std::uint64_t>(), facts.size);
         }
       }
       if (b.type == "part") {
-        ASSERT_NE(node->extents[0]->partition, nullptr);
-        EXPECT_EQ(node->extents[0]->partition->StartingOffset(), *b.start * 512);
+        ASSERT_TRUE(extent["partition"].is_string());
+        const nlohmann::json& partition = *index.partitions.at(extent["partition"].get<std::string>());
+        EXPECT_EQ(partition["partitionInfoEx"]["startingOffset"].get<std::uint64_t>(), *b.start * 512);
       }
     }
     ++compared;
@@ -203,13 +220,16 @@ TEST(LinuxLive, AgreesWithLsblkFindmntAndBlkid) {
   if (HaveTool("blkid")) {
     std::istringstream lines(RunCommand("blkid -o export").out);
     std::map<std::string, std::string> entry;
-    auto check = [&m, &entry, &compared]() {
+    auto check = [&index, &entry, &compared]() {
       auto dev = entry.find("DEVNAME");
-      if (dev == entry.end() || dev->second.rfind("/dev/", 0) != 0) return;
-      const machine::Volume* v = m.FindVolume(dev->second.substr(5));
-      if (v == nullptr || !v->mountPaths.empty()) return;  // mounted ones go by the kernel's name
-      EXPECT_EQ(Utf8FromWide(v->fileSystem), entry["TYPE"]) << dev->second;
-      EXPECT_EQ(Utf8FromWide(v->label), entry["LABEL"]) << dev->second;
+      if (dev == entry.end()) return;
+      auto nodes = index.byDevice.find(dev->second);
+      if (nodes == index.byDevice.end()) return;
+      for (const nlohmann::json* node : nodes->second) {
+        if (!(*node)["volumePathNames"].empty()) return;  // mounted ones go by the kernel's name
+        EXPECT_EQ((*node)["fileSystemName"], entry["TYPE"]) << dev->second;
+        EXPECT_EQ((*node)["volumeName"], entry["LABEL"]) << dev->second;
+      }
       ++compared;
     };
     for (std::string line; std::getline(lines, line);) {

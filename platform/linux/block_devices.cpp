@@ -30,9 +30,9 @@ std::uint64_t Sectors(std::optional<std::uint64_t> v) {
   return *v * 512;
 }
 
-void ReadCommon(SystemFiles& files, BlockDevice& d) {
+void ReadCommon(SystemFiles& files, BlockDevice& d, bool sizeRead = false) {
   ReadDeviceNumber(files, d);
-  d.sizeBytes = Sectors(files.ReadNumber(d.sysPath + "/size"));
+  if (!sizeRead) d.sizeBytes = Sectors(files.ReadNumber(d.sysPath + "/size"));
   d.readOnly = files.ReadNumber(d.sysPath + "/ro").value_or(0) != 0;
   d.slaves = files.List(d.sysPath + "/slaves");
 }
@@ -41,7 +41,10 @@ BlockKind WholeKind(SystemFiles& files, const std::string& sysPath) {
   if (files.Exists(sysPath + "/dm")) return BlockKind::DeviceMapper;
   if (files.Exists(sysPath + "/md")) return BlockKind::Md;
   const auto target = files.LinkTarget(sysPath);
-  if (target && target->find("/devices/virtual/") != std::string::npos) return BlockKind::Virtual;
+  // A multipath NVMe namespace lives among the virtual devices but is a drive of the machine.
+  if (target && target->find("/devices/virtual/") != std::string::npos &&
+      target->find("/devices/virtual/nvme-subsystem/") == std::string::npos)
+    return BlockKind::Virtual;
   return BlockKind::Disk;
 }
 
@@ -83,7 +86,11 @@ std::vector<BlockDevice> ListBlockDevices(SystemFiles& files) {
     whole.name = name;
     whole.sysPath = "/sys/block/" + name;
     whole.kind = WholeKind(files, whole.sysPath);
-    ReadCommon(files, whole);
+    whole.sizeBytes = Sectors(files.ReadNumber(whole.sysPath + "/size"));
+    // An idle loop or zram device has no size and can hold no filesystem; most
+    // machines have several, and each attribute read costs a system call or more.
+    if (whole.kind == BlockKind::Virtual && whole.sizeBytes == 0) continue;
+    ReadCommon(files, whole, true);
     whole.logicalBlockSize = static_cast<unsigned>(
         std::clamp<std::uint64_t>(files.ReadNumber(whole.sysPath + "/queue/logical_block_size").value_or(512), 512,
                                   65536));

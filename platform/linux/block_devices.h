@@ -42,7 +42,8 @@ struct BlockDevice {
 };
 
 // Every block device, whole devices in sysfs order each followed by its
-// partitions in partition-number order.
+// partitions in partition-number order; virtual devices of size 0 (idle loop
+// devices) are left out.
 std::vector<BlockDevice> ListBlockDevices(SystemFiles& files);
 
 // Kernel names in the order people expect: digits compare as numbers and the

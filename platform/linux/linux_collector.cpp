@@ -8,9 +8,11 @@
 
 #include "platform/linux/block_devices.h"
 #include "platform/linux/block_probe.h"
+#include "platform/linux/device_manager_text.h"
 #include "platform/linux/device_mapper.h"
 #include "platform/linux/disk_layout.h"
 #include "platform/linux/mount_table.h"
+#include "platform/linux/storage_ports.h"
 #include "platform/linux/udev_database.h"
 #include "platform/linux/volume_identity.h"
 #include "platform/wide_text.h"
@@ -69,6 +71,7 @@ class Collector {
     ReadMounts();
     NumberDrives();
     for (const std::string& drive : driveOrder_) CollectDrive(drive);
+    CollectAdapters();
     for (const BlockDevice& d : devices_) {
       if (d.kind == BlockKind::DeviceMapper || d.kind == BlockKind::Md) AddStackedVolume(d);
     }
@@ -237,6 +240,18 @@ class Collector {
       }
       machine_.volumes.push_back(std::move(v));
     }
+  }
+
+  // The adapters behind the drives, where each drive sits on them, and what
+  // the device manager would say of their controllers.
+  void CollectAdapters() {
+    std::vector<const BlockDevice*> devices;
+    for (const std::string& name : driveOrder_) devices.push_back(Find(name));
+    StoragePorts ports = CollectStoragePorts(files_, machine_.drives, devices);
+    DeviceManagerText text = DescribeControllers(files_, ports.controllers, KernelRelease());
+    machine_.ports = std::move(ports.ports);
+    machine_.deviceInstances = std::move(text.instances);
+    machine_.portInterfaces = std::move(text.interfaces);
   }
 
   // Extents on drives of a range of a device, down through dm and md.
@@ -412,9 +427,14 @@ class Collector {
       machine_.mountPoints.push_back(MountPointOf(v, L"\\??\\Volume" + FormatGuid(volumeGuids_[v.id])));
   }
 
+  const std::string& KernelRelease() {
+    if (!release_) release_ = files_.ReadAttribute("/proc/sys/kernel/osrelease").value_or("");
+    return *release_;
+  }
+
   std::string Describe() {
     const std::string host = files_.ReadAttribute("/proc/sys/kernel/hostname").value_or("");
-    const std::string release = files_.ReadAttribute("/proc/sys/kernel/osrelease").value_or("");
+    const std::string& release = KernelRelease();
     std::string text = "The storage of " + (host.empty() ? std::string("a Linux machine") : host);
     if (!release.empty()) text += " (Linux " + release + ")";
     return text;
@@ -435,6 +455,7 @@ class Collector {
   std::set<std::wstring> usedGuids_;
   std::map<std::string, std::vector<BYTE>> uniqueIds_;
   std::map<std::string, std::string> devicePaths_;
+  std::optional<std::string> release_;
 };
 
 }  // namespace

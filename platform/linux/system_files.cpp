@@ -51,12 +51,17 @@ FileDescriptor SystemFiles::OpenReadOnly(const std::string& path, int extraFlags
 }
 
 std::optional<std::string> SystemFiles::ReadFile(std::string_view systemPath, std::size_t limit) {
+  return Read(systemPath, limit, false);
+}
+
+std::optional<std::string> SystemFiles::Read(std::string_view systemPath, std::size_t limit, bool firstLine) {
   // Non-blocking: a FIFO in place of an attribute must not stop the scan.
   FileDescriptor fd = OpenReadOnly(PathOf(systemPath), O_NONBLOCK);
   if (!fd.valid()) return std::nullopt;
   std::string text;
   char chunk[4096];
-  while (text.size() < limit) {
+  // Only the first line wanted: once it is whole, asking for the end of the file costs a call for nothing.
+  while (text.size() < limit && !(firstLine && text.find('\n') != std::string::npos)) {
     const ssize_t n = ::read(fd.get(), chunk, std::min(sizeof chunk, limit - text.size()));
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -69,7 +74,7 @@ std::optional<std::string> SystemFiles::ReadFile(std::string_view systemPath, st
 }
 
 std::optional<std::string> SystemFiles::ReadAttribute(std::string_view systemPath) {
-  auto text = ReadFile(systemPath, 64 * 1024);
+  auto text = Read(systemPath, 64 * 1024, true);
   if (!text) return std::nullopt;
   const std::size_t end = text->find('\n');
   if (end != std::string::npos) text->resize(end);

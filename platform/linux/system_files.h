@@ -76,6 +76,7 @@ class SystemFiles {
   const std::vector<OpenRecord>& opens() const { return opens_; }
 
  private:
+  std::optional<std::string> Read(std::string_view systemPath, std::size_t limit, bool firstLine);
   // The only place that opens anything.
   FileDescriptor OpenReadOnly(const std::string& path, int extraFlags);
 

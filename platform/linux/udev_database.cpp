@@ -5,9 +5,13 @@
 namespace linuxsys {
 
 std::map<std::string, std::string> ReadUdevProperties(SystemFiles& files, unsigned major, unsigned minor) {
+  return ReadUdevEntry(files, "b" + std::to_string(major) + ":" + std::to_string(minor));
+}
+
+std::map<std::string, std::string> ReadUdevEntry(SystemFiles& files, const std::string& entry) {
   std::map<std::string, std::string> properties;
-  const auto text =
-      files.ReadFile("/run/udev/data/b" + std::to_string(major) + ":" + std::to_string(minor), 256 * 1024);
+  if (entry.empty() || entry.find('/') != std::string::npos) return properties;
+  const auto text = files.ReadFile("/run/udev/data/" + entry, 256 * 1024);
   if (!text) return properties;
   std::size_t pos = 0;
   while (pos < text->size()) {

@@ -13,6 +13,8 @@ namespace linuxsys {
 
 // The "E:" properties of /run/udev/data/b<major>:<minor>; empty when unknown.
 std::map<std::string, std::string> ReadUdevProperties(SystemFiles& files, unsigned major, unsigned minor);
+// The same of any entry of the database: "+pci:0000:00:1f.2" for a PCI function.
+std::map<std::string, std::string> ReadUdevEntry(SystemFiles& files, const std::string& entry);
 
 // Undoes udev's "\xHH" escapes (ID_FS_LABEL_ENC, ID_PART_ENTRY_NAME).
 std::string DecodeUdevString(std::string_view text);

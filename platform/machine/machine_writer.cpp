@@ -60,7 +60,14 @@ const char* StyleName(PARTITION_STYLE s) {
 void PutBehaviour(Json& object, const Behaviour& b) {
   if (!b.fail.empty()) {
     Json fail = Json::object();
-    for (const auto& [name, code] : b.fail) fail[name] = code;
+    for (const auto& [name, code] : b.fail) {
+      auto after = b.failAfter.find(name);
+      if (after != b.failAfter.end()) {
+        fail[name] = {{"code", code}, {"after", after->second}};
+      } else {
+        fail[name] = code;
+      }
+    }
     object["fail"] = fail;
   }
   if (!b.raw.empty()) {
@@ -86,6 +93,204 @@ Json Partition(const PartitionRecord& p) {
   j["id"] = Guid(p.id);
   j["attributes"] = Hex64(p.attributes);
   j["name"] = Utf8(p.name);
+  return j;
+}
+
+// Names the reader knows for coded values; other values are written as numbers.
+struct NamedCode {
+  int value;
+  const char* name;
+};
+const NamedCode kBusTypeNames[] = {
+    {BusTypeUnknown, "unknown"}, {BusTypeScsi, "scsi"},       {BusTypeAtapi, "atapi"},
+    {BusTypeAta, "ata"},         {BusType1394, "1394"},       {BusTypeSsa, "ssa"},
+    {BusTypeFibre, "fibre"},     {BusTypeUsb, "usb"},         {BusTypeRAID, "raid"},
+    {BusTypeiScsi, "iscsi"},     {BusTypeSas, "sas"},         {BusTypeSata, "sata"},
+    {BusTypeSd, "sd"},           {BusTypeMmc, "mmc"},         {BusTypeVirtual, "virtual"},
+    {BusTypeFileBackedVirtual, "fileBackedVirtual"}, {BusTypeSpaces, "spaces"}, {BusTypeNvme, "nvme"},
+};
+const NamedCode kCodeSetNames[] = {{0, "reserved"}, {1, "binary"}, {2, "ascii"}, {3, "utf8"}};
+const NamedCode kIdTypeNames[] = {{0, "vendorSpecific"},   {1, "vendorId"},         {2, "eui64"},
+                                  {3, "fcphName"},         {4, "portRelative"},     {5, "targetPortGroup"},
+                                  {6, "logicalUnitGroup"}, {7, "md5LogicalUnitIdentifier"}, {8, "scsiNameString"}};
+const NamedCode kAssociationNames[] = {{0, "device"}, {1, "port"}, {2, "target"}};
+
+template <std::size_t N>
+Json Coded(int value, const NamedCode (&names)[N]) {
+  for (const NamedCode& n : names) {
+    if (n.value == value) return n.name;
+  }
+  return value;
+}
+
+// Bytes that are printable ASCII read back from text unchanged.
+bool IsPlainText(const std::vector<BYTE>& bytes) {
+  if (bytes.empty()) return false;
+  for (BYTE b : bytes) {
+    if (b < 0x20 || b > 0x7E) return false;
+  }
+  return true;
+}
+
+Json DeviceJson(const DeviceDescription& x) {
+  Json j;
+  j["version"] = x.version;
+  j["deviceType"] = x.deviceType;
+  j["deviceTypeModifier"] = x.deviceTypeModifier;
+  j["removable"] = x.removable;
+  j["commandQueueing"] = x.commandQueueing;
+  if (x.busType) j["busType"] = Coded(*x.busType, kBusTypeNames);
+  for (auto [key, text] : {std::pair{"vendor", &x.vendor}, std::pair{"product", &x.product},
+                           std::pair{"revision", &x.revision}, std::pair{"serial", &x.serial}}) {
+    if (*text) j[key] = **text;
+  }
+  if (!x.rawProperties.empty()) j["rawProperties"] = HexBytes(x.rawProperties);
+  return j;
+}
+
+Json IdentifierJson(const Identifier& id) {
+  Json j;
+  j["codeSet"] = Coded(id.codeSet, kCodeSetNames);
+  j["type"] = Coded(id.type, kIdTypeNames);
+  j["association"] = Coded(id.association, kAssociationNames);
+  if (IsPlainText(id.bytes)) {
+    j["text"] = std::string(id.bytes.begin(), id.bytes.end());
+  } else {
+    j["hex"] = HexBytes(id.bytes);
+  }
+  return j;
+}
+
+Json PortJson(const Port& p) {
+  Json j;
+  j["port"] = p.number;
+  j["deviceName"] = Utf8(p.deviceName);
+  if (p.descriptor) {
+    const STORAGE_ADAPTER_DESCRIPTOR& d = *p.descriptor;
+    j["descriptor"] = {{"version", d.Version},
+                       {"size", d.Size},
+                       {"maximumTransferLength", Hex32(d.MaximumTransferLength)},
+                       {"maximumPhysicalPages", d.MaximumPhysicalPages},
+                       {"alignmentMask", Hex32(d.AlignmentMask)},
+                       {"usesPio", d.AdapterUsesPio != 0},
+                       {"scansDown", d.AdapterScansDown != 0},
+                       {"commandQueueing", d.CommandQueueing != 0},
+                       {"acceleratedTransfer", d.AcceleratedTransfer != 0},
+                       {"busType", Coded(d.BusType, kBusTypeNames)},
+                       {"busMajorVersion", d.BusMajorVersion},
+                       {"busMinorVersion", d.BusMinorVersion}};
+  }
+  const IO_SCSI_CAPABILITIES& c = p.capabilities;
+  j["capabilities"] = {{"length", c.Length},
+                       {"maximumTransferLength", Hex32(c.MaximumTransferLength)},
+                       {"maximumPhysicalPages", c.MaximumPhysicalPages},
+                       {"supportedAsynchronousEvents", Hex32(c.SupportedAsynchronousEvents)},
+                       {"alignmentMask", Hex32(c.AlignmentMask)},
+                       {"taggedQueuing", c.TaggedQueuing != 0},
+                       {"adapterScansDown", c.AdapterScansDown != 0},
+                       {"adapterUsesPio", c.AdapterUsesPio != 0}};
+  Json buses = Json::array();
+  for (const Bus& b : p.buses) {
+    Json units = Json::array();
+    for (const LogicalUnit& u : b.units)
+      units.push_back({{"target", u.target}, {"lun", u.lun}, {"claimed", u.claimed}, {"inquiryHex", HexBytes(u.inquiry)}});
+    buses.push_back({{"initiator", b.initiator}, {"units", units}});
+  }
+  j["buses"] = buses;
+  PutBehaviour(j, p.behaviour);
+  return j;
+}
+
+Json InterfaceJson(const PortInterface& i) {
+  Json j;
+  j["path"] = Utf8(i.path);
+  j["instance"] = i.instance;
+  if (i.port) j["adapter"] = *i.port;
+  PutBehaviour(j, i.behaviour);
+  return j;
+}
+
+Json Strings(const std::vector<std::wstring>& strings) {
+  Json out = Json::array();
+  for (const std::wstring& s : strings) out.push_back(Utf8(s));
+  return out;
+}
+
+Json ResourcesJson(const std::vector<Resource>& resources) {
+  Json out = Json::array();
+  for (const Resource& r : resources) {
+    switch (r.type) {
+      case ResType_Mem:
+      case ResType_IO:
+        out.push_back({{"type", r.type == ResType_Mem ? "mem" : "io"}, {"base", Hex64(r.base)}, {"end", Hex64(r.end)}});
+        break;
+      case ResType_DMA:
+        out.push_back({{"type", "dma"}, {"channel", r.value}});
+        break;
+      case ResType_IRQ:
+        out.push_back({{"type", "irq"}, {"number", r.value}});
+        break;
+      default:
+        break;  // no other kind is described
+    }
+  }
+  return out;
+}
+
+Json DriverNodeJson(const DriverNode& n) {
+  return {{"description", Utf8(n.description)},
+          {"manufacturer", Utf8(n.manufacturer)},
+          {"provider", Utf8(n.provider)},
+          {"infFile", Utf8(n.infFile)},
+          {"section", Utf8(n.section)},
+          {"hardwareId", Utf8(n.hardwareId)},
+          {"rank", Hex32(n.rank)},
+          {"flags", Hex32(n.flags)},
+          {"detail", n.detailReadable},
+          {"installParams", n.installParamsReadable}};
+}
+
+// A REG_SZ value is written as its text when the text reads back to the same bytes.
+Json RegistryValueJson(const RegistryValue& v) {
+  if (v.type == REG_SZ && v.data.size() >= 2 && v.data.size() % 2 == 0 && v.data[v.data.size() - 1] == 0 &&
+      v.data[v.data.size() - 2] == 0) {
+    const std::wstring text = WideFromUtf16(v.data.data(), v.data.size() / 2 - 1);
+    std::vector<BYTE> again;
+    for (char16_t c : Utf16FromWide(WideFromUtf8(Utf8FromWide(text)))) {
+      again.push_back(static_cast<BYTE>(c & 0xFF));
+      again.push_back(static_cast<BYTE>(c >> 8));
+    }
+    again.push_back(0);
+    again.push_back(0);
+    if (again == v.data && text.find(L'\0') == std::wstring::npos) return Utf8(text);
+  }
+  return {{"type", v.type}, {"hex", HexBytes(v.data)}};
+}
+
+Json InstanceJson(const DeviceInstance& d) {
+  Json j;
+  j["id"] = d.id;
+  if (d.hardwareIds) j["hardwareIds"] = Strings(*d.hardwareIds);
+  if (d.compatibleIds) j["compatibleIds"] = Strings(*d.compatibleIds);
+  if (d.manufacturer) j["manufacturer"] = Utf8(*d.manufacturer);
+  j["status"] = Hex32(d.status);
+  j["problem"] = d.problem;
+  if (d.allocated) j["allocated"] = ResourcesJson(*d.allocated);
+  if (d.forced) j["forced"] = ResourcesJson(*d.forced);
+  if (d.boot) j["boot"] = ResourcesJson(*d.boot);
+  Json nodes = Json::array();
+  for (const DriverNode& n : d.driverNodes) nodes.push_back(DriverNodeJson(n));
+  j["driverNodes"] = nodes;
+  Json classNodes = Json::array();
+  for (const DriverNode& n : d.classDriverNodes) classNodes.push_back(DriverNodeJson(n));
+  j["classDriverNodes"] = classNodes;
+  if (d.driverKey) {
+    Json key = Json::object();
+    for (const auto& [name, value] : *d.driverKey) key[Utf8(name)] = RegistryValueJson(value);
+    j["driverKey"] = key;
+  }
+  j["driverFiles"] = Strings(d.driverFiles);
+  PutBehaviour(j, d.behaviour);
   return j;
 }
 
@@ -127,6 +332,13 @@ Json DriveJson(const machine::Drive& d) {
   for (const PartitionRecord& p : d.layout.partitions) partitions.push_back(Partition(p));
   layout["partitions"] = partitions;
   j["layout"] = layout;
+  if (d.placed)
+    j["adapter"] = {{"port", d.placement.port}, {"bus", d.placement.bus}, {"target", d.placement.target},
+                    {"lun", d.placement.lun}};
+  j["device"] = DeviceJson(d.device);
+  Json identifiers = Json::array();
+  for (const Identifier& id : d.identifiers) identifiers.push_back(IdentifierJson(id));
+  j["identifiers"] = identifiers;
   PutBehaviour(j, d.behaviour);
   return j;
 }
@@ -208,6 +420,26 @@ std::string WriteMachine(const machine::Machine& m) {
   Json mounts = Json::array();
   for (const machine::MountPoint& mp : m.mountPoints) mounts.push_back(MountPointJson(mp));
   j["mountPoints"] = mounts;
+  if (!m.ports.empty()) {
+    Json ports = Json::array();
+    for (const Port& p : m.ports) ports.push_back(PortJson(p));
+    j["adapters"] = ports;
+  }
+  if (!m.deviceInstances.empty()) {
+    Json instances = Json::array();
+    for (const DeviceInstance& d : m.deviceInstances) instances.push_back(InstanceJson(d));
+    j["deviceInstances"] = instances;
+  }
+  if (!m.portInterfaces.empty()) {
+    Json interfaces = Json::array();
+    for (const PortInterface& i : m.portInterfaces) interfaces.push_back(InterfaceJson(i));
+    j["storagePortInterfaces"] = interfaces;
+  }
+  if (!m.deviceManager.fail.empty()) {
+    Json manager = Json::object();
+    PutBehaviour(manager, m.deviceManager);
+    j["deviceManager"] = manager;
+  }
   // Text the platform gave that is not UTF-8 is written with replacement characters.
   return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
