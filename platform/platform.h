@@ -25,4 +25,8 @@ class Platform {
                                      DWORD fileSystemNameSize) = 0;
   virtual BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
                                    PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes) = 0;
+  // The places a volume is mounted, for a volume named "\\?\Volume{GUID}\": a
+  // list of zero-terminated paths ended by an empty one.
+  virtual BOOL GetVolumePathNamesForVolumeNameW(LPCWSTR volumeName, LPWSTR volumePathNames, DWORD bufferLength,
+                                                LPDWORD returnLength) = 0;
 };

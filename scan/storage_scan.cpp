@@ -1,5 +1,8 @@
 // Mount points and the volumes behind them: the outer half of every scan.
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/wide_text.h"
 #include "scan/answer_buffer.h"
@@ -14,6 +17,7 @@ constexpr std::size_t kWorkingBufferBytes = 100000;
 constexpr std::size_t kMountPointsHeader = offsetof(MOUNTMGR_MOUNT_POINTS, MountPoints);
 constexpr std::size_t kExtentsHeader = offsetof(VOLUME_DISK_EXTENTS, Extents);
 constexpr DWORD kVolumeNameChars = 256;
+constexpr DWORD kLargestPathNames = 1u << 20;
 
 bool QueryMountPoints(CQuelbrinDoc& doc, AnswerBuffer& answer) {
   MOUNTMGR_MOUNT_POINT everyMountPoint{};
@@ -60,6 +64,51 @@ bool ReadNames(const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry, Mo
     node.uniqueIdLine = ReadableUniqueId(id, idLength);
   }
   return true;
+}
+
+// The volume GUID path ("\\?\Volume{...}\") of each volume, keyed by unique id:
+// the mount point manager lists every volume under its "\??\Volume{...}" name,
+// and mount points of one volume share its unique id.
+using VolumeNames = std::map<std::string, std::wstring>;
+
+VolumeNames CollectVolumeNames(const AnswerBuffer& answer, std::size_t count) {
+  const std::wstring prefix = L"\\??\\Volume{";
+  VolumeNames names;
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto e = answer.Read<MOUNTMGR_MOUNT_POINT>(kMountPointsHeader + i * sizeof(MOUNTMGR_MOUNT_POINT));
+    if (!answer.Contains(e.SymbolicLinkNameOffset, e.SymbolicLinkNameLength) ||
+        !answer.Contains(e.UniqueIdOffset, e.UniqueIdLength) || e.UniqueIdLength == 0)
+      continue;
+    const std::wstring link = WideFromUtf16(answer.At(e.SymbolicLinkNameOffset), e.SymbolicLinkNameLength / 2);
+    if (link.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string id(reinterpret_cast<const char*>(answer.At(e.UniqueIdOffset)), e.UniqueIdLength);
+    names.emplace(id, L"\\\\?\\" + link.substr(4) + L"\\");
+  }
+  return names;
+}
+
+// Where the volume is mounted, as the platform lists its path names.
+void ReadVolumePathNames(Platform& platform, const std::wstring& volumeGuidPath, MountPointNode& node) {
+  std::vector<wchar_t> buffer(kVolumeNameChars, 0);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    std::fill(buffer.begin(), buffer.end(), 0);
+    DWORD returned = 0;
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    if (platform.GetVolumePathNamesForVolumeNameW(volumeGuidPath.c_str(), buffer.data(), size, &returned)) {
+      // Read no further than the answer and the buffer reach.
+      const std::size_t valid = returned != 0 && returned < size ? returned : size;
+      std::size_t at = 0;
+      while (at < valid && buffer[at] != 0) {
+        std::size_t end = at;
+        while (end < valid && buffer[end] != 0) ++end;
+        node.volumePathNames.emplace_back(buffer.data() + at, end - at);
+        at = end + 1;
+      }
+      return;
+    }
+    if (platform.GetLastError() != ERROR_MORE_DATA || returned <= size || returned > kLargestPathNames) return;
+    buffer.assign(returned, 0);
+  }
 }
 
 // Reads label, file system and free space through the root path. True when the
@@ -139,7 +188,8 @@ DWORD ScanExtents(CQuelbrinDoc& doc, HANDLE volume, MountPointNode& node, bool u
 
 // One entry of the mount point manager's answer. Returns 0 or the code that
 // stops the scan.
-DWORD ScanMountPoint(CQuelbrinDoc& doc, const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry) {
+DWORD ScanMountPoint(CQuelbrinDoc& doc, const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry,
+                     const VolumeNames& volumeNames) {
   auto node = std::make_unique<MountPointNode>();
   if (doc.progress != nullptr) doc.progress->StepProgress();
   if (!ReadNames(answer, entry, *node)) return 0;
@@ -167,6 +217,11 @@ DWORD ScanMountPoint(CQuelbrinDoc& doc, const AnswerBuffer& answer, const MOUNTM
   }
   ScopedHandle volumeHandle(platform, volume);
   if (volume == INVALID_HANDLE_VALUE) return 0;
+
+  if (answer.Contains(entry.UniqueIdOffset, entry.UniqueIdLength)) {
+    const std::string id(reinterpret_cast<const char*>(answer.At(entry.UniqueIdOffset)), entry.UniqueIdLength);
+    if (auto it = volumeNames.find(id); it != volumeNames.end()) ReadVolumePathNames(platform, it->second, *node);
+  }
 
   const bool useExtendedLayout = ReadPartitionRecord(platform, volume, *node);
   const DWORD code = ScanExtents(doc, volume, *node, useExtendedLayout);
@@ -197,9 +252,10 @@ DWORD StorageScan(CQuelbrinDoc& doc) {
   if (count > held) count = held;
 
   if (doc.progress != nullptr) doc.progress->SetProgressRange(0, static_cast<int>(count));
+  const VolumeNames volumeNames = CollectVolumeNames(answer, count);
   for (std::size_t i = 0; i < count; ++i) {
     const auto entry = answer.Read<MOUNTMGR_MOUNT_POINT>(kMountPointsHeader + i * sizeof(MOUNTMGR_MOUNT_POINT));
-    const DWORD code = ScanMountPoint(doc, answer, entry);
+    const DWORD code = ScanMountPoint(doc, answer, entry, volumeNames);
     if (code != 0) return code;
   }
   return 0;

@@ -133,8 +133,10 @@ TEST(Cli, HelpListsExactlyWhatIsAccepted) {
   }
   EXPECT_GE(named.size(), 5u);
   for (const std::string& o : named) {
+    // Options that take a value get one; the rest stand alone.
+    const std::string value = o == "--root" ? " /" : "";
     const std::string args = o == "--machine" ? "--machine " + Sample("workstation.json") + " tree"
-                                              : o + " --machine " + Sample("workstation.json") + " tree";
+                                              : o + value + " --machine " + Sample("workstation.json") + " tree";
     EXPECT_EQ(RunCli(args).status, 0) << o;
   }
 }

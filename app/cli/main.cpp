@@ -9,6 +9,8 @@
 #include "app/common/machine_source.h"
 #include "app/common/show_command.h"
 #include "app/common/tree_printer.h"
+#include "platform/machine/machine_file.h"
+#include "platform/machine/machine_writer.h"
 #include "scan/quelbrin_doc.h"
 
 namespace {
@@ -26,10 +28,15 @@ constexpr const char* kUsage =
     "                        print the panel of one node; NODE is its path in the tree\n"
     "                        ('Physical Disks/PhysicalDrive0') or a name only it has;\n"
     "                        given a DIR, its charts also go there as SVG files\n"
+    "  capture [-o FILE]     write this machine's storage as a machine file (to stdout\n"
+    "                        by default); --machine FILE then views it again\n"
     "\n"
     "Options:\n"
     "  --machine FILE, --machine=FILE\n"
-    "                        view the machine described in FILE (see docs/machine-file.md)\n"
+    "                        view the machine described in FILE (see docs/machine-file.md);\n"
+    "                        without it, the machine this runs on\n"
+    "  --root DIR            read the running system's files under DIR instead of /\n"
+    "                        (a copied or fake system tree, for tests)\n"
     "  --all-mount-points    keep mount points named by a volume name, not only drive letters\n"
     "  -h, --help            show this help and exit\n"
     "  --version             show the version and exit\n"
@@ -40,6 +47,8 @@ constexpr const char* kUsage =
 
 struct Options {
   std::optional<std::string> machineFile;
+  std::string systemRoot = "/";
+  std::optional<std::string> outputFile;
   bool allMountPoints = false;
   std::string command;
   std::vector<std::string> operands;
@@ -49,6 +58,33 @@ struct Options {
 int UsageError(const std::string& message) {
   std::cerr << "quelbrin-cli: " << message << "\nTry 'quelbrin-cli --help'.\n";
   return 2;
+}
+
+// Writes the machine being viewed — the live one, or a machine file read
+// back — as a machine file.
+int Capture(const Options& options) {
+  machine::Machine m;
+  std::string error;
+  if (options.machineFile) {
+    try {
+      m = LoadMachineFile(*options.machineFile);
+    } catch (const MachineFileError& e) {
+      std::cerr << "quelbrin-cli: " << e.what() << "\n";
+      return 2;
+    }
+  } else if (!CollectLiveMachine(options.systemRoot, m, error)) {
+    std::cerr << "quelbrin-cli: " << error << "\n";
+    return 2;
+  }
+  if (!options.outputFile || *options.outputFile == "-") {
+    std::cout << WriteMachine(m);
+    return std::cout.good() ? 0 : 1;
+  }
+  if (!SaveMachineFile(m, *options.outputFile, error)) {
+    std::cerr << "quelbrin-cli: " << error << "\n";
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -76,6 +112,12 @@ int main(int argc, char** argv) {
       options.svgDir = args[++i];
     } else if (a.rfind("--svg=", 0) == 0) {
       options.svgDir = a.substr(std::strlen("--svg="));
+    } else if (a == "--root") {
+      if (i + 1 >= args.size()) return UsageError("--root needs a directory");
+      options.systemRoot = args[++i];
+    } else if (a == "-o" || a == "--output") {
+      if (i + 1 >= args.size()) return UsageError(a + " needs a file name");
+      options.outputFile = args[++i];
     } else if (a == "--all-mount-points") {
       options.allMountPoints = true;
     } else if (!a.empty() && a[0] == '-') {
@@ -87,6 +129,12 @@ int main(int argc, char** argv) {
     }
   }
   if (options.command.empty()) return UsageError("no command given");
+  if (options.command == "capture") {
+    if (!options.operands.empty()) return UsageError("unexpected argument '" + options.operands[0] + "'");
+    if (options.svgDir) return UsageError("--svg goes with show");
+    return Capture(options);
+  }
+  if (options.outputFile) return UsageError("-o is an option of capture");
   const std::size_t operandsWanted = options.command == "show" ? 1 : 0;
   if (options.command != "tree" && options.command != "show")
     return UsageError("unknown command '" + options.command + "'");
@@ -96,7 +144,7 @@ int main(int argc, char** argv) {
   if (options.svgDir && options.command != "show") return UsageError("--svg goes with show");
 
   std::string error;
-  auto platform = OpenMachine(options.machineFile, error);
+  auto platform = OpenMachine(MachineSource{options.machineFile, options.systemRoot}, error);
   if (!platform) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;

@@ -5,8 +5,27 @@
 #include <optional>
 #include <string>
 
+#include "platform/machine/machine.h"
 #include "platform/platform.h"
 
-// Opens the platform the scan asks: the machine file when one is given.
-// Returns null with `error` set when that cannot be done.
+// Where the machine comes from.
+struct MachineSource {
+  // A machine file to view.
+  std::optional<std::string> machineFile;
+  // The directory that stands for "/" when reading the running system (a
+  // copy or a fake of one, for tests); "/" is the machine itself.
+  std::string systemRoot = "/";
+};
+
+// Whether this build can read the machine it runs on.
+bool HasLiveMachine();
+
+// Reads the running machine (under `systemRoot`). False, with `error` set, on
+// a system this build cannot read.
+bool CollectLiveMachine(const std::string& systemRoot, machine::Machine& out, std::string& error);
+
+// Opens the platform the scan asks: the machine file when one is given,
+// otherwise the live machine where there is one. Returns null with `error`
+// set when that cannot be done.
+std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error);
 std::unique_ptr<Platform> OpenMachine(const std::optional<std::string>& machineFile, std::string& error);

@@ -16,6 +16,7 @@ const std::vector<std::string> kManagerRequests = {"open", "IOCTL_MOUNTMGR_QUERY
 const std::vector<std::string> kVolumeRequests = {"open",
                                                   "GetVolumeInformationW",
                                                   "GetDiskFreeSpaceExW",
+                                                  "GetVolumePathNamesForVolumeNameW",
                                                   "IOCTL_DISK_GET_PARTITION_INFO_EX",
                                                   "IOCTL_DISK_GET_PARTITION_INFO",
                                                   "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS"};

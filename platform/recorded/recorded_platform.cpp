@@ -35,6 +35,7 @@ bool CopyName(const std::wstring& text, LPWSTR buffer, DWORD size) {
 }
 
 constexpr DWORD ERROR_BAD_LENGTH = 24;
+constexpr DWORD ERROR_INVALID_NAME = 123;
 
 }  // namespace
 
@@ -217,5 +218,32 @@ BOOL RecordedPlatform::GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGE
   if (freeBytesAvailableToCaller != nullptr) freeBytesAvailableToCaller->QuadPart = v->freeBytesAvailable;
   if (totalNumberOfBytes != nullptr) totalNumberOfBytes->QuadPart = v->totalBytes;
   if (totalNumberOfFreeBytes != nullptr) totalNumberOfFreeBytes->QuadPart = v->totalFreeBytes;
+  return TRUE;
+}
+
+BOOL RecordedPlatform::GetVolumePathNamesForVolumeNameW(LPCWSTR volumeName, LPWSTR volumePathNames,
+                                                        DWORD bufferLength, LPDWORD returnLength) {
+  const std::wstring name = volumeName != nullptr ? volumeName : L"";
+  const std::wstring prefix = L"\\\\?\\";
+  // Only a volume GUID path names a volume here, with its closing backslash.
+  if (name.size() <= prefix.size() + 1 || name.compare(0, prefix.size(), prefix) != 0 || name.back() != L'\\' ||
+      Upper(name).compare(prefix.size(), 7, L"VOLUME{") != 0)
+    return Fail(ERROR_INVALID_NAME);
+  const std::wstring devicePath = L"\\\\.\\" + name.substr(prefix.size(), name.size() - prefix.size() - 1);
+  Target target{};
+  if (!Resolve(devicePath, target) || target.kind != ObjectKind::Volume) return Fail(ERROR_FILE_NOT_FOUND);
+  const machine::Volume& v = machine_.volumes[target.index];
+  if (auto it = v.behaviour.fail.find("GetVolumePathNamesForVolumeNameW"); it != v.behaviour.fail.end())
+    return Fail(it->second);
+  std::wstring list;
+  for (const std::wstring& path : v.mountPaths) {
+    list += path;
+    list += L'\0';
+  }
+  list += L'\0';
+  const DWORD needed = static_cast<DWORD>(list.size());
+  if (returnLength != nullptr) *returnLength = needed;
+  if (volumePathNames == nullptr || bufferLength < needed) return Fail(ERROR_MORE_DATA);
+  std::copy(list.begin(), list.begin() + needed, volumePathNames);
   return TRUE;
 }

@@ -26,6 +26,10 @@ class RecordedPlatform : public Platform {
                              LPWSTR fileSystemNameBuffer, DWORD fileSystemNameSize) override;
   BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
                            PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes) override;
+  // Answers from the volume's "mountPaths"; the volume is the one the mount
+  // point "\??\Volume{GUID}" (or a "paths" entry "\\.\Volume{GUID}") names.
+  BOOL GetVolumePathNamesForVolumeNameW(LPCWSTR volumeName, LPWSTR volumePathNames, DWORD bufferLength,
+                                        LPDWORD returnLength) override;
 
   const machine::Machine& description() const { return machine_; }
   // Handles opened and not yet closed; a scan must leave none behind.

@@ -64,3 +64,10 @@ BOOL FaultInjectingPlatform::GetDiskFreeSpaceExW(LPCWSTR directory, PULARGE_INTE
   return Request("GetDiskFreeSpaceExW", directory != nullptr ? directory : L"", FALSE,
                  [&] { return inner_.GetDiskFreeSpaceExW(directory, freeToCaller, total, totalFree); });
 }
+
+BOOL FaultInjectingPlatform::GetVolumePathNamesForVolumeNameW(LPCWSTR volumeName, LPWSTR volumePathNames,
+                                                              DWORD bufferLength, LPDWORD returnLength) {
+  return Request("GetVolumePathNamesForVolumeNameW", volumeName != nullptr ? volumeName : L"", FALSE,
+                 [&] { return inner_.GetVolumePathNamesForVolumeNameW(volumeName, volumePathNames, bufferLength,
+                                                                      returnLength); });
+}

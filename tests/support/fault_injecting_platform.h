@@ -48,6 +48,8 @@ class FaultInjectingPlatform : public Platform {
                              LPWSTR fileSystemNameBuffer, DWORD fileSystemNameSize) override;
   BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
                            PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes) override;
+  BOOL GetVolumePathNamesForVolumeNameW(LPCWSTR volumeName, LPWSTR volumePathNames, DWORD bufferLength,
+                                        LPDWORD returnLength) override;
 
  private:
   // Numbers the call; when it is the one to fail, returns `failed` (or, when

@@ -1,0 +1,13 @@
+// Writes a described machine as a machine file that LoadMachineFile reads back
+// to the same machine: every record in full, nothing left to defaults.
+#pragma once
+
+#include <string>
+
+#include "platform/machine/machine.h"
+
+// The machine file text (JSON, version 1).
+std::string WriteMachine(const machine::Machine& m);
+
+// Writes the text to `path`. False, with `error` set, when it cannot be written.
+bool SaveMachineFile(const machine::Machine& m, const std::string& path, std::string& error);

@@ -1,0 +1,436 @@
+// The Linux collector on fake systems: each tree under tests/linux_trees is
+// collected, answered by the recorded backend, scanned by the real document,
+// and checked on the resulting model.
+#include <fcntl.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "app/common/console_prompt.h"
+#include "platform/linux/linux_collector.h"
+#include "platform/recorded/recorded_platform.h"
+#include "platform/wide_text.h"
+#include "scan/quelbrin_doc.h"
+#include "tests/support/linux_fake_system.h"
+
+namespace {
+
+using fake::FakeSystem;
+using fake::Guid;
+
+const GUID kEfiType = Guid("c12a7328-f81f-11d2-ba4b-00a0c93ec93b");
+const GUID kLinuxType = Guid("0fc63daf-8483-4772-8e79-3d69d8477de4");
+const GUID kLaptopDisk = Guid("7d4e3b2a-1c0f-4e5d-9a8b-6c5d4e3f2a10");
+const GUID kEfiId = Guid("11111111-2222-4333-8444-555555555555");
+const GUID kRootId = Guid("22222222-3333-4444-8555-666666666666");
+const GUID kBackupId = Guid("33333333-4444-4555-8666-777777777777");
+const char* kRootFsUuid = "8f1e5d2c-3b4a-4c6d-9e8f-0a1b2c3d4e5f";
+
+constexpr std::uint64_t kSector = 512;
+
+// A scan of a collected machine.
+struct Scanned {
+  explicit Scanned(machine::Machine m, bool showAll = false) : platform(std::move(m)), doc(platform, prompt, nullptr) {
+    doc.showAllMountPoints = showAll;
+    ok = doc.InitialScan();
+  }
+  const MountPointNode* MountPoint(const std::wstring& name) const {
+    for (const auto& mp : doc.mountPoints->children) {
+      if (mp->symbolicLinkName == name) return mp.get();
+    }
+    return nullptr;
+  }
+  const PhysicalDiskNode* Disk(int number) const { return doc.physicalDisks->FindPhysicalDisk(number); }
+  std::vector<std::wstring> Names() const {
+    std::vector<std::wstring> names;
+    for (const auto& mp : doc.mountPoints->children) names.push_back(mp->symbolicLinkName);
+    return names;
+  }
+
+  RecordedPlatform platform;
+  ConsolePrompt prompt;
+  CQuelbrinDoc doc;
+  bool ok = false;
+};
+
+// Fixed figures for every mounted filesystem, told apart by where they are mounted.
+linuxsys::CollectOptions FixedSpace() {
+  linuxsys::CollectOptions options;
+  options.fileSystemSpace = [](const std::string& path) -> std::optional<linuxsys::FileSystemSpace> {
+    linuxsys::FileSystemSpace s;
+    s.totalBytes = 1000000 + path.size();
+    s.totalFreeBytes = 400000;
+    s.freeBytesAvailable = 300000;
+    s.maxNameLength = 255;
+    return s;
+  };
+  return options;
+}
+
+void WriteLaptopImages(const FakeSystem& sys) {
+  const std::uint64_t sectors = 1000215216;
+  sys.WriteImage("nvme0n1", sectors * kSector,
+                 fake::GptDisk(kLaptopDisk, sectors,
+                               {{kEfiType, kEfiId, 2048, 1050623, 0x8000000000000001ull, u"EFI System Partition"},
+                                {kLinuxType, kRootId, 1050624, 839911423, 0, u"root"},
+                                {kLinuxType, kBackupId, 839911424, 1000214527, 0, u"backup"}}));
+  sys.WriteImage("nvme0n1p2", 4 << 20, fake::ExtSuperblock("root", fake::UuidBytes(kRootFsUuid)));
+  sys.WriteImage("nvme0n1p3", 4 << 20,
+                 fake::ExtSuperblock("backup", fake::UuidBytes("0a0b0c0d-1111-2222-3333-444455556666")));
+}
+
+machine::Machine CollectLaptop(const FakeSystem& sys, std::vector<linuxsys::SystemFiles::OpenRecord>* opens = nullptr) {
+  WriteLaptopImages(sys);
+  linuxsys::SystemFiles files(sys.root());
+  const auto options = FixedSpace();
+  machine::Machine m = linuxsys::CollectMachine(files, options);
+  if (opens != nullptr) *opens = files.opens();
+  return m;
+}
+
+TEST(LinuxCollectorLaptop, NvmeGptDiskWithTwoMountedPartitionsAndAnUnmountedOne) {
+  FakeSystem sys("laptop");
+  Scanned s(CollectLaptop(sys));
+  ASSERT_TRUE(s.ok);
+  // C: for "/", then the others in mount table order; the bind mount of /home adds no letter.
+  EXPECT_EQ(s.Names(), (std::vector<std::wstring>{L"\\DosDevices\\C:", L"\\DosDevices\\D:", L"\\DosDevices\\E:",
+                                                  L"\\DosDevices\\F:"}));
+
+  const MountPointNode* c = s.MountPoint(L"\\DosDevices\\C:");
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->deviceName, L"/dev/nvme0n1p2");
+  EXPECT_EQ(c->fileSystemName, L"ext4");  // the kernel's name, not the probe's
+  EXPECT_EQ(c->volumeName, L"root");
+  EXPECT_EQ(c->volumeSerialNumber, 0x2c3d4e5fu);
+  EXPECT_EQ(c->totalBytes, 1000001u);
+  EXPECT_EQ(c->freeBytesAvailable, 300000u);
+  EXPECT_EQ(c->maxComponentLength, 255u);
+  EXPECT_EQ(c->volumePathNames, (std::vector<std::wstring>{L"/", L"/home"}));
+  EXPECT_EQ(c->uniqueIdLine, L"DMIO:ID:" + FormatGuid(kRootId));
+  ASSERT_TRUE(c->hasPartitionInfoEx);
+  EXPECT_EQ(c->partitionInfoEx.PartitionStyle, PARTITION_STYLE_GPT);
+  EXPECT_EQ(c->partitionInfoEx.PartitionNumber, 2u);
+  EXPECT_EQ(FormatGuid(c->partitionInfoEx.Gpt.PartitionType), FormatGuid(kLinuxType));
+  EXPECT_EQ(WideFromUtf16(c->partitionInfoEx.Gpt.Name, 4), L"root");
+  ASSERT_EQ(c->extents.size(), 1u);
+  const DiskExtentNode* extent = c->extents[0];
+  EXPECT_EQ(extent->diskExtent.StartingOffset.QuadPart, 1050624 * 512ll);
+  EXPECT_EQ(extent->diskExtent.ExtentLength.QuadPart, 838860800 * 512ll);
+  ASSERT_NE(extent->partition, nullptr);
+  EXPECT_EQ(extent->partition->PartitionNumber(), 2u);
+
+  const PhysicalDiskNode* nvme = extent->partition->disk;
+  ASSERT_NE(nvme, nullptr);
+  EXPECT_EQ(nvme->diskSize, 1000215216ull * 512);
+  EXPECT_EQ(nvme->geometry.BytesPerSector, 512u);
+  EXPECT_EQ(nvme->geometry.TracksPerCylinder, 255u);
+  EXPECT_EQ(nvme->geometry.SectorsPerTrack, 63u);
+  EXPECT_EQ(nvme->geometry.Cylinders.QuadPart, static_cast<LONGLONG>(1000215216ull * 512 / (255 * 63 * 512)));
+  EXPECT_EQ(nvme->geometry.MediaType, FixedMedia);
+  EXPECT_EQ(nvme->partitionStyleInfo.PartitionStyle, PARTITION_STYLE_GPT);
+  EXPECT_EQ(FormatGuid(nvme->partitionStyleInfo.Gpt.DiskId), FormatGuid(kLaptopDisk));
+  EXPECT_EQ(nvme->detectionInfo.DetectionType, DetectNone);
+  // All three partitions of the table, the unmounted one too.
+  ASSERT_EQ(nvme->partitions.size(), 3u);
+  EXPECT_EQ(nvme->partitions[2]->StartingOffset(), 839911424ull * 512);
+
+  const MountPointNode* d = s.MountPoint(L"\\DosDevices\\D:");
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->deviceName, L"/dev/nvme0n1p1");
+  EXPECT_EQ(d->fileSystemName, L"vfat");
+  EXPECT_EQ(d->volumePathNames, std::vector<std::wstring>{L"/boot/efi"});
+  EXPECT_EQ(FormatGuid(d->partitionInfoEx.Gpt.PartitionType), FormatGuid(kEfiType));
+  EXPECT_EQ(d->partitionInfoEx.Gpt.Attributes, 0x8000000000000001ull);
+  // Without a probe of its filesystem there is no label or serial, but the kernel's name.
+  EXPECT_EQ(d->volumeName, L"");
+}
+
+TEST(LinuxCollectorLaptop, UnmountedFilesystemIsAVolumeReachedByItsName) {
+  FakeSystem sys("laptop");
+  Scanned s(CollectLaptop(sys), true);
+  const MountPointNode* backup = s.MountPoint(L"\\??\\Volume" + FormatGuid(kBackupId));
+  ASSERT_NE(backup, nullptr);
+  EXPECT_EQ(backup->volumeName, L"backup");
+  EXPECT_EQ(backup->fileSystemName, L"ext2");
+  EXPECT_EQ(backup->volumeSerialNumber, 0x55556666u);
+  EXPECT_TRUE(backup->volumePathNames.empty());
+  EXPECT_EQ(backup->totalBytes, 0u);
+  ASSERT_EQ(backup->extents.size(), 1u);
+  EXPECT_NE(backup->extents[0]->partition, nullptr);
+  // The volume name of C: is its partition GUID, and lists the same paths.
+  const MountPointNode* root = s.MountPoint(L"\\??\\Volume" + FormatGuid(kRootId));
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->volumePathNames, (std::vector<std::wstring>{L"/", L"/home"}));
+}
+
+TEST(LinuxCollectorLaptop, UsbStickKnownFromTheUdevDatabase) {
+  FakeSystem sys("laptop");
+  Scanned s(CollectLaptop(sys));
+  const MountPointNode* stick = s.MountPoint(L"\\DosDevices\\F:");
+  ASSERT_NE(stick, nullptr);
+  EXPECT_EQ(stick->deviceName, L"/dev/sda1");
+  EXPECT_EQ(stick->volumeName, L"MY STICK");
+  EXPECT_EQ(stick->volumeSerialNumber, 0x1a2b3c4du);
+  EXPECT_EQ(stick->volumePathNames, std::vector<std::wstring>{L"/media/user/MY STICK"});
+  // FAT keeps case but does not tell names apart by it.
+  EXPECT_EQ(stick->fileSystemFlags & 0x3u, 0x2u);
+  ASSERT_TRUE(stick->hasPartitionInfoEx);
+  EXPECT_EQ(stick->partitionInfoEx.PartitionStyle, PARTITION_STYLE_MBR);
+  EXPECT_EQ(stick->partitionInfoEx.Mbr.PartitionType, 0x0c);
+  EXPECT_TRUE(stick->partitionInfoEx.Mbr.BootIndicator);
+  EXPECT_EQ(stick->partitionInfoEx.Mbr.HiddenSectors, 2048u);
+  EXPECT_EQ(stick->uniqueIdLine, L"BASIC:Signature c0ffee00 - Offset 100000 - Length 0");
+  ASSERT_EQ(stick->extents.size(), 1u);
+  ASSERT_NE(stick->extents[0]->partition, nullptr);
+  const PhysicalDiskNode* disk = stick->extents[0]->partition->disk;
+  ASSERT_NE(disk, nullptr);
+  EXPECT_EQ(disk->geometry.MediaType, RemovableMedia);
+  EXPECT_EQ(disk->partitionStyleInfo.Mbr.Signature, 0xc0ffee00u);
+}
+
+TEST(LinuxCollectorLaptop, VirtualDevicesOnlyWhenMounted) {
+  FakeSystem sys("laptop");
+  const machine::Machine m = CollectLaptop(sys);
+  // Real disks first in kernel name order, then the mounted loop device.
+  ASSERT_EQ(m.drives.size(), 3u);
+  std::set<std::string> volumes;
+  for (const auto& v : m.volumes) volumes.insert(v.id);
+  EXPECT_EQ(volumes.count("loop0"), 1u);
+  EXPECT_EQ(volumes.count("loop1"), 0u);
+  EXPECT_EQ(volumes.count("zram0"), 0u);
+
+  Scanned s(m);
+  const MountPointNode* snap = s.MountPoint(L"\\DosDevices\\E:");
+  ASSERT_NE(snap, nullptr);
+  EXPECT_EQ(snap->deviceName, L"/dev/loop0");
+  EXPECT_EQ(snap->fileSystemName, L"squashfs");
+  EXPECT_NE(snap->fileSystemFlags & 0x00080000u, 0u) << "read-only volume";
+  EXPECT_EQ(snap->uniqueIdText, L"\\dev\\loop0");
+  ASSERT_EQ(snap->extents.size(), 1u);
+  EXPECT_EQ(snap->extents[0]->diskExtent.DiskNumber, 2u);
+  EXPECT_EQ(snap->extents[0]->diskExtent.ExtentLength.QuadPart, 204800 * 512ll);
+  // A filesystem on the whole device: a disk without partitions.
+  EXPECT_EQ(snap->extents[0]->partition, nullptr);
+  const PhysicalDiskNode* loop = s.Disk(2);
+  ASSERT_NE(loop, nullptr);
+  EXPECT_EQ(loop->partitionStyleInfo.PartitionStyle, PARTITION_STYLE_RAW);
+  EXPECT_TRUE(loop->partitions.empty());
+}
+
+// ------------------------------------------------------------------- server
+
+const char* kSharedFsUuid = "5b6c7d8e-9f00-4112-8233-445566778899";
+
+void WriteServerImages(const FakeSystem& sys) {
+  // sda: a primary boot partition, an extended container with two logical partitions.
+  const std::uint32_t ext = 1050624;
+  const std::uint32_t ebr2 = 410652672;
+  sys.WriteImage("sda", 976773168ull * kSector,
+                 {{0, fake::BootRecord(0x5eedf00d, {{true, 0x83, 2048, 1048576}, {false, 0x05, ext, 975722544}})},
+                  {ext * kSector, fake::BootRecord(0, {{false, 0x83, 2048, 409600000},
+                                                       {false, 0x05, ebr2 - ext, 566120496}})},
+                  {ebr2 * kSector, fake::BootRecord(0, {{false, 0x83, 2048, 566118448}})}});
+  // A filesystem cloned onto two devices: one UUID, two volumes.
+  sys.WriteImage("sda5", 4 << 20, fake::ExtSuperblock("system", fake::UuidBytes(kSharedFsUuid)));
+  sys.WriteImage("vdb", 41943040ull * kSector, fake::ExtSuperblock("data", fake::UuidBytes(kSharedFsUuid)));
+}
+
+machine::Machine CollectServer(const FakeSystem& sys, bool withDmTable) {
+  WriteServerImages(sys);
+  linuxsys::SystemFiles files(sys.root());
+  auto options = FixedSpace();
+  if (withDmTable) {
+    options.deviceMapperTable = [](unsigned major, unsigned minor) -> std::optional<std::string> {
+      if (major != 253 || minor != 0) return std::nullopt;
+      return "0 4194304 linear 8:16 2048\n4194304 4194304 linear /dev/sdc 2048\n";
+    };
+  }
+  return linuxsys::CollectMachine(files, options);
+}
+
+TEST(LinuxCollectorServer, SataDiskWithExtendedPartition) {
+  FakeSystem sys("server");
+  Scanned s(CollectServer(sys, true), true);
+  ASSERT_TRUE(s.ok);
+  const MountPointNode* c = s.MountPoint(L"\\DosDevices\\C:");
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->deviceName, L"/dev/sda5");
+  EXPECT_EQ(c->volumeName, L"system");
+  ASSERT_TRUE(c->hasPartitionInfoEx);
+  EXPECT_EQ(c->partitionInfoEx.PartitionNumber, 5u);
+  EXPECT_EQ(c->partitionInfoEx.Mbr.PartitionType, 0x83);
+  // Counted from the extended boot record that holds it.
+  EXPECT_EQ(c->partitionInfoEx.Mbr.HiddenSectors, 2048u);
+  EXPECT_EQ(c->uniqueIdLine, L"BASIC:Signature 5eedf00d - Offset 20200000 - Length 0");
+
+  const MountPointNode* boot = s.MountPoint(L"\\DosDevices\\D:");
+  ASSERT_NE(boot, nullptr);
+  EXPECT_EQ(boot->deviceName, L"/dev/sda1");
+  EXPECT_TRUE(boot->partitionInfoEx.Mbr.BootIndicator);
+  EXPECT_EQ(boot->partitionInfoEx.Mbr.HiddenSectors, 2048u);
+
+  const PhysicalDiskNode* sda = s.Disk(0);
+  ASSERT_NE(sda, nullptr);
+  EXPECT_EQ(sda->partitionStyleInfo.PartitionStyle, PARTITION_STYLE_MBR);
+  EXPECT_EQ(sda->partitionStyleInfo.Mbr.Signature, 0x5eedf00du);
+  // The container is an entry without a number: no node; the logical partitions keep the kernel's numbers.
+  std::vector<DWORD> numbers;
+  for (const DiskPartitionNode* p : sda->partitions) numbers.push_back(p->PartitionNumber());
+  EXPECT_EQ(numbers, (std::vector<DWORD>{1, 5, 6}));
+  const machine::Drive* drive = s.platform.description().FindDrive(0);
+  ASSERT_NE(drive, nullptr);
+  bool container = false;
+  for (const auto& p : drive->layout.partitions) {
+    if (p.number == 0) {
+      container = true;
+      EXPECT_EQ(p.type, 0x05);
+      EXPECT_EQ(p.offset, 1050624ull * kSector);
+      EXPECT_EQ(p.length, 975722544ull * kSector);  // the table's length, not the kernel's stub
+    }
+  }
+  EXPECT_TRUE(container);
+  EXPECT_EQ(s.platform.description().FindVolume("sda2"), nullptr);
+
+  // A partition without a filesystem: kept, with no volume information.
+  const machine::Volume* empty = s.platform.description().FindVolume("sda6");
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->behaviour.fail.count("GetVolumeInformationW"), 1u);
+}
+
+TEST(LinuxCollectorServer, LvmVolumeOverTwoDisks) {
+  FakeSystem sys("server");
+  {
+    Scanned s(CollectServer(sys, true));
+    const MountPointNode* srv = s.MountPoint(L"\\DosDevices\\E:");
+    ASSERT_NE(srv, nullptr);
+    EXPECT_EQ(srv->deviceName, L"/dev/dm-0");
+    EXPECT_EQ(srv->fileSystemName, L"xfs");
+    EXPECT_EQ(srv->uniqueIdText, L"\\dev\\dm-0");
+    EXPECT_FALSE(srv->hasPartitionInfoEx);
+    EXPECT_EQ(srv->volumePathNames, std::vector<std::wstring>{L"/srv"});
+    // One extent per range of the table, on the disks behind it.
+    ASSERT_EQ(srv->extents.size(), 2u);
+    EXPECT_EQ(srv->extents[0]->diskExtent.DiskNumber, 1u);
+    EXPECT_EQ(srv->extents[1]->diskExtent.DiskNumber, 2u);
+    EXPECT_EQ(srv->extents[0]->extentIndex, 0);
+    EXPECT_EQ(srv->extents[1]->extentIndex, 1);
+    for (const DiskExtentNode* e : srv->extents) {
+      EXPECT_EQ(e->diskExtent.StartingOffset.QuadPart, 2048 * 512ll);
+      EXPECT_EQ(e->diskExtent.ExtentLength.QuadPart, 4194304 * 512ll);
+      EXPECT_EQ(e->partition, nullptr);
+    }
+    EXPECT_NE(s.Disk(1), nullptr);
+    EXPECT_NE(s.Disk(2), nullptr);
+  }
+  {
+    // Without the table: one extent per device the volume is built on.
+    Scanned s(CollectServer(sys, false));
+    const MountPointNode* srv = s.MountPoint(L"\\DosDevices\\E:");
+    ASSERT_NE(srv, nullptr);
+    ASSERT_EQ(srv->extents.size(), 2u);
+    EXPECT_EQ(srv->extents[0]->diskExtent.StartingOffset.QuadPart, 0);
+    EXPECT_EQ(srv->extents[0]->diskExtent.ExtentLength.QuadPart, (4194304 + 2048) * 512ll);
+  }
+}
+
+TEST(LinuxCollectorServer, MdMirrorHasAnExtentOnEachMember) {
+  FakeSystem sys("server");
+  Scanned s(CollectServer(sys, true));
+  const MountPointNode* home = s.MountPoint(L"\\DosDevices\\H:");
+  ASSERT_NE(home, nullptr);
+  EXPECT_EQ(home->deviceName, L"/dev/md0");
+  EXPECT_EQ(home->volumePathNames, std::vector<std::wstring>{L"/home"});
+  ASSERT_EQ(home->extents.size(), 2u);
+  std::set<DWORD> disks;
+  for (const DiskExtentNode* e : home->extents) {
+    disks.insert(e->diskExtent.DiskNumber);
+    // The member partition's start plus the data offset inside it.
+    EXPECT_EQ(e->diskExtent.StartingOffset.QuadPart, (2048 + 8192) * 512ll);
+    EXPECT_EQ(e->diskExtent.ExtentLength.QuadPart, 1044480 * 1024ll);
+  }
+  EXPECT_EQ(disks.size(), 2u);
+}
+
+TEST(LinuxCollectorServer, FilesystemOnAWholeDiskAndClonedUuids) {
+  FakeSystem sys("server");
+  Scanned s(CollectServer(sys, true), true);
+  const MountPointNode* data = s.MountPoint(L"\\DosDevices\\F:");
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->deviceName, L"/dev/vdb");
+  EXPECT_EQ(data->volumeName, L"data");
+  ASSERT_TRUE(data->hasPartitionInfoEx);
+  EXPECT_EQ(data->partitionInfoEx.PartitionStyle, PARTITION_STYLE_RAW);
+  ASSERT_EQ(data->extents.size(), 1u);
+  EXPECT_EQ(data->extents[0]->diskExtent.StartingOffset.QuadPart, 0);
+  EXPECT_EQ(data->extents[0]->diskExtent.ExtentLength.QuadPart, 41943040 * 512ll);
+  const PhysicalDiskNode* vdb = s.Disk(static_cast<int>(data->extents[0]->diskExtent.DiskNumber));
+  ASSERT_NE(vdb, nullptr);
+  EXPECT_EQ(vdb->partitionStyleInfo.PartitionStyle, PARTITION_STYLE_RAW);
+  EXPECT_TRUE(vdb->partitions.empty());
+
+  // sda5 and vdb carry one filesystem UUID; their volume names still differ.
+  std::set<std::wstring> volumeNames;
+  std::size_t count = 0;
+  for (const auto& mp : s.doc.mountPoints->children) {
+    if (mp->symbolicLinkName.rfind(L"\\??\\Volume{", 0) != 0) continue;
+    volumeNames.insert(mp->symbolicLinkName);
+    ++count;
+  }
+  EXPECT_EQ(volumeNames.size(), count);
+  EXPECT_EQ(volumeNames.count(L"\\??\\Volume" + WideFromUtf8(std::string("{") + kSharedFsUuid + "}")), 1u);
+}
+
+TEST(LinuxCollectorServer, UnreadableDiskShowsItsPartitionsFromSysfs) {
+  FakeSystem sys("server");
+  Scanned s(CollectServer(sys, true), true);
+  const MountPointNode* old = s.MountPoint(L"\\DosDevices\\G:");
+  ASSERT_NE(old, nullptr);
+  EXPECT_EQ(old->deviceName, L"/dev/sdd1");
+  EXPECT_EQ(old->fileSystemName, L"ext3");
+  EXPECT_NE(old->fileSystemFlags & 0x00080000u, 0u) << "mounted read-only";
+  EXPECT_EQ(old->uniqueIdText, L"\\dev\\sdd1");
+  ASSERT_TRUE(old->hasPartitionInfoEx);
+  EXPECT_EQ(old->partitionInfoEx.PartitionNumber, 1u);
+  ASSERT_EQ(old->extents.size(), 1u);
+  ASSERT_NE(old->extents[0]->partition, nullptr);
+  const PhysicalDiskNode* sdd = old->extents[0]->partition->disk;
+  ASSERT_NE(sdd, nullptr);
+  EXPECT_EQ(sdd->diskNumber, 3);
+  EXPECT_EQ(sdd->partitionStyleInfo.PartitionStyle, PARTITION_STYLE_RAW);
+  ASSERT_EQ(sdd->partitions.size(), 2u);
+  EXPECT_EQ(sdd->partitions[1]->StartingOffset(), 204802048ull * 512);
+  EXPECT_EQ(sdd->partitions[1]->PartitionLength(), 29639600ull * 512);
+  // Every mounted block filesystem got a letter; tmpfs and proc did not.
+  EXPECT_NE(s.MountPoint(L"\\DosDevices\\H:"), nullptr);
+  EXPECT_EQ(s.MountPoint(L"\\DosDevices\\I:"), nullptr);
+}
+
+TEST(LinuxCollector, EveryOpenIsReadOnly) {
+  FakeSystem laptop("laptop");
+  std::vector<linuxsys::SystemFiles::OpenRecord> opens;
+  CollectLaptop(laptop, &opens);
+  FakeSystem server("server");
+  WriteServerImages(server);
+  linuxsys::SystemFiles files(server.root());
+  linuxsys::CollectMachine(files);  // asks the (absent) kernel for the dm table too
+  opens.insert(opens.end(), files.opens().begin(), files.opens().end());
+
+  std::set<std::string> opened;
+  for (const auto& r : opens) {
+    EXPECT_EQ(r.flags & O_ACCMODE, O_RDONLY) << r.path;
+    EXPECT_EQ(r.flags & (O_CREAT | O_TRUNC | O_APPEND), 0) << r.path;
+    if (r.opened) opened.insert(r.path.substr(r.path.rfind('/') + 1));
+  }
+  // The record covers the mount table, sysfs attributes and the devices themselves.
+  EXPECT_EQ(opened.count("mountinfo"), 1u);
+  EXPECT_EQ(opened.count("nvme0n1"), 1u);
+  EXPECT_EQ(opened.count("sda5"), 1u);
+  EXPECT_EQ(opened.count("logical_block_size"), 1u);
+  bool askedForDmControl = false;
+  for (const auto& r : opens) askedForDmControl |= r.path.find("/dev/mapper/control") != std::string::npos;
+  EXPECT_TRUE(askedForDmControl);
+}
+
+}  // namespace
