@@ -13,6 +13,7 @@
 #include "scan/prompt.h"
 #include "scan/quelbrin_doc.h"
 
+#include <wx/defs.h>
 #include <wx/frame.h>
 
 class wxHtmlHelpController;
@@ -22,23 +23,24 @@ class CDetailedView;
 class CDiskTreeView;
 class CQuelbrinSplashScreen;
 
-// Command ids of the menus, accelerators and toolbar.
+// Command ids of the menus, accelerators and toolbar: the program's own two,
+// the toolkit's standard ones, and ids of our own for the rest.
 enum CommandId {
   ID_REFRESH = 1900,
   ID_VIEW_ALL_MOUNT_POINTS = 1901,
-  ID_FILE_PRINT_SETUP = 57606,
-  ID_FILE_PRINT = 57607,
-  ID_FILE_PRINT_PREVIEW = 57609,
-  ID_WINDOW_SPLIT = 57653,
-  ID_APP_ABOUT = 57664,
-  ID_APP_EXIT = 57665,
-  ID_HELP_FINDER = 57667,
-  ID_CONTEXT_HELP = 57669,
-  ID_HELP = 57670,
-  ID_NEXT_PANE = 57680,
-  ID_PREV_PANE = 57681,
-  ID_VIEW_TOOLBAR = 59392,
-  ID_VIEW_STATUS_BAR = 59393,
+  ID_VIEW_TOOLBAR = 1910,
+  ID_VIEW_STATUS_BAR = 1911,
+  ID_WINDOW_SPLIT = 1912,
+  ID_NEXT_PANE = 1913,
+  ID_PREV_PANE = 1914,
+  ID_FILE_PRINT = wxID_PRINT,
+  ID_FILE_PRINT_PREVIEW = wxID_PREVIEW,
+  ID_FILE_PRINT_SETUP = wxID_PRINT_SETUP,
+  ID_APP_EXIT = wxID_EXIT,
+  ID_APP_ABOUT = wxID_ABOUT,
+  ID_HELP_FINDER = wxID_HELP_CONTENTS,
+  ID_CONTEXT_HELP = wxID_HELP_CONTEXT,
+  ID_HELP = wxID_HELP,
 };
 
 struct FrameOptions {

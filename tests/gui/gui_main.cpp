@@ -6,10 +6,17 @@
 #include <wx/image.h>
 
 namespace {
+
 class TestApp : public wxApp {
  public:
   bool OnInit() override { return true; }
 };
+
+// A toolkit assertion fails the test at hand instead of waiting in a dialog.
+void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
+  ADD_FAILURE() << "toolkit assertion at " << file << ":" << line << " in " << func << ": " << cond << " " << msg;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -18,6 +25,7 @@ int main(int argc, char** argv) {
   int wxArgc = 1;
   char* wxArgv[] = {argv[0], nullptr};
   if (!wxEntryStart(wxArgc, wxArgv)) return 1;
+  wxSetAssertHandler(FailOnAssert);
   wxTheApp->CallOnInit();
   wxInitAllImageHandlers();
   int result = 0;

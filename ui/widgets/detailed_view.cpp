@@ -1,5 +1,7 @@
 #include "ui/widgets/detailed_view.h"
 
+#include <algorithm>
+
 #include <wx/checkbox.h>
 #include <wx/listbox.h>
 #include <wx/listctrl.h>
@@ -102,6 +104,11 @@ void CDetailedView::CreateControls() {
         break;
       case ControlKind::CheckBox:
         w = new CompactCheckBox(formWindow, p.id, wxString(p.text), pos, size, p.textOnLeft);
+        if (p.textOnLeft) {
+          // Boxes with their text on the left line up at the right edge of their column.
+          const int width = std::min(size.x, w->GetBestSize().x);
+          w->SetSize(pos.x + size.x - width, pos.y, width, size.y);
+        }
         w->Bind(wxEVT_CHECKBOX, &CDetailedView::OnCheckBox, this);
         break;
       case ControlKind::ListView: {

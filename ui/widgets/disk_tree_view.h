@@ -24,6 +24,9 @@ class CDiskTreeView : public wxTreeCtrl, public TreeControl, public DocumentList
   wxTreeItemId ItemOfNode(const StorageNode* node) const;
 
   // TreeControl
+  using wxTreeCtrl::EnsureVisible;
+  using wxTreeCtrl::Expand;
+  using wxTreeCtrl::SelectItem;
   TreeItemId InsertItem(StorageNode& node, TreeItemId parent) override;
   TreeItemId ParentOf(TreeItemId item) override;
   void Expand(TreeItemId item) override;

@@ -55,12 +55,12 @@ class Builder {
 void MountPointPanel(Builder& b) {
   b.Frame(1010, {5, 18, 503, 346});
   // Names of the volume on the left, what its file system says on the right.
-  constexpr int leftX = 14, leftLabel = 56, leftEdit = 262;
+  constexpr int leftX = 14, leftLabel = 62, leftEdit = 256;
   b.Field(1000, L"Volume Name:", 1001, leftX, 30, leftLabel, leftEdit);
   b.Field(1002, L"Unique Id:", 1003, leftX, 44, leftLabel, leftEdit);
   b.Field(1004, L"Device Name:", 1005, leftX, 58, leftLabel, leftEdit);
   b.Field(1006, L"SymLink Name:", 1007, leftX, 72, leftLabel, leftEdit);
-  constexpr int rightX = 342, rightLabel = 56, rightEdit = 102;
+  constexpr int rightX = 336, rightLabel = 62, rightEdit = 104;
   b.Field(1011, L"Volume Label:", 1012, rightX, 30, rightLabel, rightEdit);
   b.Field(1013, L"Serial Number:", 1014, rightX, 44, rightLabel, rightEdit);
   b.Field(1015, L"Max Name Len:", 1016, rightX, 58, rightLabel, rightEdit);
@@ -110,9 +110,9 @@ void DiskPartitionPanel(Builder& b) {
   constexpr int rightX = 222, rightLabel = 60, rightEdit = 212;
   b.Field(1808, L"Hidden Sectors:", 1809, rightX, 767, rightLabel, rightEdit);
   b.Field(1810, L"Partition Type:", 1811, rightX, 783, rightLabel, rightEdit);
-  b.Check(1812, L"Boot Indicator", rightX, 799, 92, true);
-  b.Check(1813, L"Recognized Partition:", rightX, 815, 92, true);
-  b.Check(1814, L"Rewrite Partition:", rightX, 831, 92, true);
+  b.Check(1812, L"Boot Indicator", rightX, 799, 104, true);
+  b.Check(1813, L"Recognized Partition:", rightX, 815, 104, true);
+  b.Check(1814, L"Rewrite Partition:", rightX, 831, 104, true);
   b.Field(1815, L"Partition Type:", 1816, rightX, 767, rightLabel, rightEdit);
   b.Field(1817, L"Partition Id:", 1818, rightX, 783, rightLabel, rightEdit);
   b.Field(1819, L"Attributes:", 1820, rightX, 799, rightLabel, rightEdit);

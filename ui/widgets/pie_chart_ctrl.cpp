@@ -122,7 +122,8 @@ void CPieChartCtrl::OnPaint(wxPaintEvent&) {
           } else if constexpr (std::is_same_v<T, pie_op::Ellipse>) {
             dc.SetPen(o.outlined ? wxPen(ToColour(o.outline)) : *wxTRANSPARENT_PEN);
             dc.SetBrush(o.filled ? wxBrush(ToColour(o.fill)) : *wxTRANSPARENT_BRUSH);
-            dc.DrawEllipse(ToRect(o.rect));
+            // Inside the rectangle, outline included, as the platform draws it.
+            dc.DrawEllipse(o.rect.left, o.rect.top, o.rect.Width() - 1, o.rect.Height() - 1);
           } else if constexpr (std::is_same_v<T, pie_op::Pie>) {
             dc.SetPen(*wxTRANSPARENT_PEN);
             dc.SetBrush(wxBrush(ToColour(o.fill)));
