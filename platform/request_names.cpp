@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "platform/port_records.h"
 #include "platform/storage_records.h"
 
 namespace {
@@ -19,6 +20,10 @@ const std::array kCodes = {
     NamedCode{"IOCTL_DISK_GET_DRIVE_LAYOUT", IOCTL_DISK_GET_DRIVE_LAYOUT},
     NamedCode{"IOCTL_DISK_GET_DRIVE_GEOMETRY_EX", IOCTL_DISK_GET_DRIVE_GEOMETRY_EX},
     NamedCode{"IOCTL_DISK_GET_DRIVE_GEOMETRY", IOCTL_DISK_GET_DRIVE_GEOMETRY},
+    NamedCode{"IOCTL_STORAGE_QUERY_PROPERTY", IOCTL_STORAGE_QUERY_PROPERTY},
+    NamedCode{"IOCTL_SCSI_GET_ADDRESS", IOCTL_SCSI_GET_ADDRESS},
+    NamedCode{"IOCTL_SCSI_GET_CAPABILITIES", IOCTL_SCSI_GET_CAPABILITIES},
+    NamedCode{"IOCTL_SCSI_GET_INQUIRY_DATA", IOCTL_SCSI_GET_INQUIRY_DATA},
 };
 }  // namespace
 

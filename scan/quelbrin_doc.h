@@ -42,6 +42,11 @@ class CQuelbrinDoc {
   DiskExtentNode* FindExtent(const DISK_EXTENT& extent) const;
   DiskPartitionNode* FindPartitionEx(const PARTITION_INFORMATION_EX& info, int diskNumber) const;
   DiskPartitionNode* FindPartition(const PARTITION_INFORMATION& info, int diskNumber) const;
+  // Lookups that keep adapters unique within one scan.
+  ScsiAdapterNode* FindUsbStorageAdapter() const;
+  ScsiAdapterNode* Find1394StorageAdapter() const;
+  // The SCSI port adapter (neither pseudo-adapter) with the probe's port number.
+  ScsiAdapterNode* FindScsiPortAdapter(const ScsiAdapterNode& probe) const;
 
   Platform& platform;
   Prompt& prompt;

@@ -132,7 +132,8 @@ TEST(MountPointAnswerBounds, LinksTooShortToNameAVolumeOpenNothing) {
   EXPECT_EQ(KeptNames(*h.doc), std::vector<std::wstring>{L"\\DosDevices\\X"});
   std::vector<std::wstring> opened;
   for (const auto& o : h.recorded.opens()) opened.push_back(o.path);
-  EXPECT_EQ(opened, (std::vector<std::wstring>{L"\\\\.\\MountPointManager", L"\\\\.\\X:", L"\\\\.\\PhysicalDrive0"}));
+  EXPECT_EQ(opened, (std::vector<std::wstring>{L"\\\\.\\MountPointManager", L"\\\\.\\X:", L"\\\\.\\PhysicalDrive0",
+                                               L"\\\\.\\Scsi0:"}));
   EXPECT_EQ(std::count(h.progress.calls.begin(), h.progress.calls.end(), "step"), 5);
 }
 

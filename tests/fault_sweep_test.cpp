@@ -34,6 +34,8 @@ Expected ExpectedFor(const FaultInjectingPlatform::Call& call) {
   } else if (call.function == "DeviceIoControl" && call.subject.ends_with(L" IOCTL_DISK_GET_DRIVE_GEOMETRY")) {
     // The plain form is only asked after the extended form failed.
     e = {true, kInjected, {L"IOCTL_DISK_GET_DRIVE_GEOMETRY_EX Error"}};
+  } else if (Has(call, "DeviceIoControl", L"IOCTL_SCSI_GET_ADDRESS")) {
+    e = {true, kInjected, {L"IOCTL_SCSI_GET_ADDRESS Error"}};
   }
   return e;
 }

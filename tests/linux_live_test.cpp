@@ -84,7 +84,10 @@ TEST(LinuxCli, FakeSystemCaptureReplaysToTheSameTree) {
   sys.WriteImage("vdb", 41943040ull * 512, fake::ExtSuperblock("data", fake::UuidBytes("00112233-4455-6677-8899-aabbccddeeff")));
   ExpectReplayMatches("--root '" + sys.root() + "'", sys.root() + "/captured.json");
   const Result tree = RunCommand(Cli() + " --root '" + sys.root() + "' tree");
-  EXPECT_NE(tree.out.find("\\DosDevices\\F:  [data, ext4]"), std::string::npos) << tree.out;
+  EXPECT_NE(tree.out.find("\n  \\DosDevices\\F:\n"), std::string::npos) << tree.out;
+  const Result f = RunCommand(Cli() + " --root '" + sys.root() + "' show '\\DosDevices\\F:'");
+  EXPECT_NE(f.out.find("Volume Label:         data\n"), std::string::npos) << f.out;
+  EXPECT_NE(f.out.find("FS Name:              ext4\n"), std::string::npos) << f.out;
   EXPECT_NE(tree.out.find("PhysicalDrive3"), std::string::npos) << tree.out;
 }
 

@@ -113,7 +113,7 @@ TEST(ListPanels, MountPointsAndDisks) {
   const ListViewState& mps = form.List(2001);
   EXPECT_EQ(Headings(mps), (Cells{L"Name", L"Device Name", L"Label", L"Serial Number", L"File System"}));
   EXPECT_EQ(Widths(mps), (std::vector<int>{42, 22, 11, 12, 12}));
-  ASSERT_EQ(mps.rows.size(), 5u);
+  ASSERT_EQ(mps.rows.size(), 7u);
   EXPECT_EQ(mps.rows[0].cells, (Cells{L"\\DosDevices\\C:", L"\\Device\\HarddiskVolume2", L"Windows", L"5a3e91c2", L"NTFS"}));
   EXPECT_EQ(mps.rows[4].cells, (Cells{L"\\DosDevices\\E:", L"\\Device\\CdRom0", L"", L"0", L""}));
   EXPECT_EQ(mps.rows[3].node, sample.doc.mountPoints->children[3].get());
@@ -123,9 +123,10 @@ TEST(ListPanels, MountPointsAndDisks) {
   const ListViewState& disks = form.List(2101);
   EXPECT_EQ(Headings(disks), (Cells{L"Name", L"Size", L"Partition Count", L"Scsi Adapter", L"Bus,Target,Lun"}));
   EXPECT_EQ(Widths(disks), (std::vector<int>{12, 12, 20, 21, 33}));
-  ASSERT_EQ(disks.rows.size(), 4u);
-  EXPECT_EQ(disks.rows[0].cells, (Cells{L"PhysicalDrive0", L"238.5GB", L"6", L"", L""}));
-  EXPECT_EQ(disks.rows[1].cells, (Cells{L"PhysicalDrive1", L"931.5GB", L"3", L"", L""}));
+  ASSERT_EQ(disks.rows.size(), 6u);
+  EXPECT_EQ(disks.rows[0].cells, (Cells{L"PhysicalDrive0", L"238.5GB", L"6", L"Scsi2", L"Bus0,Target0,Lun0"}));
+  EXPECT_EQ(disks.rows[1].cells, (Cells{L"PhysicalDrive1", L"931.5GB", L"3", L"Scsi2", L"Bus0,Target1,Lun0"}));
+  EXPECT_EQ(disks.rows[4].cells, (Cells{L"PhysicalDrive4", L"14.9GB", L"1", L"UsbStorage", L"Usb Disk"}));
   EXPECT_EQ(disks.rows[1].node, &sample.Disk(1));
 }
 
@@ -188,7 +189,7 @@ TEST(DetailedForm, ARefreshShowsTheNewMountPointList) {
   ASSERT_EQ(view.Form().PanelOnDisplay(), 1050);
   sample.doc.Refresh(true);
   EXPECT_EQ(view.Form().PanelOnDisplay(), 2000);
-  EXPECT_EQ(view.Form().List(2001).rows.size(), 9u);
+  EXPECT_EQ(view.Form().List(2001).rows.size(), 11u);
   EXPECT_EQ(view.Form().List(2001).rows[0].node, sample.doc.mountPoints->children[0].get());
   sample.doc.RemoveListener(&view);
 }

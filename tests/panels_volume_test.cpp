@@ -55,7 +55,7 @@ TEST(MountPointPanel, ShowsTheVolumeItsExtentAndItsMbrPartition) {
   EXPECT_FALSE(form.Checked(1031));
   EXPECT_FALSE(form.Checked(1034));
   EXPECT_TRUE(form.Checked(1035));
-  EXPECT_TRUE(form.ListBox(1039).lines.empty());
+  EXPECT_EQ(form.ListBox(1039).lines, (Cells{L"C:\\"}));
 
   const ListViewState& list = form.List(1008);
   EXPECT_EQ(Headings(list), (Cells{L"Extent Name   ", L"Disk Number   ", L"Starting Offset", L"Extent Length  ",
@@ -63,7 +63,8 @@ TEST(MountPointPanel, ShowsTheVolumeItsExtentAndItsMbrPartition) {
   EXPECT_EQ(Widths(list), (std::vector<int>{21, 12, 16, 16, 21, 21}));
   EXPECT_EQ(list.extendedStyle, ListViewState::kFullRowSelect);
   ASSERT_EQ(list.rows.size(), 1u);
-  EXPECT_EQ(list.rows[0].cells, (Cells{L"Disk Extent 0 1f500000-3200000000", L"0", L"1f500000", L"3200000000", L"", L""}));
+  EXPECT_EQ(list.rows[0].cells, (Cells{L"Disk Extent 0 1f500000-3200000000", L"0", L"1f500000", L"3200000000",
+                                       L"Scsi2", L"Bus0,Target0,Lun0"}));
   EXPECT_EQ(list.rows[0].node, c.extents[0]);
 
   // 214748364800 of 214748360704 bytes: the extent is a hair larger than the file system.
@@ -82,7 +83,8 @@ TEST(MountPointPanel, AVolumeOnTwoDisksGetsTwoRowsAndColouredSlices) {
   const ListViewState& list = form.List(1008);
   ASSERT_EQ(list.rows.size(), 2u);
   EXPECT_EQ(list.rows[0].cells[1], L"2");
-  EXPECT_EQ(list.rows[1].cells, (Cells{L"Disk Extent 1 7e00-5d21dba000", L"3", L"7e00", L"5d21dba000", L"", L""}));
+  EXPECT_EQ(list.rows[1].cells,
+            (Cells{L"Disk Extent 1 7e00-5d21dba000", L"3", L"7e00", L"5d21dba000", L"Scsi3", L"Bus0,Target1,Lun0"}));
   const PieChartContent& chart = form.Chart(1021);
   // 500105740800 and 400000000000 of 900105740288 bytes.
   EXPECT_EQ(Labels(chart), (Cells{L"55% Extent 2", L"44% Extent 3"}));

@@ -40,7 +40,8 @@ TEST(MountPointScan, DriveLetterIsOpenedAndReadThroughItsLetter) {
   ASSERT_TRUE(h.InitialScan());
   EXPECT_EQ(h.doc->GetTitle(), L"Zav Volume Viewer V1.0");
   EXPECT_EQ(OpenedPaths(h.recorded),
-            (std::vector<std::wstring>{L"\\\\.\\MountPointManager", L"\\\\.\\E:", L"\\\\.\\PhysicalDrive0"}));
+            (std::vector<std::wstring>{L"\\\\.\\MountPointManager", L"\\\\.\\E:", L"\\\\.\\PhysicalDrive0",
+                                       L"\\\\.\\Scsi0:"}));
   // Volumes and drives are opened for reading only.
   EXPECT_EQ(h.recorded.opens()[1].access, GENERIC_READ);
   EXPECT_EQ(h.recorded.opens()[2].access, GENERIC_READ);

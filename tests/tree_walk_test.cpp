@@ -95,42 +95,46 @@ TEST(TreeWalk, WorkstationTreeItemsAndSteps) {
   } sink(tree, progress);
   WalkStorageTree(sample.doc.mountPoints.get(), sample.doc.physicalDisks.get(), sample.doc.adapters.get(), sink, map);
 
-  const std::vector<std::string> expected = {
-      "Mountpoints",
-      "Mountpoints/\\DosDevices\\C:",
-      "Mountpoints/\\DosDevices\\C:/Disk Extent 0 1f500000-3200000000",
-      "Mountpoints/\\DosDevices\\C:/Disk Extent 0 1f500000-3200000000/DP(2)1f500000-3200000000",
-      "Mountpoints/\\DosDevices\\C:/Disk Extent 0 1f500000-3200000000/DP(2)1f500000-3200000000/PhysicalDrive0",
-      "Mountpoints/\\DosDevices\\D:",
-      "Mountpoints/\\DosDevices\\D:/Disk Extent 0 7500000-e8d97ac000",
-      "Mountpoints/\\DosDevices\\D:/Disk Extent 0 7500000-e8d97ac000/DP(3)7500000-e8d97ac000",
-      "Mountpoints/\\DosDevices\\D:/Disk Extent 0 7500000-e8d97ac000/DP(3)7500000-e8d97ac000/PhysicalDrive1",
-      "Mountpoints/\\DosDevices\\F:",
-      "Mountpoints/\\DosDevices\\F:/Disk Extent 0 321f600000-97ef56000",
-      "Mountpoints/\\DosDevices\\F:/Disk Extent 0 321f600000-97ef56000/DP(3)321f600000-97ef56000",
-      "Mountpoints/\\DosDevices\\F:/Disk Extent 0 321f600000-97ef56000/DP(3)321f600000-97ef56000/PhysicalDrive0",
-      "Mountpoints/\\DosDevices\\S:",
-      "Mountpoints/\\DosDevices\\S:/Disk Extent 0 7e00-7470a00200",
-      "Mountpoints/\\DosDevices\\S:/Disk Extent 0 7e00-7470a00200/DP(1)7e00-7470a00200",
-      "Mountpoints/\\DosDevices\\S:/Disk Extent 0 7e00-7470a00200/DP(1)7e00-7470a00200/PhysicalDrive2",
-      "Mountpoints/\\DosDevices\\S:/Disk Extent 1 7e00-5d21dba000",
-      "Mountpoints/\\DosDevices\\S:/Disk Extent 1 7e00-5d21dba000/DP(1)7e00-7470980400",
-      "Mountpoints/\\DosDevices\\S:/Disk Extent 1 7e00-5d21dba000/DP(1)7e00-7470980400/PhysicalDrive3",
-      "Mountpoints/\\DosDevices\\E:",
-      "Physical Disks",
-      "Physical Disks/PhysicalDrive0",
-      "Physical Disks/PhysicalDrive1",
-      "Physical Disks/PhysicalDrive2",
-      "Physical Disks/PhysicalDrive3",
-      "Adapters",
-  };
-  EXPECT_EQ(tree.Paths(), expected);
-  // Five mount points, five extents, five partitions and five disks below
-  // them, and four disks under "Physical Disks".
-  EXPECT_EQ(std::count(progress.calls.begin(), progress.calls.end(), "step"), 24);
-  // Disks end registered under "Physical Disks", walked after the mount points.
+  const std::vector<std::string> paths = tree.Paths();
+  ASSERT_EQ(paths.size(), 73u);
+  // A mount point's branch reaches down to the device that carries it.
+  const std::string c = "Mountpoints/\\DosDevices\\C:";
+  const std::string cDisk = c + "/Disk Extent 0 1f500000-3200000000/DP(2)1f500000-3200000000/PhysicalDrive0";
+  const std::vector<std::string> first = {"Mountpoints", c, c + "/Disk Extent 0 1f500000-3200000000",
+                                          c + "/Disk Extent 0 1f500000-3200000000/DP(2)1f500000-3200000000",
+                                          cDisk, cDisk + "/Scsi2", cDisk + "/Scsi2/Bus0,Target0,Lun0",
+                                          "Mountpoints/\\DosDevices\\D:"};
+  EXPECT_EQ(std::vector<std::string>(paths.begin(), paths.begin() + 8), first);
+  // The CD-ROM drive has no extent.
+  const auto e = std::find(paths.begin(), paths.end(), "Mountpoints/\\DosDevices\\E:");
+  ASSERT_NE(e, paths.end());
+  EXPECT_EQ(*(e + 1), "Mountpoints/\\DosDevices\\U:");
+  // Under the second and third roots.
+  const auto disks = std::find(paths.begin(), paths.end(), "Physical Disks");
+  ASSERT_NE(disks, paths.end());
+  EXPECT_EQ(std::vector<std::string>(disks + 1, disks + 4),
+            (std::vector<std::string>{"Physical Disks/PhysicalDrive0", "Physical Disks/PhysicalDrive0/Scsi2",
+                                      "Physical Disks/PhysicalDrive0/Scsi2/Bus0,Target0,Lun0"}));
+  const std::vector<std::string> adapters = {"Adapters",
+                                             "Adapters/Scsi2",
+                                             "Adapters/Scsi2/Bus0,Target0,Lun0",
+                                             "Adapters/Scsi2/Bus0,Target1,Lun0",
+                                             "Adapters/Scsi3",
+                                             "Adapters/Scsi3/Bus0,Target0,Lun0",
+                                             "Adapters/Scsi3/Bus0,Target1,Lun0",
+                                             "Adapters/UsbStorage",
+                                             "Adapters/UsbStorage/Usb Disk",
+                                             "Adapters/1394Storage",
+                                             "Adapters/1394Storage/1394 Disk"};
+  EXPECT_EQ(std::vector<std::string>(paths.end() - 11, paths.end()), adapters);
+  // Seven mount points and below them seven extents, partitions, disks and
+  // devices; six disks with their devices under "Physical Disks"; one step for
+  // each of the four adapters.
+  EXPECT_EQ(std::count(progress.calls.begin(), progress.calls.end(), "step"), 7 * 5 + 6 * 2 + 4);
+  // Disks, adapters and devices end registered under the later roots.
   EXPECT_EQ(tree.Text(map.at(&sample.Disk(0))), "Physical Disks/PhysicalDrive0");
-  EXPECT_EQ(map.size(), 22u);  // three roots and nineteen distinct nodes
+  EXPECT_EQ(tree.Text(map.at(sample.Disk(0).device)), "Adapters/Scsi2/Bus0,Target0,Lun0");
+  EXPECT_EQ(map.size(), 40u);  // three roots and 37 distinct nodes
 }
 
 TEST(TreeWalk, AVolumeUnderTwoMountPointsIsRegisteredUnderTheLater) {
@@ -239,7 +243,7 @@ TEST(DiskTree, FirstBuildSelectsMountpointsAndExpandsNothing) {
   control.view = &tree;
   doc.AddListener(&tree);
   tree.OnInitialUpdate();
-  EXPECT_EQ(control.items.size(), 27u);
+  EXPECT_EQ(control.items.size(), 73u);
   EXPECT_EQ(control.Text(control.selected), "Mountpoints");
   EXPECT_EQ(control.log, (std::vector<std::string>{"select Mountpoints"}));
   // After the scan's own progress: the build's text, its range, and one step per
@@ -247,7 +251,7 @@ TEST(DiskTree, FirstBuildSelectsMountpointsAndExpandsNothing) {
   const auto build = std::find(progress.calls.begin(), progress.calls.end(), "text Building Tree");
   ASSERT_NE(build, progress.calls.end());
   EXPECT_EQ(*(build + 1), "range 0 100");
-  EXPECT_EQ(std::count(build, progress.calls.end(), "step"), 24);
+  EXPECT_EQ(std::count(build, progress.calls.end(), "step"), 51);
   EXPECT_EQ(doc.GetCurrentNode(), doc.mountPoints.get());
   doc.RemoveListener(&tree);
 }
@@ -283,7 +287,7 @@ TEST(DiskTree, ANodeWithoutAnItemRebuildsOnceAndSelectsIt) {
   // and the document keeps the partition current.
   DiskPartitionNode& lonely = sample.Partition(0, L"DP(1)100000-1f400000");
   sample.doc.SetCurrentNode(&lonely);
-  EXPECT_EQ(control.items.size(), 27u);
+  EXPECT_EQ(control.items.size(), 73u);
   EXPECT_EQ(sample.doc.GetCurrentNode(), &lonely);
   EXPECT_EQ(control.selected, kTreeTopLevel);
 

@@ -9,6 +9,9 @@ bool ShowNodePanel(FormState& form, const StorageNode* node) {
     case KindPhysicalDiskList:
       ShowPhysicalDiskList(form, static_cast<const PhysicalDiskList&>(*node));
       return true;
+    case KindAdapterList:
+      ShowAdapterList(form, static_cast<const AdapterList&>(*node));
+      return true;
     case KindMountPoint:
       ShowMountPoint(form, static_cast<const MountPointNode&>(*node));
       return true;
@@ -20,6 +23,12 @@ bool ShowNodePanel(FormState& form, const StorageNode* node) {
       return true;
     case KindPhysicalDisk:
       ShowPhysicalDisk(form, static_cast<const PhysicalDiskNode&>(*node));
+      return true;
+    case KindScsiAdapter:
+      ShowScsiAdapter(form, static_cast<const ScsiAdapterNode&>(*node));
+      return true;
+    case KindScsiDevice:
+      ShowScsiDevice(form, static_cast<const ScsiDeviceNode&>(*node));
       return true;
     default:
       return false;

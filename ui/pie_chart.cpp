@@ -86,7 +86,7 @@ void PieChart::SetTitle(const std::wstring& text) {
 void PieChart::Show(const PieChartContent& content) {
   SetTitle(content.title);
   RemoveAllSlices();
-  for (const PieSliceSpec& s : content.slices) AddSlice(s.fillColor, s.textColor, s.value, s.label, s.valueIsPercent);
+  for (const ChartSlice& s : content.slices) AddSlice(s.fillColor, s.textColor, s.value, s.label, s.valueIsPercent);
 }
 
 void PieChart::OnSize(int width, int height) {

@@ -103,19 +103,19 @@ struct PieSlice {
 };
 
 // One slice as a panel asks for it.
-struct PieSliceSpec {
+struct ChartSlice {
   ColorRef fillColor = 0;
   ColorRef textColor = 0;
   int value = 0;
   std::wstring label;
   bool valueIsPercent = true;
-  friend bool operator==(const PieSliceSpec&, const PieSliceSpec&) = default;
+  friend bool operator==(const ChartSlice&, const ChartSlice&) = default;
 };
 
 // What a panel puts into one chart: its title and its slices.
 struct PieChartContent {
   std::wstring title;
-  std::vector<PieSliceSpec> slices;
+  std::vector<ChartSlice> slices;
   friend bool operator==(const PieChartContent&, const PieChartContent&) = default;
 };
 

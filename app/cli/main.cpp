@@ -7,6 +7,7 @@
 
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
+#include "app/common/model_json.h"
 #include "app/common/show_command.h"
 #include "app/common/tree_printer.h"
 #include "platform/machine/machine_file.h"
@@ -28,6 +29,8 @@ constexpr const char* kUsage =
     "                        print the panel of one node; NODE is its path in the tree\n"
     "                        ('Physical Disks/PhysicalDrive0') or a name only it has;\n"
     "                        given a DIR, its charts also go there as SVG files\n"
+    "  json                  print the whole model as JSON for scripts: every node and\n"
+    "                        field, records decoded, links by node name or path\n"
     "  capture [-o FILE]     write this machine's storage as a machine file (to stdout\n"
     "                        by default); --machine FILE then views it again\n"
     "\n"
@@ -40,6 +43,9 @@ constexpr const char* kUsage =
     "  --all-mount-points    keep mount points named by a volume name, not only drive letters\n"
     "  -h, --help            show this help and exit\n"
     "  --version             show the version and exit\n"
+    "\n"
+    "Diagnostic lines of the scan (interfaces being opened) and messages go to\n"
+    "stderr, so that stdout holds only what the command prints.\n"
     "\n"
     "Exit status: 0 when the scan ran to its end, 1 when the mount point manager\n"
     "cannot be opened or a drive query stopped the scan (what was scanned is still\n"
@@ -129,19 +135,16 @@ int main(int argc, char** argv) {
     }
   }
   if (options.command.empty()) return UsageError("no command given");
-  if (options.command == "capture") {
-    if (!options.operands.empty()) return UsageError("unexpected argument '" + options.operands[0] + "'");
-    if (options.svgDir) return UsageError("--svg goes with show");
-    return Capture(options);
-  }
-  if (options.outputFile) return UsageError("-o is an option of capture");
-  const std::size_t operandsWanted = options.command == "show" ? 1 : 0;
-  if (options.command != "tree" && options.command != "show")
+  if (options.command != "tree" && options.command != "show" && options.command != "json" &&
+      options.command != "capture")
     return UsageError("unknown command '" + options.command + "'");
+  const std::size_t operandsWanted = options.command == "show" ? 1 : 0;
   if (options.operands.size() > operandsWanted)
     return UsageError("unexpected argument '" + options.operands[operandsWanted] + "'");
   if (options.operands.size() < operandsWanted) return UsageError(options.command + " needs a node name");
   if (options.svgDir && options.command != "show") return UsageError("--svg goes with show");
+  if (options.command == "capture") return Capture(options);
+  if (options.outputFile) return UsageError("-o is an option of capture");
 
   std::string error;
   auto platform = OpenMachine(MachineSource{options.machineFile, options.systemRoot}, error);
@@ -156,6 +159,8 @@ int main(int argc, char** argv) {
   if (options.command == "show") {
     const int shown = ShowNodeCommand(doc, options.operands[0], options.svgDir, std::cout, std::cerr);
     if (shown != 0) return shown;
+  } else if (options.command == "json") {
+    std::cout << BuildModelJson(doc).dump(2) << "\n";
   } else {
     PrintStorageTree(doc, std::cout);
   }

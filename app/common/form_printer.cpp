@@ -132,7 +132,7 @@ class PanelPrinter {
     Line(chart.title.empty() ? L"(chart without title)" : chart.title);
     indent_ += 2;
     if (chart.slices.empty()) Line(L"(no slices)");
-    for (const PieSliceSpec& slice : chart.slices) {
+    for (const ChartSlice& slice : chart.slices) {
       const std::wstring value = FormatWide(slice.valueIsPercent ? L"%d%%" : L"%d degrees", slice.value);
       Line((slice.label.empty() ? L"(no label)" : slice.label) + L" \u2014 " + value);
     }

@@ -1,10 +1,33 @@
 #include "app/common/model_printer.h"
 
+#include <algorithm>
+
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
 
 namespace {
 std::string Name(const StorageNode& node) { return Utf8FromWide(node.GetName()); }
+
+// What a device calls itself: the product id of its descriptor, else of its inquiry data.
+std::string Product(const ScsiDeviceNode& device) {
+  const STORAGE_DEVICE_DESCRIPTOR d = device.DeviceDescriptorFields();
+  std::string text;
+  if (!device.deviceDescriptor.empty() && d.ProductIdOffset != 0)
+    text = std::string(StringAt(device.deviceDescriptor, d.ProductIdOffset));
+  if (text.empty() && device.InquiryLength() > 16) {
+    const std::size_t end = std::min<std::size_t>(32, device.InquiryLength());
+    text.assign(reinterpret_cast<const char*>(device.inquiryData) + 16, end - 16);
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) c = '?';
+  }
+  return text;
+}
+
+void PrintLines(std::ostream& out, const char* label, const std::vector<std::wstring>& lines) {
+  for (const auto& line : lines) out << "    " << label << ": " << Utf8FromWide(line) << "\n";
+}
 }  // namespace
 
 void PrintModelTree(const CQuelbrinDoc& doc, std::ostream& out) {
@@ -39,8 +62,29 @@ void PrintModelTree(const CQuelbrinDoc& doc, std::ostream& out) {
   if (doc.adapters) {
     out << Name(*doc.adapters) << "\n";
     for (const auto& adapter : doc.adapters->children) {
-      out << "  " << Name(*adapter) << "\n";
-      for (const auto& device : adapter->devices) out << "    " << Name(*device) << "\n";
+      out << "  " << Name(*adapter);
+      if (!adapter->portDeviceName.empty()) out << "  [" << Utf8FromWide(adapter->portDeviceName) << "]";
+      if (adapter->numberOfBuses > 0) out << "  " << adapter->numberOfBuses << (adapter->numberOfBuses == 1 ? " bus" : " buses");
+      out << "\n";
+      for (const auto& device : adapter->devices) {
+        out << "    " << Name(*device);
+        const std::string product = Product(*device);
+        if (!product.empty()) out << "  [" << product << "]";
+        if (doc.physicalDisks) {
+          for (const auto& disk : doc.physicalDisks->children) {
+            if (disk->device == device.get()) out << "  " << Name(*disk);
+          }
+        }
+        out << "\n";
+      }
+      if (adapter->hasDeviceManagerInfo) {
+        const DeviceManagerInfo& info = adapter->deviceManagerInfo;
+        PrintLines(out, "hardware id", info.hardwareIds);
+        PrintLines(out, "compatible id", info.compatibleIds);
+        PrintLines(out, "resource", info.hardwareResources);
+        PrintLines(out, "driver node", info.driverNodes);
+        PrintLines(out, "driver file", info.driverFiles);
+      }
     }
   }
 }

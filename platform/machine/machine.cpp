@@ -16,4 +16,18 @@ const Drive* Machine::FindDrive(DWORD number) const {
   return nullptr;
 }
 
+const Port* Machine::FindPort(DWORD number) const {
+  for (const Port& p : ports) {
+    if (p.number == number) return &p;
+  }
+  return nullptr;
+}
+
+const DeviceInstance* Machine::FindInstance(const std::string& id) const {
+  for (const DeviceInstance& d : deviceInstances) {
+    if (d.id == id) return &d;
+  }
+  return nullptr;
+}
+
 }  // namespace machine

@@ -1,5 +1,7 @@
 #include "platform/machine/machine_file.h"
 
+#include "platform/machine/machine_file_parts.h"
+
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -20,14 +22,20 @@ const std::vector<std::string> kVolumeRequests = {"open",
                                                   "IOCTL_DISK_GET_PARTITION_INFO_EX",
                                                   "IOCTL_DISK_GET_PARTITION_INFO",
                                                   "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS"};
-const std::vector<std::string> kDriveRequests = {"open", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "IOCTL_DISK_GET_DRIVE_LAYOUT",
-                                                 "IOCTL_DISK_GET_DRIVE_GEOMETRY_EX", "IOCTL_DISK_GET_DRIVE_GEOMETRY"};
+std::vector<std::string> DriveRequests() {
+  std::vector<std::string> r = {"open", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "IOCTL_DISK_GET_DRIVE_LAYOUT",
+                                "IOCTL_DISK_GET_DRIVE_GEOMETRY_EX", "IOCTL_DISK_GET_DRIVE_GEOMETRY"};
+  r.insert(r.end(), kDriveAdapterRequests.begin(), kDriveAdapterRequests.end());
+  return r;
+}
 
 std::string JoinNames(const std::vector<std::string>& names) {
   std::string out;
   for (const auto& n : names) out += (out.empty() ? "" : ", ") + n;
   return out;
 }
+
+}  // namespace
 
 Behaviour ReadBehaviour(const JsonField& object, const std::vector<std::string>& requests) {
   Behaviour b;
@@ -41,20 +49,29 @@ Behaviour ReadBehaviour(const JsonField& object, const std::vector<std::string>&
   if (auto fail = object.Optional("fail")) {
     for (const auto& [name, code] : fail->Members()) {
       checkName(code, name);
-      const DWORD value = code.U32();
-      if (value == 0) code.Fail("a non-zero error code");
+      // A code, or {"code": N, "after": K}: K answers before the failures start.
+      const JsonField codeField = code.IsObject() ? code.Required("code") : code;
+      if (code.IsObject()) {
+        code.AllowOnly({"code", "after"});
+        b.failAfter[name] = code.Or<DWORD>("after", 0, &JsonField::U32);
+      }
+      const DWORD value = codeField.U32();
+      if (value == 0) codeField.Fail("a non-zero error code");
       b.fail[name] = value;
     }
   }
   if (auto raw = object.Optional("raw")) {
     for (const auto& [name, bytes] : raw->Members()) {
       checkName(bytes, name);
-      if (name.rfind("IOCTL_", 0) != 0) bytes.Error("a raw answer can only be given for an IOCTL request");
+      if (name.rfind("IOCTL_", 0) != 0 && name.rfind("Storage", 0) != 0)
+        bytes.Error("a raw answer can only be given for an IOCTL request or a storage property");
       b.raw[name] = bytes.Hex();
     }
   }
   return b;
 }
+
+namespace {
 
 PARTITION_STYLE ReadStyle(const JsonField& f) {
   const std::string s = f.Text();
@@ -139,7 +156,7 @@ void ReadDetection(const JsonField& f, Drive& d) {
 }
 
 Drive ReadDrive(const JsonField& f) {
-  f.AllowOnly({"number", "layout", "geometry", "size", "detection", "fail", "raw"});
+  f.AllowOnly({"number", "layout", "geometry", "size", "detection", "adapter", "device", "identifiers", "fail", "raw"});
   Drive d;
   d.number = f.Required("number").U32();
   if (auto l = f.Optional("layout")) d.layout = ReadLayout(*l);
@@ -169,7 +186,8 @@ Drive ReadDrive(const JsonField& f) {
     d.geometry.Cylinders.QuadPart = static_cast<LONGLONG>(d.size / (255ull * 63 * 512));
   }
   if (auto det = f.Optional("detection")) ReadDetection(*det, d);
-  d.behaviour = ReadBehaviour(f, kDriveRequests);
+  ReadDrivePlacement(f, d);
+  d.behaviour = ReadBehaviour(f, DriveRequests());
   return d;
 }
 
@@ -302,7 +320,8 @@ machine::Machine ParseMachine(const std::string& text, const std::string& source
   const nlohmann::json document = ParseJsonText(text, sourceName);
   const JsonField top(document, "", sourceName);
   if (!document.is_object()) top.Fail("a machine description object");
-  top.AllowOnly({"format", "version", "description", "mountPointManager", "drives", "volumes", "mountPoints"});
+  top.AllowOnly({"format", "version", "description", "mountPointManager", "drives", "volumes", "mountPoints", "adapters",
+                 "storagePortInterfaces", "deviceInstances", "deviceManager"});
   const JsonField format = top.Required("format");
   if (format.Text() != "quelbrin-machine") format.Fail("\"quelbrin-machine\"");
   const JsonField version = top.Required("version");
@@ -333,6 +352,7 @@ machine::Machine ParseMachine(const std::string& text, const std::string& source
   if (auto mounts = top.Optional("mountPoints")) {
     for (const JsonField& mp : mounts->Items()) m.mountPoints.push_back(ReadMountPoint(mp, m));
   }
+  ReadAdapterSections(top, m);
   return m;
 }
 

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <cwctype>
 
+#include "platform/recorded/port_answers.h"
 #include "platform/recorded/storage_answers.h"
+#include "platform/wide_text.h"
 #include "platform/request_names.h"
 #include "platform/storage_records.h"
 
@@ -58,6 +60,40 @@ RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std:
     if (path.empty() || v == volumeById.end()) continue;
     paths_.emplace(Upper(path), Target{ObjectKind::Volume, v->second});
   }
+  for (std::size_t i = 0; i < machine_.ports.size(); ++i)
+    paths_[Upper(FormatWide(L"\\\\.\\Scsi%d:", machine_.ports[i].number))] = Target{ObjectKind::Port, i};
+  for (std::size_t i = 0; i < machine_.portInterfaces.size(); ++i)
+    paths_.emplace(Upper(machine_.portInterfaces[i].path), Target{ObjectKind::PortInterface, i});
+}
+
+bool RecordedPlatform::Failing(const machine::Behaviour& behaviour, const std::string& request, DWORD& code) {
+  ++requestCounts_[request];
+  auto it = behaviour.fail.find(request);
+  if (it == behaviour.fail.end()) return false;
+  if (auto after = behaviour.failAfter.find(request); after != behaviour.failAfter.end()) {
+    unsigned& calls = calls_[{&behaviour, request}];
+    if (calls < after->second) {
+      ++calls;
+      return false;
+    }
+  }
+  code = it->second;
+  return true;
+}
+
+const machine::Port* RecordedPlatform::PortOf(const Target& target) const {
+  switch (target.kind) {
+    case ObjectKind::Port:
+      return &machine_.ports[target.index];
+    case ObjectKind::PortInterface: {
+      const auto& port = machine_.portInterfaces[target.index].port;
+      return port ? machine_.FindPort(*port) : nullptr;
+    }
+    case ObjectKind::Drive:
+      return machine_.FindPort(machine_.drives[target.index].placement.port);
+    default:
+      return nullptr;
+  }
 }
 
 const machine::Behaviour& RecordedPlatform::BehaviourOf(const Target& target) const {
@@ -66,6 +102,10 @@ const machine::Behaviour& RecordedPlatform::BehaviourOf(const Target& target) co
       return machine_.mountPointManager;
     case ObjectKind::Volume:
       return machine_.volumes[target.index].behaviour;
+    case ObjectKind::Port:
+      return machine_.ports[target.index].behaviour;
+    case ObjectKind::PortInterface:
+      return machine_.portInterfaces[target.index].behaviour;
     case ObjectKind::Drive:
       break;
   }
@@ -88,15 +128,27 @@ HANDLE RecordedPlatform::CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWOR
     Fail(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  const auto& fail = BehaviourOf(target).fail;
-  if (auto it = fail.find("open"); it != fail.end()) {
-    Fail(it->second);
+  DWORD code = 0;
+  if (Failing(BehaviourOf(target), "open", code)) {
+    Fail(code);
     return INVALID_HANDLE_VALUE;
   }
-  const std::uintptr_t handle = nextHandle_;
-  nextHandle_ += 4;
+  // Nothing here may change a device; only the control devices that the
+  // platform opens for writing to ask them anything are allowed write access.
+  const bool controlDevice = target.kind == ObjectKind::MountPointManager || target.kind == ObjectKind::PortInterface;
+  if ((desiredAccess & GENERIC_WRITE) != 0 && !controlDevice) {
+    Fail(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::uintptr_t handle = NewHandle();
   open_[handle] = target;
   return reinterpret_cast<HANDLE>(handle);
+}
+
+std::uintptr_t RecordedPlatform::NewHandle() {
+  const std::uintptr_t handle = nextHandle_;
+  nextHandle_ += 4;
+  return handle;
 }
 
 BOOL RecordedPlatform::CloseHandle(HANDLE object) {
@@ -115,14 +167,32 @@ BOOL RecordedPlatform::DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWO
     ok = Fail(ERROR_INVALID_PARAMETER);
   } else {
     const machine::Behaviour& behaviour = BehaviourOf(it->second);
-    const std::string name = ControlCodeName(code);
-    if (auto f = behaviour.fail.find(name); !name.empty() && f != behaviour.fail.end()) {
-      ok = Fail(f->second);
-    } else if (auto r = behaviour.raw.find(name); !name.empty() && r != behaviour.raw.end()) {
-      const std::vector<BYTE>& raw = r->second;
-      returned = static_cast<DWORD>(std::min<std::size_t>(raw.size(), outSize));
-      if (returned > 0) std::memcpy(out, raw.data(), returned);
-      ok = raw.size() > outSize ? Fail(ERROR_MORE_DATA) : TRUE;
+    // A property query can be made to fail or answer raw by its property too.
+    std::vector<std::string> names;
+    if (std::string name = ControlCodeName(code); !name.empty()) names.push_back(name);
+    if (code == IOCTL_STORAGE_QUERY_PROPERTY && in != nullptr && inSize >= 8) {
+      STORAGE_PROPERTY_ID property{};
+      std::memcpy(&property, in, sizeof property);
+      if (property == StorageDeviceProperty) names.insert(names.begin(), "StorageDeviceProperty");
+      if (property == StorageAdapterProperty) names.insert(names.begin(), "StorageAdapterProperty");
+      if (property == StorageDeviceIdProperty) names.insert(names.begin(), "StorageDeviceIdProperty");
+    }
+    DWORD failCode = 0;
+    const std::vector<BYTE>* raw = nullptr;
+    for (const std::string& name : names) {
+      if (failCode == 0 && Failing(behaviour, name, failCode)) break;
+      if (raw == nullptr) {
+        if (auto r = behaviour.raw.find(name); r != behaviour.raw.end()) raw = &r->second;
+      }
+    }
+    if (failCode != 0) {
+      ok = Fail(failCode);
+    } else if (raw != nullptr) {
+      returned = static_cast<DWORD>(std::min<std::size_t>(raw->size(), outSize));
+      if (returned > 0) std::memcpy(out, raw->data(), returned);
+      // A property query gives a short buffer what fits and succeeds, as the
+      // storage stack does; other requests say more data is waiting.
+      ok = raw->size() > outSize && code != IOCTL_STORAGE_QUERY_PROPERTY ? Fail(ERROR_MORE_DATA) : TRUE;
     } else {
       ok = Answer(it->second, code, in, inSize, static_cast<BYTE*>(out), outSize, returned);
     }
@@ -131,10 +201,17 @@ BOOL RecordedPlatform::DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWO
   return ok;
 }
 
-BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID, DWORD inSize, BYTE* out, DWORD outSize,
+BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID in, DWORD inSize, BYTE* out, DWORD outSize,
                               DWORD& returned) {
   answers::Answer a;
   a.error = ERROR_INVALID_FUNCTION;
+  STORAGE_PROPERTY_QUERY query{};
+  if (code == IOCTL_STORAGE_QUERY_PROPERTY) {
+    if (in == nullptr || inSize < 8) return Fail(ERROR_INVALID_PARAMETER);
+    std::memcpy(&query, in, 8);
+    if (query.QueryType != PropertyStandardQuery) return Fail(ERROR_INVALID_FUNCTION);
+  }
+  const machine::Port* port = PortOf(target);
   switch (target.kind) {
     case ObjectKind::MountPointManager:
       if (code == IOCTL_MOUNTMGR_QUERY_POINTS) {
@@ -155,8 +232,24 @@ BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID, DWORD in
       if (code == IOCTL_DISK_GET_DRIVE_LAYOUT) a = answers::DriveLayout(d);
       if (code == IOCTL_DISK_GET_DRIVE_GEOMETRY_EX) a = answers::DriveGeometryEx(d);
       if (code == IOCTL_DISK_GET_DRIVE_GEOMETRY) a = answers::DriveGeometry(d);
+      if (code == IOCTL_STORAGE_QUERY_PROPERTY) a = answers::DriveProperty(d, port, query.PropertyId);
+      if (code == IOCTL_SCSI_GET_ADDRESS) a = answers::ScsiAddress(d);
       break;
     }
+    case ObjectKind::Port:
+    case ObjectKind::PortInterface:
+      if (port == nullptr) break;
+      if (code == IOCTL_STORAGE_QUERY_PROPERTY) a = answers::PortProperty(*port, query.PropertyId);
+      if (code == IOCTL_SCSI_GET_CAPABILITIES) a = answers::ScsiCapabilities(*port);
+      if (code == IOCTL_SCSI_GET_INQUIRY_DATA) {
+        const auto index = static_cast<std::size_t>(port - machine_.ports.data());
+        auto cached = inquiryCache_.find(index);
+        if (cached == inquiryCache_.end()) cached = inquiryCache_.emplace(index, answers::InquiryData(*port).bytes).first;
+        a = answers::Answer{};
+        a.bytes = cached->second;
+        a.shortError = ERROR_INSUFFICIENT_BUFFER;
+      }
+      break;
   }
   if (a.error != 0) return Fail(a.error);
   if (outSize < a.minimum) return Fail(ERROR_INSUFFICIENT_BUFFER);
@@ -182,8 +275,9 @@ bool RecordedPlatform::VolumeForRoot(LPCWSTR rootPathName, const machine::Volume
   }
   volume = &machine_.volumes[target.index];
   behaviour = &volume->behaviour;
-  if (auto it = behaviour->fail.find(request); it != behaviour->fail.end()) {
-    Fail(it->second);
+  DWORD code = 0;
+  if (Failing(*behaviour, request, code)) {
+    Fail(code);
     return false;
   }
   // A volume that cannot be opened cannot be asked through its root either.
@@ -233,8 +327,7 @@ BOOL RecordedPlatform::GetVolumePathNamesForVolumeNameW(LPCWSTR volumeName, LPWS
   Target target{};
   if (!Resolve(devicePath, target) || target.kind != ObjectKind::Volume) return Fail(ERROR_FILE_NOT_FOUND);
   const machine::Volume& v = machine_.volumes[target.index];
-  if (auto it = v.behaviour.fail.find("GetVolumePathNamesForVolumeNameW"); it != v.behaviour.fail.end())
-    return Fail(it->second);
+  if (DWORD code = 0; Failing(v.behaviour, "GetVolumePathNamesForVolumeNameW", code)) return Fail(code);
   std::wstring list;
   for (const std::wstring& path : v.mountPaths) {
     list += path;
@@ -246,4 +339,31 @@ BOOL RecordedPlatform::GetVolumePathNamesForVolumeNameW(LPCWSTR volumeName, LPWS
   if (volumePathNames == nullptr || bufferLength < needed) return Fail(ERROR_MORE_DATA);
   std::copy(list.begin(), list.begin() + needed, volumePathNames);
   return TRUE;
+}
+
+DWORD RecordedPlatform::QueryDosDeviceW(LPCWSTR deviceName, LPWSTR targetPath, DWORD maxChars) {
+  const std::wstring name = Upper(deviceName != nullptr ? deviceName : L"");
+  const machine::Port* port = nullptr;
+  for (const machine::Port& p : machine_.ports) {
+    if (name == Upper(FormatWide(L"Scsi%d:", p.number))) port = &p;
+  }
+  if (port == nullptr) {
+    Fail(ERROR_FILE_NOT_FOUND);
+    return 0;
+  }
+  DWORD code = 0;
+  if (Failing(port->behaviour, "QueryDosDeviceW", code)) {
+    Fail(code);
+    return 0;
+  }
+  // The target, then the empty string that ends the list.
+  const std::size_t needed = port->deviceName.size() + 2;
+  if (targetPath == nullptr || maxChars < needed) {
+    Fail(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::copy(port->deviceName.begin(), port->deviceName.end(), targetPath);
+  targetPath[port->deviceName.size()] = 0;
+  targetPath[port->deviceName.size() + 1] = 0;
+  return static_cast<DWORD>(needed);
 }

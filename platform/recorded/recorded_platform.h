@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/machine/machine.h"
@@ -30,10 +32,67 @@ class RecordedPlatform : public Platform {
   // point "\??\Volume{GUID}" (or a "paths" entry "\\.\Volume{GUID}") names.
   BOOL GetVolumePathNamesForVolumeNameW(LPCWSTR volumeName, LPWSTR volumePathNames, DWORD bufferLength,
                                         LPDWORD returnLength) override;
+  DWORD QueryDosDeviceW(LPCWSTR deviceName, LPWSTR targetPath, DWORD maxChars) override;
+
+  HDEVINFO SetupDiCreateDeviceInfoList(const GUID* classGuid, HWND parent) override;
+  HDEVINFO SetupDiGetClassDevsW(const GUID* classGuid, LPCWSTR enumerator, HWND parent, DWORD flags) override;
+  HDEVINFO SetupDiGetClassDevsExW(const GUID* classGuid, LPCWSTR enumerator, HWND parent, DWORD flags,
+                                  HDEVINFO deviceInfoSet, LPCWSTR machineName, PVOID reserved) override;
+  BOOL SetupDiGetDeviceInfoListDetailW(HDEVINFO deviceInfoSet, SP_DEVINFO_LIST_DETAIL_DATA_W* detail) override;
+  BOOL SetupDiEnumDeviceInfo(HDEVINFO deviceInfoSet, DWORD memberIndex, SP_DEVINFO_DATA* deviceInfo) override;
+  BOOL SetupDiEnumDeviceInterfaces(HDEVINFO deviceInfoSet, SP_DEVINFO_DATA* deviceInfo, const GUID* interfaceClassGuid,
+                                   DWORD memberIndex, SP_DEVICE_INTERFACE_DATA* interfaceData) override;
+  BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO deviceInfoSet, SP_DEVICE_INTERFACE_DATA* interfaceData,
+                                        SP_DEVICE_INTERFACE_DETAIL_DATA_W* detail, DWORD detailSize,
+                                        PDWORD requiredSize, SP_DEVINFO_DATA* deviceInfo) override;
+  BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO deviceInfoSet, SP_DEVINFO_DATA* deviceInfo, DWORD property,
+                                         PDWORD propertyRegDataType, PBYTE propertyBuffer, DWORD propertyBufferSize,
+                                         PDWORD requiredSize) override;
+  BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO deviceInfoSet, SP_DEVINFO_DATA* deviceInfo,
+                                      SP_DEVINSTALL_PARAMS_W* params) override;
+  BOOL SetupDiSetDeviceInstallParamsW(HDEVINFO deviceInfoSet, SP_DEVINFO_DATA* deviceInfo,
+                                      SP_DEVINSTALL_PARAMS_W* params) override;
+  BOOL SetupDiBuildDriverInfoList(HDEVINFO deviceInfoSet, SP_DEVINFO_DATA* deviceInfo, DWORD driverType) override;
+  BOOL SetupDiEnumDriverInfoW(HDEVINFO deviceInfoSet, SP_DEVINFO_DATA* deviceInfo, DWORD driverType,
+                              DWORD memberIndex, SP_DRVINFO_DATA_W* driverInfo) override;
+  BOOL SetupDiGetDriverInfoDetailW(HDEVINFO deviceInfoSet, SP_DEVINFO_DATA* deviceInfo, SP_DRVINFO_DATA_W* driverInfo,
+                                   SP_DRVINFO_DETAIL_DATA_W* detail, DWORD detailSize, PDWORD requiredSize) override;
+  BOOL SetupDiGetDriverInstallParamsW(HDEVINFO deviceInfoSet, SP_DEVINFO_DATA* deviceInfo,
+                                      SP_DRVINFO_DATA_W* driverInfo, SP_DRVINSTALL_PARAMS* params) override;
+  BOOL SetupDiDestroyDriverInfoList(HDEVINFO deviceInfoSet, SP_DEVINFO_DATA* deviceInfo, DWORD driverType) override;
+  BOOL SetupDiSetSelectedDriverW(HDEVINFO deviceInfoSet, SP_DEVINFO_DATA* deviceInfo,
+                                 SP_DRVINFO_DATA_W* driverInfo) override;
+  HKEY SetupDiOpenDevRegKey(HDEVINFO deviceInfoSet, SP_DEVINFO_DATA* deviceInfo, DWORD scope, DWORD hwProfile,
+                            DWORD keyType, REGSAM samDesired) override;
+  BOOL SetupDiCallClassInstaller(DI_FUNCTION installFunction, HDEVINFO deviceInfoSet,
+                                 SP_DEVINFO_DATA* deviceInfo) override;
+  BOOL SetupDiDestroyDeviceInfoList(HDEVINFO deviceInfoSet) override;
+  HSPFILEQ SetupOpenFileQueue() override;
+  BOOL SetupScanFileQueueW(HSPFILEQ queue, DWORD flags, HWND window, PSP_FILE_CALLBACK_W callback,
+                           PVOID callbackContext, PDWORD result) override;
+  BOOL SetupCloseFileQueue(HSPFILEQ queue) override;
+  CONFIGRET CM_Get_DevNode_Status_Ex(PULONG status, PULONG problemNumber, DEVINST devInst, ULONG flags,
+                                     HMACHINE machine) override;
+  CONFIGRET CM_Get_First_Log_Conf_Ex(LOG_CONF* logConf, DEVINST devInst, ULONG flags, HMACHINE machine) override;
+  CONFIGRET CM_Free_Log_Conf_Handle(LOG_CONF logConf) override;
+  CONFIGRET CM_Get_Next_Res_Des_Ex(RES_DES* resDes, RES_DES current, RESOURCEID forResource, RESOURCEID* resourceId,
+                                   ULONG flags, HMACHINE machine) override;
+  CONFIGRET CM_Free_Res_Des_Handle(RES_DES resDes) override;
+  CONFIGRET CM_Get_Res_Des_Data_Size_Ex(PULONG size, RES_DES resDes, ULONG flags, HMACHINE machine) override;
+  CONFIGRET CM_Get_Res_Des_Data_Ex(RES_DES resDes, PVOID buffer, ULONG bufferLen, ULONG flags,
+                                   HMACHINE machine) override;
+  LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, BYTE* data,
+                           LPDWORD dataSize) override;
+  LSTATUS RegCloseKey(HKEY key) override;
 
   const machine::Machine& description() const { return machine_; }
-  // Handles opened and not yet closed; a scan must leave none behind.
-  std::size_t OpenHandleCount() const { return open_.size(); }
+  // Handles, device information sets, keys, file queues and configuration
+  // handles given out and not yet given back; a scan must leave none behind.
+  std::size_t OpenHandleCount() const {
+    return open_.size() + sets_.size() + keys_.size() + queues_.size() + configurations_.size();
+  }
+  // Calls made to each request that a machine file can make fail, by name.
+  const std::map<std::string, unsigned>& requestCounts() const { return requestCounts_; }
   // Every path opened, with the access asked for, in order.
   struct OpenRecord {
     std::wstring path;
@@ -42,10 +101,10 @@ class RecordedPlatform : public Platform {
   const std::vector<OpenRecord>& opens() const { return opens_; }
 
  protected:
-  enum class ObjectKind { MountPointManager, Volume, Drive };
+  enum class ObjectKind { MountPointManager, Volume, Drive, Port, PortInterface };
   struct Target {
     ObjectKind kind;
-    std::size_t index;  // into the description's volumes or drives
+    std::size_t index;  // into the description's volumes, drives, ports or port interfaces
   };
 
   BOOL Fail(DWORD error) {
@@ -53,6 +112,9 @@ class RecordedPlatform : public Platform {
     return FALSE;
   }
   const machine::Behaviour& BehaviourOf(const Target& target) const;
+  // Counts the call and tells whether the request is made to fail now, with
+  // which code.
+  bool Failing(const machine::Behaviour& behaviour, const std::string& request, DWORD& code);
   // Finds what a device or root path names; false when nothing does.
   bool Resolve(const std::wstring& path, Target& target) const;
 
@@ -61,10 +123,60 @@ class RecordedPlatform : public Platform {
  private:
   BOOL Answer(const Target& target, DWORD code, LPVOID in, DWORD inSize, BYTE* out, DWORD outSize,
               DWORD& returned);
+  // The port whose answers a target gives, if any.
+  const machine::Port* PortOf(const Target& target) const;
+
+  // A device information set: its devices (indices into deviceInstances), the
+  // storage-port interfaces it lists, and the state the installer keeps per device.
+  struct DeviceState {
+    std::size_t instance = 0;
+    DWORD flags = 0;
+    DWORD flagsEx = 0;
+    HSPFILEQ fileQueue = nullptr;
+    std::u16string driverPath;
+    std::optional<std::vector<machine::DriverNode>> compatible;
+    std::optional<std::vector<machine::DriverNode>> classDrivers;
+    std::optional<std::pair<DWORD, std::size_t>> selected;  // driver type, index
+  };
+  struct DeviceSet {
+    std::vector<DeviceState> devices;
+    std::vector<std::size_t> interfaces;
+  };
+  DeviceSet* SetOf(HDEVINFO set);
+  // The device a caller's record names inside a set; sets the error when none.
+  DeviceState* DeviceOf(DeviceSet& set, const SP_DEVINFO_DATA* deviceInfo);
+  const machine::DeviceInstance& InstanceOf(const DeviceState& device) const {
+    return machine_.deviceInstances[device.instance];
+  }
+  void AddClassDevices(DeviceSet& set, const GUID* classGuid, DWORD flags);
+  std::optional<std::vector<machine::DriverNode>>* DriverList(DeviceState& device, DWORD driverType);
+  const machine::DriverNode* DriverOf(DeviceState& device, const SP_DRVINFO_DATA_W* driverInfo);
+  const machine::DeviceInstance* InstanceOf(DEVINST devInst) const;
+  std::uintptr_t NewHandle();
+
+  struct Configuration {
+    std::size_t instance = 0;
+    ULONG kind = 0;                 // ALLOC_LOG_CONF, FORCED_LOG_CONF or BOOT_LOG_CONF
+    std::optional<std::size_t> at;  // a resource descriptor: its position; empty for the configuration
+  };
+  const std::vector<machine::Resource>* ResourcesOf(const Configuration& c) const;
+
+  std::map<std::uintptr_t, DeviceSet> sets_;
+  std::map<std::uintptr_t, std::size_t> keys_;  // instance of an open driver key
+  struct FileQueue {
+    std::vector<std::wstring> targets;
+    std::optional<std::size_t> instance;  // the device whose installer filled it
+  };
+  std::map<std::uintptr_t, FileQueue> queues_;
+  std::map<std::uintptr_t, Configuration> configurations_;
+  std::map<std::pair<const machine::Behaviour*, std::string>, unsigned> calls_;
+  std::map<std::string, unsigned> requestCounts_;
   bool VolumeForRoot(LPCWSTR rootPathName, const machine::Volume*& volume, const machine::Behaviour*& behaviour,
                      const char* request);
 
   std::map<std::wstring, Target> paths_;
+  // Inquiry answers by port index: a large port is asked once per drive.
+  std::map<std::size_t, std::vector<BYTE>> inquiryCache_;
   std::map<std::uintptr_t, Target> open_;
   std::uintptr_t nextHandle_ = 0x100;
   std::vector<OpenRecord> opens_;

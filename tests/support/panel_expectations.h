@@ -20,25 +20,25 @@ inline std::vector<int> Widths(const ListViewState& list) {
 
 inline std::vector<std::wstring> Labels(const PieChartContent& chart) {
   std::vector<std::wstring> labels;
-  for (const PieSliceSpec& s : chart.slices) labels.push_back(s.label);
+  for (const ChartSlice& s : chart.slices) labels.push_back(s.label);
   return labels;
 }
 
 inline std::vector<unsigned> Fills(const PieChartContent& chart) {
   std::vector<unsigned> fills;
-  for (const PieSliceSpec& s : chart.slices) fills.push_back(s.fillColor);
+  for (const ChartSlice& s : chart.slices) fills.push_back(s.fillColor);
   return fills;
 }
 
 inline std::vector<int> Values(const PieChartContent& chart) {
   std::vector<int> values;
-  for (const PieSliceSpec& s : chart.slices) values.push_back(s.value);
+  for (const ChartSlice& s : chart.slices) values.push_back(s.value);
   return values;
 }
 
 // Every slice of the panels has black text and a percentage value.
 inline bool AllBlackPercentages(const PieChartContent& chart) {
-  for (const PieSliceSpec& s : chart.slices)
+  for (const ChartSlice& s : chart.slices)
     if (s.textColor != 0 || !s.valueIsPercent) return false;
   return true;
 }

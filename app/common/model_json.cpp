@@ -1,0 +1,379 @@
+#include "app/common/model_json.h"
+
+#include <cstdio>
+#include <string>
+
+#include "model/record_bytes.h"
+#include "platform/wide_text.h"
+#include "scan/quelbrin_doc.h"
+
+namespace {
+
+using nlohmann::json;
+
+std::string Text(const std::wstring& s) { return Utf8FromWide(s); }
+std::string Name(const StorageNode& n) { return Utf8FromWide(n.GetName()); }
+
+std::string Hex(const BYTE* bytes, std::size_t size) {
+  std::string out;
+  char two[4];
+  for (std::size_t i = 0; i < size; ++i) {
+    std::snprintf(two, sizeof two, "%02x", bytes[i]);
+    if (i > 0) out += ' ';
+    out += two;
+  }
+  return out;
+}
+
+std::string Guid(const GUID& g) { return Utf8FromWide(FormatGuid(g)); }
+
+// Single-byte text as found in a record; bytes outside printable ASCII are
+// shown as escapes so that the output stays valid UTF-8.
+std::string Ascii(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u < 0x7F) {
+      out += c;
+    } else {
+      char esc[8];
+      std::snprintf(esc, sizeof esc, "\\x%02x", u);
+      out += esc;
+    }
+  }
+  return out;
+}
+
+template <std::size_t N>
+std::string Utf16Field(const WCHAR (&field)[N]) {
+  std::size_t n = 0;
+  while (n < N && field[n] != 0) ++n;
+  return Utf8FromWide(WideFromUtf16(field, n));
+}
+
+std::string PartitionPath(const DiskPartitionNode& p) {
+  return Utf8FromWide(FormatWide(L"PhysicalDrive%d/", p.diskNumber)) + Name(p);
+}
+std::string ExtentPath(const DiskExtentNode& e) {
+  return Utf8FromWide(FormatWide(L"PhysicalDrive%d/", static_cast<int>(e.diskExtent.DiskNumber))) + Name(e);
+}
+std::string DevicePath(const ScsiAdapterNode& a, const ScsiDeviceNode& d) { return Name(a) + "/" + Name(d); }
+
+json PartitionEx(const PARTITION_INFORMATION_EX& p) {
+  json j = {{"partitionStyle", static_cast<int>(p.PartitionStyle)},
+            {"startingOffset", p.StartingOffset.QuadPart},
+            {"partitionLength", p.PartitionLength.QuadPart},
+            {"partitionNumber", p.PartitionNumber},
+            {"rewritePartition", p.RewritePartition != 0},
+            {"isServicePartition", p.IsServicePartition != 0}};
+  if (p.PartitionStyle == PARTITION_STYLE_MBR) {
+    j["mbr"] = {{"partitionType", p.Mbr.PartitionType},
+                {"bootIndicator", p.Mbr.BootIndicator != 0},
+                {"recognizedPartition", p.Mbr.RecognizedPartition != 0},
+                {"hiddenSectors", p.Mbr.HiddenSectors},
+                {"partitionId", Guid(p.Mbr.PartitionId)}};
+  } else if (p.PartitionStyle == PARTITION_STYLE_GPT) {
+    j["gpt"] = {{"partitionType", Guid(p.Gpt.PartitionType)},
+                {"partitionId", Guid(p.Gpt.PartitionId)},
+                {"attributes", p.Gpt.Attributes},
+                {"name", Utf16Field(p.Gpt.Name)}};
+  }
+  return j;
+}
+
+json Partition(const PARTITION_INFORMATION& p) {
+  return {{"startingOffset", p.StartingOffset.QuadPart},
+          {"partitionLength", p.PartitionLength.QuadPart},
+          {"hiddenSectors", p.HiddenSectors},
+          {"partitionNumber", p.PartitionNumber},
+          {"partitionType", p.PartitionType},
+          {"bootIndicator", p.BootIndicator != 0},
+          {"recognizedPartition", p.RecognizedPartition != 0},
+          {"rewritePartition", p.RewritePartition != 0}};
+}
+
+json Geometry(const DISK_GEOMETRY& g) {
+  return {{"cylinders", g.Cylinders.QuadPart},
+          {"mediaType", static_cast<int>(g.MediaType)},
+          {"tracksPerCylinder", g.TracksPerCylinder},
+          {"sectorsPerTrack", g.SectorsPerTrack},
+          {"bytesPerSector", g.BytesPerSector}};
+}
+
+json MountPoint(const MountPointNode& m) {
+  json extents = json::array();
+  for (const DiskExtentNode* e : m.extents) extents.push_back(ExtentPath(*e));
+  json paths = json::array();
+  for (const auto& p : m.volumePathNames) paths.push_back(Text(p));
+  return {{"name", Name(m)},
+          {"kind", m.kind},
+          {"symbolicLinkName", Text(m.symbolicLinkName)},
+          {"uniqueIdText", Text(m.uniqueIdText)},
+          {"uniqueIdLine", Text(m.uniqueIdLine)},
+          {"deviceName", Text(m.deviceName)},
+          {"volumeName", Text(m.volumeName)},
+          {"volumeSerialNumber", m.volumeSerialNumber},
+          {"maxComponentLength", m.maxComponentLength},
+          {"fileSystemFlags", m.fileSystemFlags},
+          {"freeBytesAvailable", m.freeBytesAvailable},
+          {"totalBytes", m.totalBytes},
+          {"totalFreeBytes", m.totalFreeBytes},
+          {"fileSystemName", Text(m.fileSystemName)},
+          {"hasPartitionInfoEx", m.hasPartitionInfoEx},
+          {"partitionInfoEx", PartitionEx(m.partitionInfoEx)},
+          {"partitionInfo", Partition(m.partitionInfo)},
+          {"extents", extents},
+          {"volumePathNames", paths}};
+}
+
+json Extent(const DiskExtentNode& e) {
+  return {{"name", Name(e)},
+          {"path", ExtentPath(e)},
+          {"kind", e.kind},
+          {"extentIndex", e.extentIndex},
+          {"diskExtent",
+           {{"diskNumber", e.diskExtent.DiskNumber},
+            {"startingOffset", e.diskExtent.StartingOffset.QuadPart},
+            {"extentLength", e.diskExtent.ExtentLength.QuadPart}}},
+          {"partition", e.partition != nullptr ? json(PartitionPath(*e.partition)) : json(nullptr)}};
+}
+
+json PartitionNode(const DiskPartitionNode& p) {
+  return {{"name", Name(p)},
+          {"path", PartitionPath(p)},
+          {"kind", p.kind},
+          {"diskNumber", p.diskNumber},
+          {"disk", p.disk != nullptr ? json(Name(*p.disk)) : json(nullptr)},
+          {"hasPartitionInfoEx", p.hasPartitionInfoEx},
+          {"partitionInfoEx", PartitionEx(p.partitionInfoEx)},
+          {"partitionInfo", Partition(p.partitionInfo)}};
+}
+
+std::string FindDevicePath(const CQuelbrinDoc& doc, const ScsiDeviceNode* device) {
+  if (device == nullptr || !doc.adapters) return {};
+  for (const auto& a : doc.adapters->children) {
+    for (const auto& d : a->devices) {
+      if (d.get() == device) return DevicePath(*a, *d);
+    }
+  }
+  return Name(*device);
+}
+
+json Disk(const CQuelbrinDoc& doc, const PhysicalDiskNode& d) {
+  json partitions = json::array();
+  for (const DiskPartitionNode* p : d.partitions) partitions.push_back(PartitionPath(*p));
+  const DISK_PARTITION_INFO& s = d.partitionStyleInfo;
+  json style = {{"sizeOfPartitionInfo", s.SizeOfPartitionInfo}, {"partitionStyle", static_cast<int>(s.PartitionStyle)}};
+  if (s.PartitionStyle == PARTITION_STYLE_GPT) {
+    style["gpt"] = {{"diskId", Guid(s.Gpt.DiskId)}};
+  } else {
+    style["mbr"] = {{"signature", s.Mbr.Signature}, {"checkSum", s.Mbr.CheckSum}};
+  }
+  const DISK_DETECTION_INFO& x = d.detectionInfo;
+  json detection = {{"sizeOfDetectInfo", x.SizeOfDetectInfo},
+                    {"detectionType", static_cast<int>(x.DetectionType)},
+                    {"int13",
+                     {{"driveSelect", x.Int13.DriveSelect},
+                      {"maxCylinders", x.Int13.MaxCylinders},
+                      {"sectorsPerTrack", x.Int13.SectorsPerTrack},
+                      {"maxHeads", x.Int13.MaxHeads},
+                      {"numberDrives", x.Int13.NumberDrives}}},
+                    {"exInt13",
+                     {{"bufferSize", x.ExInt13.ExBufferSize},
+                      {"flags", x.ExInt13.ExFlags},
+                      {"cylinders", x.ExInt13.ExCylinders},
+                      {"heads", x.ExInt13.ExHeads},
+                      {"sectorsPerTrack", x.ExInt13.ExSectorsPerTrack},
+                      {"sectorsPerDrive", x.ExInt13.ExSectorsPerDrive},
+                      {"sectorSize", x.ExInt13.ExSectorSize}}}};
+  return {{"name", Name(d)},
+          {"kind", d.kind},
+          {"diskNumber", d.diskNumber},
+          {"adapter", d.adapter != nullptr ? json(Name(*d.adapter)) : json(nullptr)},
+          {"device", d.device != nullptr ? json(FindDevicePath(doc, d.device)) : json(nullptr)},
+          {"partitions", partitions},
+          {"geometry", Geometry(d.geometry)},
+          {"diskSize", d.diskSize},
+          {"partitionStyleInfo", style},
+          {"detectionInfo", detection}};
+}
+
+json Address(const SCSI_ADDRESS& a) {
+  return {{"length", a.Length}, {"portNumber", a.PortNumber}, {"pathId", a.PathId}, {"targetId", a.TargetId}, {"lun", a.Lun}};
+}
+
+json AdapterDescriptor(const ScsiAdapterNode& a) {
+  if (a.adapterDescriptor.empty()) return nullptr;
+  const STORAGE_ADAPTER_DESCRIPTOR d = a.AdapterDescriptorFields();
+  return {{"bytesHeld", a.adapterDescriptor.size()},
+          {"version", d.Version},
+          {"size", d.Size},
+          {"maximumTransferLength", d.MaximumTransferLength},
+          {"maximumPhysicalPages", d.MaximumPhysicalPages},
+          {"alignmentMask", d.AlignmentMask},
+          {"adapterUsesPio", d.AdapterUsesPio != 0},
+          {"adapterScansDown", d.AdapterScansDown != 0},
+          {"commandQueueing", d.CommandQueueing != 0},
+          {"acceleratedTransfer", d.AcceleratedTransfer != 0},
+          {"busType", d.BusType},
+          {"busMajorVersion", d.BusMajorVersion},
+          {"busMinorVersion", d.BusMinorVersion}};
+}
+
+json DeviceDescriptor(const ScsiDeviceNode& n) {
+  if (n.deviceDescriptor.empty()) return nullptr;
+  const STORAGE_DEVICE_DESCRIPTOR d = n.DeviceDescriptorFields();
+  auto text = [&n](DWORD offset) -> json {
+    if (offset == 0) return nullptr;
+    return Ascii(StringAt(n.deviceDescriptor, offset));
+  };
+  const std::size_t rawStart = layout::kDeviceDescriptorFixed;
+  const std::size_t rawHeld =
+      n.deviceDescriptor.size() > rawStart ? std::min<std::size_t>(d.RawPropertiesLength, n.deviceDescriptor.size() - rawStart) : 0;
+  return {{"bytesHeld", n.deviceDescriptor.size()},
+          {"version", d.Version},
+          {"size", d.Size},
+          {"deviceType", d.DeviceType},
+          {"deviceTypeModifier", d.DeviceTypeModifier},
+          {"removableMedia", d.RemovableMedia != 0},
+          {"commandQueueing", d.CommandQueueing != 0},
+          {"vendorIdOffset", d.VendorIdOffset},
+          {"productIdOffset", d.ProductIdOffset},
+          {"productRevisionOffset", d.ProductRevisionOffset},
+          {"serialNumberOffset", d.SerialNumberOffset},
+          {"busType", static_cast<int>(d.BusType)},
+          {"rawPropertiesLength", d.RawPropertiesLength},
+          {"vendorId", text(d.VendorIdOffset)},
+          {"productId", text(d.ProductIdOffset)},
+          {"productRevision", text(d.ProductRevisionOffset)},
+          {"serialNumber", text(d.SerialNumberOffset)},
+          {"rawDeviceProperties", Hex(n.deviceDescriptor.data() + std::min(rawStart, n.deviceDescriptor.size()), rawHeld)}};
+}
+
+json DeviceIdDescriptor(const ScsiDeviceNode& n) {
+  const RecordBytes& b = n.deviceIdDescriptor;
+  if (b.empty()) return nullptr;
+  const auto d = ReadRecord<STORAGE_DEVICE_ID_DESCRIPTOR>(b);
+  json ids = json::array();
+  // Every identifier and its bytes must lie inside the descriptor; the walk
+  // stops at the first that does not, or that does not move forward.
+  std::size_t at = layout::kDeviceIdDescriptorFixed;
+  for (DWORD i = 0; i < d.NumberOfIdentifiers; ++i) {
+    if (at + layout::kIdentifierFixed > b.size()) break;
+    const auto id = ReadRecord<STORAGE_IDENTIFIER>(b, at);
+    const std::size_t start = at + layout::kIdentifierFixed;
+    const std::size_t size = std::min<std::size_t>(id.IdentifierSize, b.size() - start);
+    json entry = {{"codeSet", static_cast<int>(id.CodeSet)},
+                  {"type", static_cast<int>(id.Type)},
+                  {"association", static_cast<int>(id.Association)},
+                  {"identifierSize", id.IdentifierSize},
+                  {"nextOffset", id.NextOffset},
+                  {"identifier", Hex(b.data() + start, size)}};
+    if (id.CodeSet == StorageIdCodeSetAscii || id.CodeSet == StorageIdCodeSetUtf8)
+      entry["text"] = Ascii(std::string_view(reinterpret_cast<const char*>(b.data() + start), size));
+    ids.push_back(entry);
+    if (id.NextOffset == 0) break;
+    at += id.NextOffset;
+  }
+  return {{"bytesHeld", b.size()}, {"version", d.Version}, {"size", d.Size}, {"numberOfIdentifiers", d.NumberOfIdentifiers},
+          {"identifiers", ids}};
+}
+
+json Inquiry(const ScsiDeviceNode& n) {
+  if (n.inquiryRecord.empty()) return nullptr;
+  const SCSI_INQUIRY_DATA h = n.InquiryHeader();
+  const std::size_t length = n.InquiryLength();
+  const BYTE* q = n.inquiryData;
+  auto field = [q, length](std::size_t from, std::size_t to) -> json {
+    if (length <= from) return nullptr;
+    return Ascii(std::string_view(reinterpret_cast<const char*>(q + from), std::min(to, length) - from));
+  };
+  return {{"pathId", h.PathId},
+          {"targetId", h.TargetId},
+          {"lun", h.Lun},
+          {"deviceClaimed", h.DeviceClaimed != 0},
+          {"inquiryDataLength", h.InquiryDataLength},
+          {"nextInquiryDataOffset", h.NextInquiryDataOffset},
+          {"peripheralDeviceType", length > 0 ? json(q[0] & 0x1F) : json(nullptr)},
+          {"removableMedium", length > 1 ? json((q[1] & 0x80) != 0) : json(nullptr)},
+          {"vendorId", field(8, 16)},
+          {"productId", field(16, 32)},
+          {"productRevision", field(32, 36)},
+          {"vendorSpecific", field(36, 56)},
+          {"inquiryData", Hex(q, length)}};
+}
+
+json Lines(const std::vector<std::wstring>& lines) {
+  json out = json::array();
+  for (const auto& l : lines) out.push_back(Text(l));
+  return out;
+}
+
+json Adapter(const ScsiAdapterNode& a) {
+  json devices = json::array();
+  for (const auto& d : a.devices) {
+    devices.push_back({{"name", Name(*d)},
+                       {"path", DevicePath(a, *d)},
+                       {"kind", d->kind},
+                       {"scsiAddress", Address(d->scsiAddress)},
+                       {"isUsbDisk", d->isUsbDisk},
+                       {"is1394Disk", d->is1394Disk},
+                       {"inquiry", Inquiry(*d)},
+                       {"deviceDescriptor", DeviceDescriptor(*d)},
+                       {"deviceIdDescriptor", DeviceIdDescriptor(*d)}});
+  }
+  const IO_SCSI_CAPABILITIES& c = a.scsiCapabilities;
+  const DeviceManagerInfo& m = a.deviceManagerInfo;
+  return {{"name", Name(a)},
+          {"kind", a.kind},
+          {"isUsbStorage", a.isUsbStorage},
+          {"is1394Storage", a.is1394Storage},
+          {"scsiAddress", Address(a.scsiAddress)},
+          {"portDeviceName", Text(a.portDeviceName)},
+          {"numberOfBuses", a.numberOfBuses},
+          {"scsiCapabilities",
+           {{"length", c.Length},
+            {"maximumTransferLength", c.MaximumTransferLength},
+            {"maximumPhysicalPages", c.MaximumPhysicalPages},
+            {"supportedAsynchronousEvents", c.SupportedAsynchronousEvents},
+            {"alignmentMask", c.AlignmentMask},
+            {"taggedQueuing", c.TaggedQueuing != 0},
+            {"adapterScansDown", c.AdapterScansDown != 0},
+            {"adapterUsesPio", c.AdapterUsesPio != 0}}},
+          {"adapterDescriptor", AdapterDescriptor(a)},
+          {"hasDeviceManagerInfo", a.hasDeviceManagerInfo},
+          {"deviceManagerInfo",
+           {{"hardwareIds", Lines(m.hardwareIds)},
+            {"compatibleIds", Lines(m.compatibleIds)},
+            {"hardwareResources", Lines(m.hardwareResources)},
+            {"driverNodes", Lines(m.driverNodes)},
+            {"driverFiles", Lines(m.driverFiles)}}},
+          {"devices", devices}};
+}
+
+template <class List, class Each>
+json Root(const List* list, Each each) {
+  if (list == nullptr) return nullptr;
+  json children = json::array();
+  for (const auto& c : list->children) children.push_back(each(*c));
+  return {{"name", Name(*list)}, {"kind", list->kind}, {"children", children}};
+}
+
+}  // namespace
+
+nlohmann::json BuildModelJson(const CQuelbrinDoc& doc) {
+  json extents = json::array();
+  for (const auto& e : doc.allExtents) extents.push_back(Extent(*e));
+  json partitions = json::array();
+  for (const auto& p : doc.allPartitions) partitions.push_back(PartitionNode(*p));
+  const StorageNode* current = doc.GetCurrentNode();
+  return {{"title", Text(doc.GetTitle())},
+          {"showAllMountPoints", doc.showAllMountPoints},
+          {"scanResult", doc.lastScanResult},
+          {"currentNode", current != nullptr ? json(Name(*current)) : json(nullptr)},
+          {"mountPoints", Root(doc.mountPoints.get(), [](const MountPointNode& m) { return MountPoint(m); })},
+          {"physicalDisks", Root(doc.physicalDisks.get(), [&doc](const PhysicalDiskNode& d) { return Disk(doc, d); })},
+          {"adapters", Root(doc.adapters.get(), [](const ScsiAdapterNode& a) { return Adapter(a); })},
+          {"extents", extents},
+          {"partitions", partitions}};
+}
