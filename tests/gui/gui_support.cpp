@@ -67,7 +67,8 @@ F Gdk(const char* name) {
 std::string SaveScreenshot(wxWindow* window, const std::string& name) {
   window->Raise();
   window->Update();
-  Pump(100);
+  // Long enough for the theme's short animations (a progress bar filling) to end.
+  Pump(300);
   const wxRect area = window->GetScreenRect();
   const wxString dir = wxString(QUELBRIN_BINARY_DIR) + "/screenshots";
   wxFileName::Mkdir(dir, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
