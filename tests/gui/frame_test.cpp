@@ -150,10 +150,23 @@ TEST(MainFrame, EveryTreeItemShowsItsNodeWithAllMountPoints) {
   WalkEveryTreeItem(f, "workstation-all.json");
 }
 
+TEST(MainFrame, EveryTreeItemShowsItsNodeOnTheServer) {
+  FrameOnSample f("server.json", true);
+  WalkEveryTreeItem(f, "server.json");
+}
+
+TEST(MainFrame, EveryTreeItemShowsItsNodeAfterAScanThatStopped) {
+  FrameOnSample f("failing-layout.json");
+  EXPECT_EQ(f.Prompt().messages.size(), 1u);
+  WalkEveryTreeItem(f, "failing-layout.json");
+}
+
 // From the three root lists down through every node list, double-clicking
 // each row: both panes go to the row's node.
-TEST(MainFrame, DoubleClicksInTheListsReachEveryListedNode) {
-  FrameOnSample f("workstation.json");
+class DoubleClicks : public testing::TestWithParam<const char*> {};
+
+TEST_P(DoubleClicks, InTheListsReachEveryListedNode) {
+  FrameOnSample f(GetParam(), true);
   std::vector<StorageNode*> toVisit{f.Doc().mountPoints.get(), f.Doc().physicalDisks.get(), f.Doc().adapters.get()};
   std::set<StorageNode*> seen;
   int doubleClicks = 0;
@@ -194,6 +207,8 @@ TEST(MainFrame, DoubleClicksInTheListsReachEveryListedNode) {
   }
   EXPECT_GT(doubleClicks, 5);
 }
+
+INSTANTIATE_TEST_SUITE_P(Samples, DoubleClicks, testing::Values("workstation.json", "server.json"));
 
 TEST(MainFrame, ADiskChosenInTheListIsSelectedUnderPhysicalDisks) {
   FrameOnSample f("workstation.json");
