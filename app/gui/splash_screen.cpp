@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include <wx/dcclient.h>
 #include <wx/display.h>
 #include <wx/evtloop.h>
-#include <wx/gauge.h>
+#include <wx/renderer.h>
+#include <wx/settings.h>
 #include <wx/stattext.h>
 #include <wx/utils.h>
 
@@ -33,6 +35,40 @@ wxPoint CentredOnPointer(const wxSize& size) {
 
 }  // namespace
 
+// A bar drawn by the splash itself: the toolkit's own bar redraws its fill
+// only on its next layout, which a scan on the main thread would not wait for.
+class CQuelbrinSplashScreen::ProgressBarWindow : public wxWindow {
+ public:
+  ProgressBarWindow(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
+      : wxWindow(parent, id, pos, size, wxBORDER_NONE) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, [this](wxPaintEvent&) { Paint(); });
+  }
+  void SetFilled(int permille) {
+    if (permille == filled) return;
+    filled = permille;
+    Refresh(false);
+  }
+  int Filled() const { return filled; }
+
+ private:
+  void Paint() {
+    wxPaintDC dc(this);
+    const wxSize size = GetClientSize();
+    dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW)));
+    dc.SetBrush(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW)));
+    dc.DrawRectangle(0, 0, size.x, size.y);
+    const int inner = size.x - 4;
+    const int width = static_cast<int>(static_cast<long long>(inner) * filled / kGaugeSpan);
+    if (width <= 0) return;
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT)));
+    dc.DrawRectangle(2, 2, width, size.y - 4);
+  }
+
+  int filled = 0;
+};
+
 void PaintPendingWindows() {
   // Before the main loop runs (the first scan) there is no active loop yet.
   wxEventLoopGuarantor ensureLoop;
@@ -57,7 +93,7 @@ CQuelbrinSplashScreen::CQuelbrinSplashScreen(wxWindow* owner)
                    "Nothing is written anywhere.",
                    Du(59, 30), DuSize(186, 56), wxST_NO_AUTORESIZE);
   status = new wxStaticText(this, 2205, wxString(), Du(16, 89), DuSize(222, 8), wxST_NO_AUTORESIZE);
-  gauge = new wxGauge(this, 2204, kGaugeSpan, Du(27, 101), DuSize(206, 14), wxGA_HORIZONTAL | wxGA_SMOOTH);
+  gauge = new ProgressBarWindow(this, 2204, Du(27, 101), DuSize(206, 14));
 
   Bind(wxEVT_CLOSE_WINDOW, &CQuelbrinSplashScreen::OnClose, this);
   Move(CentredOnPointer(GetSize()));
@@ -85,11 +121,10 @@ void CQuelbrinSplashScreen::StepProgressBar() {
 }
 
 wxString CQuelbrinSplashScreen::StatusText() const { return status->GetLabel(); }
-int CQuelbrinSplashScreen::GaugeValue() const { return gauge->GetValue(); }
+int CQuelbrinSplashScreen::GaugeValue() const { return gauge->Filled(); }
 
 void CQuelbrinSplashScreen::Repaint() {
-  const int filled = bar.Filled(kGaugeSpan);
-  if (gauge->GetValue() != filled) gauge->SetValue(filled);
+  gauge->SetFilled(bar.Filled(kGaugeSpan));
   Update();
   PaintPendingWindows();
 }

@@ -10,7 +10,6 @@
 
 #include "app/gui/progress_bar_state.h"
 
-class wxGauge;
 class wxStaticText;
 
 class CQuelbrinSplashScreen : public wxDialog {
@@ -25,6 +24,7 @@ class CQuelbrinSplashScreen : public wxDialog {
 
   wxString StatusText() const;
   const ProgressBarState& Bar() const { return bar; }
+  // How much of the bar is filled, in thousandths.
   int GaugeValue() const;
 
   // Called when the user closes the window with its close box (possible only
@@ -32,12 +32,14 @@ class CQuelbrinSplashScreen : public wxDialog {
   std::function<void()> onClosedByUser;
 
  private:
+  class ProgressBarWindow;
+
   // Moves the data into the controls and paints them now.
   void Repaint();
   void OnClose(wxCloseEvent& event);
 
   wxStaticText* status = nullptr;
-  wxGauge* gauge = nullptr;
+  ProgressBarWindow* gauge = nullptr;
   ProgressBarState bar;
 };
 

@@ -85,6 +85,21 @@ std::string SaveScreenshot(wxWindow* window, const std::string& name) {
   return saved != 0 ? path : std::string();
 }
 
+wxColour ScreenPixel(wxWindow* window, const wxPoint& client) {
+  const wxPoint at = window->ClientToScreen(client);
+  auto rootWindow = Gdk<void* (*)()>("gdk_get_default_root_window");
+  auto fromWindow = Gdk<void* (*)(void*, int, int, int, int)>("gdk_pixbuf_get_from_window");
+  auto pixels = Gdk<unsigned char* (*)(void*)>("gdk_pixbuf_get_pixels");
+  auto unref = Gdk<void (*)(void*)>("g_object_unref");
+  if (rootWindow == nullptr || fromWindow == nullptr || pixels == nullptr || unref == nullptr) return wxNullColour;
+  void* pixbuf = fromWindow(rootWindow(), at.x, at.y, 1, 1);
+  if (pixbuf == nullptr) return wxNullColour;
+  const unsigned char* p = pixels(pixbuf);
+  const wxColour colour(p[0], p[1], p[2]);
+  unref(pixbuf);
+  return colour;
+}
+
 int TopRelativeTo(wxWindow* window, wxWindow* reference) {
   return window->GetScreenPosition().y - reference->GetScreenPosition().y;
 }

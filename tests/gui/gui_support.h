@@ -43,6 +43,10 @@ class FrameOnSample {
 // <build>/screenshots/; returns the file's path, empty on failure.
 std::string SaveScreenshot(wxWindow* window, const std::string& name);
 
+// The colour on the screen at a point of a window's client area, read at once
+// without handling any event first.
+wxColour ScreenPixel(wxWindow* window, const wxPoint& client);
+
 // Top of a window relative to the top of another, in screen pixels.
 int TopRelativeTo(wxWindow* window, wxWindow* reference);
 

@@ -73,6 +73,31 @@ TEST(Splash, ARestartShowsInitializingThenFollowsTheProgress) {
   Pump(10);
 }
 
+// The scan runs on the same thread as the splash: each progress call must
+// have put its change on the screen before it returns.
+TEST(Splash, EveryProgressCallIsOnTheScreenBeforeItReturns) {
+  FrameOnSample f("workstation.json");
+  f.Frame().RestartSplash();
+  CQuelbrinSplashScreen* splash = f.Frame().Splash();
+  ASSERT_NE(splash, nullptr);
+  Pump(100);
+  wxWindow* bar = splash->FindWindow(2204);
+  ASSERT_NE(bar, nullptr);
+  const wxSize size = bar->GetClientSize();
+  const wxPoint quarter(size.x / 4, size.y / 2), threeQuarters(size.x * 3 / 4, size.y / 2);
+  const wxColour empty = gui::ScreenPixel(bar, threeQuarters);
+  ASSERT_TRUE(empty.IsOk());
+
+  f.Frame().SetProgressRange(0, 2);
+  f.Frame().StepProgress();
+  const wxColour filled = gui::ScreenPixel(bar, quarter);
+  EXPECT_NE(filled, empty);
+  EXPECT_EQ(gui::ScreenPixel(bar, threeQuarters), empty);
+  f.Frame().StepProgress();
+  EXPECT_EQ(gui::ScreenPixel(bar, threeQuarters), filled);
+  f.Frame().CloseSplash();
+}
+
 TEST(Splash, ClosedByTheUserItIsForgotten) {
   FrameOnSample f("workstation.json");
   f.Frame().RestartSplash();

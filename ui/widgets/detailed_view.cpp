@@ -103,11 +103,14 @@ void CDetailedView::CreateControls() {
         w = new CompactEdit(formWindow, p.id, pos, size);
         break;
       case ControlKind::CheckBox:
-        w = new CompactCheckBox(formWindow, p.id, wxString(p.text), pos, size, p.textOnLeft);
         if (p.textOnLeft) {
-          // Boxes with their text on the left line up at the right edge of their column.
-          const int width = std::min(size.x, w->GetBestSize().x);
+          // Boxes with their text on the left line up at the right edge of
+          // their column: each takes its natural width, flush right.
+          w = new CompactCheckBox(formWindow, p.id, wxString(p.text), pos, wxDefaultSize, true);
+          const int width = std::min(size.x, w->GetSize().x);
           w->SetSize(pos.x + size.x - width, pos.y, width, size.y);
+        } else {
+          w = new CompactCheckBox(formWindow, p.id, wxString(p.text), pos, size, false);
         }
         w->Bind(wxEVT_CHECKBOX, &CDetailedView::OnCheckBox, this);
         break;
