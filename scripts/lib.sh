@@ -7,7 +7,7 @@ QUELBRIN_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
   libgtest-dev libbenchmark-dev nlohmann-json3-dev
   libmount-dev libblkid-dev
-  libwxgtk3.2-dev xvfb xauth
+  libwxgtk3.2-dev xvfb xauth fonts-liberation2
   g++-mingw-w64-x86-64
 )
 

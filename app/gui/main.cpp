@@ -1,0 +1,93 @@
+// quelbrin: the storage viewer on the desktop.
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/common/machine_source.h"
+#include "app/gui/quelbrin_app.h"
+
+#include <wx/app.h>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: quelbrin [OPTIONS]\n"
+    "\n"
+    "Shows the storage topology of a machine in a window: mount points and\n"
+    "volumes, their disk extents, the physical drives with their partitions,\n"
+    "and the adapters behind them. Nothing on any disk or setting is changed.\n"
+    "\n"
+    "Options:\n"
+    "  --machine FILE, --machine=FILE\n"
+    "                        view the machine described in FILE (see docs/machine-file.md);\n"
+    "                        without it, the machine this runs on\n"
+    "  --root DIR            read the running system's files under DIR instead of /\n"
+    "  --all-mount-points    start with mount points named by a volume name too\n"
+    "  -h, --help            show this help and exit\n"
+    "  --version             show the version and exit\n"
+    "\n"
+    "Without a display (DISPLAY or WAYLAND_DISPLAY), use quelbrin-cli.\n";
+
+int UsageError(const std::string& message) {
+  std::cerr << "quelbrin: " << message << "\nTry 'quelbrin --help'.\n";
+  return 2;
+}
+
+bool HaveDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  MachineSource source;
+  FrameOptions options;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--help" || a == "-h") {
+      std::cout << kUsage;
+      return 0;
+    }
+    if (a == "--version") {
+      std::cout << "quelbrin " << QUELBRIN_VERSION << "\n";
+      return 0;
+    }
+    if (a == "--machine") {
+      if (i + 1 >= args.size()) return UsageError("--machine needs a file name");
+      source.machineFile = args[++i];
+    } else if (a.rfind("--machine=", 0) == 0) {
+      source.machineFile = a.substr(std::strlen("--machine="));
+    } else if (a == "--root") {
+      if (i + 1 >= args.size()) return UsageError("--root needs a directory");
+      source.systemRoot = args[++i];
+    } else if (a == "--all-mount-points") {
+      options.showAllMountPoints = true;
+    } else {
+      return UsageError("unknown argument '" + a + "'");
+    }
+  }
+  if (!HaveDisplay()) {
+    std::cerr << "quelbrin: no display to show a window on (DISPLAY and WAYLAND_DISPLAY are not set); "
+                 "quelbrin-cli shows the same storage in a terminal\n";
+    return 1;
+  }
+  std::string error;
+  std::unique_ptr<Platform> platform = OpenMachine(source, error);
+  if (!platform) {
+    std::cerr << "quelbrin: " << error << "\n";
+    return 2;
+  }
+  wxApp::SetInstance(new CQuelbrinApp(std::move(platform), options));
+  // Only the program's name goes on: the toolkit must not read our options.
+  int wxArgc = 1;
+  char* wxArgv[] = {argv[0], nullptr};
+  return wxEntry(wxArgc, wxArgv);
+}

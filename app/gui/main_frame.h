@@ -1,0 +1,122 @@
+// CMainFrame: the main window. It owns the document, splits its client area
+// into the tree (left, 125 pixels) and the detail form, routes the commands,
+// and carries the progress of scans to the splash screen.
+#pragma once
+
+#include <memory>
+#include <string>
+
+// The project's headers go before the toolkit's, whose TRUE and FALSE
+// macros would clash with the platform's constants.
+#include "platform/platform.h"
+#include "scan/progress_sink.h"
+#include "scan/prompt.h"
+#include "scan/quelbrin_doc.h"
+
+#include <wx/defs.h>
+#include <wx/frame.h>
+
+class wxHtmlHelpController;
+class wxSplitterWindow;
+class wxToolBar;
+class CDetailedView;
+class CDiskTreeView;
+class CQuelbrinSplashScreen;
+
+// Command ids of the menus, accelerators and toolbar: the program's own two,
+// the toolkit's standard ones, and ids of our own for the rest.
+enum CommandId {
+  ID_REFRESH = 1900,
+  ID_VIEW_ALL_MOUNT_POINTS = 1901,
+  ID_VIEW_TOOLBAR = 1910,
+  ID_VIEW_STATUS_BAR = 1911,
+  ID_WINDOW_SPLIT = 1912,
+  ID_NEXT_PANE = 1913,
+  ID_PREV_PANE = 1914,
+  ID_FILE_PRINT = wxID_PRINT,
+  ID_FILE_PRINT_PREVIEW = wxID_PREVIEW,
+  ID_FILE_PRINT_SETUP = wxID_PRINT_SETUP,
+  ID_APP_EXIT = wxID_EXIT,
+  ID_APP_ABOUT = wxID_ABOUT,
+  ID_HELP_FINDER = wxID_HELP_CONTENTS,
+  ID_CONTEXT_HELP = wxID_HELP_CONTEXT,
+  ID_HELP = wxID_HELP,
+};
+
+struct FrameOptions {
+  // The help book's project file; empty: "help/quelbrin.hhp" beside the program.
+  std::string helpBook;
+  bool showAllMountPoints = false;
+};
+
+class CMainFrame : public wxFrame, public ProgressSink {
+ public:
+  // Builds the frame hidden, with the splash screen up. `prompt` null: message
+  // boxes of the program's own.
+  CMainFrame(Platform& platform, Prompt* prompt, FrameOptions options);
+  ~CMainFrame() override;
+
+  // The views' first-time initialisation: the first scan, the tree, the
+  // detail form; the splash closes once the form shows its node. Then the
+  // frame is shown.
+  void InitialUpdate();
+
+  // ProgressSink: each does nothing while no splash screen is up.
+  void SetProgressText(const std::wstring& text) override;
+  void SetProgressRange(int lower, int upper) override;
+  void StepProgress() override;
+  void RestartSplash() override;
+  void CloseSplash() override;
+
+  CQuelbrinDoc& Document() { return *document; }
+  CDiskTreeView* TreeView() const { return treeView; }
+  CDetailedView* DetailedView() const { return detailedView; }
+  wxSplitterWindow* Splitter() const { return splitter; }
+  CQuelbrinSplashScreen* Splash() const { return splash; }
+  // How many times a closed splash brought the frame to the front.
+  int TimesRaisedBySplash() const { return raisedBySplash; }
+  // The help page that context help shows for a window.
+  static wxString HelpPageFor(wxWindow* window);
+  wxHtmlHelpController* Help();
+
+ private:
+  class MessageBoxPrompt;
+
+  void StartSplash();
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildStatusBar();
+  void UpdateCaption();
+
+  void OnRefresh(wxCommandEvent& event);
+  void OnViewAllMountPoints(wxCommandEvent& event);
+  void OnUpdateViewAllMountPoints(wxUpdateUIEvent& event);
+  void OnPrintSetup(wxCommandEvent& event);
+  void OnAbout(wxCommandEvent& event);
+  void OnExit(wxCommandEvent& event);
+  void OnViewToolBar(wxCommandEvent& event);
+  void OnViewStatusBar(wxCommandEvent& event);
+  void OnSplit(wxCommandEvent& event);
+  void OnNextPane(wxCommandEvent& event);
+  void OnHelpCommand(wxCommandEvent& event);
+  void OnHelpFinder(wxCommandEvent& event);
+  void OnContextHelp(wxCommandEvent& event);
+  void OnHelpEvent(wxHelpEvent& event);
+  void OnCharHook(wxKeyEvent& event);
+  void OnIdle(wxIdleEvent& event);
+
+  FrameOptions options;
+  std::unique_ptr<Prompt> ownPrompt;
+  std::unique_ptr<CQuelbrinDoc> document;
+  wxSplitterWindow* splitter = nullptr;
+  CDiskTreeView* treeView = nullptr;
+  CDetailedView* detailedView = nullptr;
+  wxToolBar* toolBar = nullptr;
+  CQuelbrinSplashScreen* splash = nullptr;
+  std::unique_ptr<wxHtmlHelpController> help;
+  bool helpLoaded = false;
+  int raisedBySplash = 0;
+  // Moving the split bar with the keyboard: the position to go back to on Esc.
+  int splitKeyboardFrom = -1;
+  bool lockKeys[3] = {false, false, false};
+};

@@ -1,0 +1,104 @@
+// The places of the detail form's controls: every control once, inside its
+// panel, and no two that show together on top of each other.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "ui/widgets/form_template.h"
+
+namespace {
+
+bool Overlap(const DialogRect& a, const DialogRect& b) {
+  return a.x < b.Right() && b.x < a.Right() && a.y < b.Bottom() && b.y < a.Bottom();
+}
+
+bool Inside(const DialogRect& inner, const DialogRect& outer) {
+  return inner.x >= outer.x && inner.y >= outer.y && inner.Right() <= outer.Right() && inner.Bottom() <= outer.Bottom();
+}
+
+// Groups that share one place and are never shown together.
+int SharedPlaceGroup(int id) {
+  if (id >= 1808 && id <= 1814) return 1;
+  if (id >= 1815 && id <= 1822) return 2;
+  if (id >= 1067 && id <= 1070) return 3;
+  if (id == 1071 || id == 1072) return 4;
+  if (id >= 1074 && id <= 1083) return 5;
+  if (id >= 1084 && id <= 1099) return 6;
+  return 0;
+}
+
+bool NeverTogether(int a, int b) {
+  const int ga = SharedPlaceGroup(a), gb = SharedPlaceGroup(b);
+  return ga != 0 && gb != 0 && ga != gb && (ga + 1) / 2 == (gb + 1) / 2;
+}
+
+TEST(FormTemplate, PlacesEveryControlOnceWithItsKind) {
+  const auto places = FormTemplate();
+  ASSERT_EQ(places.size(), 206u);
+  ASSERT_EQ(places.size(), AllControlIds().size());
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    EXPECT_EQ(places[i].id, AllControlIds()[i]);
+    EXPECT_EQ(places[i].kind, KindOfControl(places[i].id)) << places[i].id;
+    EXPECT_EQ(PlaceOfControl(places[i].id), &places[i]);
+    if (places[i].kind == ControlKind::Label || places[i].kind == ControlKind::CheckBox) {
+      EXPECT_FALSE(places[i].text.empty()) << "control " << places[i].id << " has no text";
+    }
+  }
+  EXPECT_EQ(PlaceOfControl(999), nullptr);
+}
+
+TEST(FormTemplate, KeepsTheFramesListsAndChartsAtTheirTemplatePlaces) {
+  for (const PanelInfo& panel : Panels()) {
+    const DialogRect box = PlaceOfControl(panel.groupBoxId)->rect;
+    EXPECT_EQ(box.y, panel.topDialogUnits);
+    EXPECT_EQ(box.x, 5);
+  }
+  EXPECT_EQ(PlaceOfControl(1300)->rect.height, 364);
+  EXPECT_EQ(PlaceOfControl(2100)->rect.width, 502);
+  const DialogRect list = PlaceOfControl(1008)->rect;
+  EXPECT_EQ(list.x, 15);
+  EXPECT_EQ(list.y, 299);
+  EXPECT_EQ(list.width, 486);
+  EXPECT_EQ(list.height, 59);
+  for (int id : PieChartIds()) {
+    const DialogRect r = PlaceOfControl(id)->rect;
+    EXPECT_EQ(r.width, PieChartDialogSize(id).width);
+    EXPECT_EQ(r.height, PieChartDialogSize(id).height);
+  }
+  EXPECT_EQ(PlaceOfControl(1039)->rect.y, 87);
+  EXPECT_EQ(PlaceOfControl(1160)->rect.x, 267);
+}
+
+TEST(FormTemplate, EveryControlStandsInsideItsPanelAndNoneCoverAnother) {
+  for (const ControlPlace& p : FormTemplate()) {
+    const PanelInfo* panel = PanelOfControl(p.id);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(Inside(p.rect, PlaceOfControl(panel->groupBoxId)->rect)) << "control " << p.id;
+    EXPECT_GT(p.rect.width, 0);
+    EXPECT_GT(p.rect.height, 0);
+    EXPECT_LE(p.rect.Right(), kFormWidthDialogUnits);
+    EXPECT_LE(p.rect.Bottom(), kFormHeightDialogUnits);
+  }
+  for (const ControlPlace& a : FormTemplate()) {
+    if (a.kind == ControlKind::GroupBox) continue;
+    for (const ControlPlace& b : FormTemplate()) {
+      if (b.id <= a.id || b.kind == ControlKind::GroupBox || NeverTogether(a.id, b.id)) continue;
+      EXPECT_FALSE(Overlap(a.rect, b.rect)) << "controls " << a.id << " and " << b.id << " overlap";
+    }
+  }
+}
+
+TEST(FormTemplate, InnerFramesHoldTheirFieldsWhole) {
+  // A field is either wholly inside an inner frame or wholly outside it.
+  for (int frame : {1022, 1066, 1073, 1340, 1801}) {
+    const DialogRect f = PlaceOfControl(frame)->rect;
+    for (const ControlPlace& p : FormTemplate()) {
+      if (p.id == frame || p.kind == ControlKind::GroupBox) continue;
+      if (Overlap(p.rect, f)) {
+        EXPECT_TRUE(Inside(p.rect, f)) << "control " << p.id << " crosses frame " << frame;
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,87 @@
+// What the GUI tests share: the real frame on a machine file, event pumping,
+// reading controls back, and screenshots under the build folder.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/gui/main_frame.h"
+#include "platform/recorded/recorded_platform.h"
+#include "ui/widgets/detailed_view.h"
+#include "ui/widgets/disk_tree_view.h"
+#include "../support/recording_prompt.h"
+
+#include <wx/window.h>
+
+namespace gui {
+
+std::string SamplePath(const std::string& name);
+
+// Handles every waiting event, idle time included, until none is left and at
+// least `ms` milliseconds have passed.
+void Pump(int ms = 0);
+
+// The real main frame on a sample machine, shown after its first scan.
+class FrameOnSample {
+ public:
+  explicit FrameOnSample(const std::string& sample, bool showAll = false);
+  ~FrameOnSample();
+  CMainFrame& Frame() { return *frame; }
+  CQuelbrinDoc& Doc() { return frame->Document(); }
+  CDiskTreeView& Tree() { return *frame->TreeView(); }
+  CDetailedView& Detail() { return *frame->DetailedView(); }
+  RecordingPrompt& Prompt() { return prompt; }
+
+ private:
+  std::unique_ptr<Platform> platform;
+  RecordingPrompt prompt;
+  CMainFrame* frame = nullptr;
+};
+
+// Saves the window as it stands on the screen as a PNG under
+// <build>/screenshots/; returns the file's path, empty on failure.
+std::string SaveScreenshot(wxWindow* window, const std::string& name);
+
+// The colour on the screen at a point of a window's client area, read at once
+// without handling any event first.
+wxColour ScreenPixel(wxWindow* window, const wxPoint& client);
+
+// Top of a window relative to the top of another, in screen pixels.
+int TopRelativeTo(wxWindow* window, wxWindow* reference);
+
+}  // namespace gui
+
+class FormState;
+class CDetailedView;
+class CDiskTreeView;
+
+namespace gui {
+
+// Every control of the detail form shows what the form state says: visibility,
+// edit texts, check marks, frame titles, list headings, widths and cells,
+// list box lines, chart titles and slices. Reports each difference.
+void ExpectControlsShowForm(CDetailedView& view);
+
+// Every visible label, check box and edit of the form shows its whole text.
+void ExpectNothingClipped(CDetailedView& view);
+
+// The panel frame on display stands 5 pixels below the top of the pane.
+void ExpectPanelAtTop(CDetailedView& view);
+
+// The tree's items, depth first: two spaces of indent per level, then the text.
+std::vector<std::string> TreeLines(CDiskTreeView& tree);
+// The same walk done without a widget, over the document's model.
+std::vector<std::string> ModelTreeLines(CQuelbrinDoc& doc);
+
+// Whether the panels know how to show a node of this kind.
+bool KindHasPanel(StorageNode* node);
+
+// Double-clicks row `row` of a list the way the control reports it; -1 clicks
+// below the rows.
+void DoubleClickRow(CDetailedView& view, int listId, int row);
+
+// Sends a menu or toolbar command to the frame, then lets it settle.
+void Command(CMainFrame& frame, int id);
+
+}  // namespace gui

@@ -1,0 +1,238 @@
+#include "ui/widgets/detailed_view.h"
+
+#include <algorithm>
+
+#include <wx/checkbox.h>
+#include <wx/listbox.h>
+#include <wx/listctrl.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "ui/widgets/compact_style.h"
+#include "ui/widgets/form_template.h"
+#include "ui/widgets/pie_chart_ctrl.h"
+
+namespace {
+
+wxPoint ToPixels(int x, int y) { return {DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y)}; }
+wxSize ToPixelSize(int w, int h) { return {DialogUnitsToPixelsX(w), DialogUnitsToPixelsY(h)}; }
+
+// The lists whose rows stand for nodes allow one selected row only.
+bool SingleSelection(int id) { return id == 1008 || id == 1051 || id == 1131 || id == 2001; }
+
+bool SameRows(const ListViewState& a, const ListViewState& b) {
+  if (a.columns != b.columns || a.rows.size() != b.rows.size()) return false;
+  for (std::size_t i = 0; i < a.rows.size(); ++i)
+    if (a.rows[i].cells != b.rows[i].cells || a.rows[i].node != b.rows[i].node) return false;
+  return true;
+}
+
+// The window of a generic list control that shows the rows, below its header.
+wxWindow* RowsWindowOf(wxListCtrl* list) {
+  wxWindow* rows = list;
+  int tallest = -1;
+  for (wxWindow* child : list->GetChildren()) {
+    if (child->GetSize().y > tallest) {
+      tallest = child->GetSize().y;
+      rows = child;
+    }
+  }
+  return rows;
+}
+
+}  // namespace
+
+void CDetailedView::ShowThenClose::SetProgressText(const std::wstring& text) {
+  if (frame != nullptr) frame->SetProgressText(text);
+}
+void CDetailedView::ShowThenClose::SetProgressRange(int lower, int upper) {
+  if (frame != nullptr) frame->SetProgressRange(lower, upper);
+}
+void CDetailedView::ShowThenClose::StepProgress() {
+  if (frame != nullptr) frame->StepProgress();
+}
+void CDetailedView::ShowThenClose::RestartSplash() {
+  if (frame != nullptr) frame->RestartSplash();
+}
+void CDetailedView::ShowThenClose::CloseSplash() {
+  view.PushForm();
+  if (frame != nullptr) frame->CloseSplash();
+}
+
+CDetailedView::CDetailedView(wxWindow* parent, CQuelbrinDoc& document, ProgressSink* progress)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE | wxCLIP_CHILDREN),
+      doc(document),
+      progressHook(*this, progress),
+      form(document, &progressHook) {
+  formWindow = new wxPanel(this, wxID_ANY, wxPoint(0, 0), ToPixelSize(kFormWidthDialogUnits, kFormHeightDialogUnits),
+                           wxBORDER_NONE | wxTAB_TRAVERSAL);
+  formWindow->SetFont(FormFont());
+  CreateControls();
+  // The view alone decides the form's vertical place: scroll requests and the
+  // mouse wheel move nothing.
+  for (const auto& type : {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP,
+                           wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP, wxEVT_SCROLLWIN_PAGEDOWN,
+                           wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE})
+    Bind(type, [](wxScrollWinEvent&) {});
+  Bind(wxEVT_MOUSEWHEEL, [](wxMouseEvent&) {});
+  formWindow->Bind(wxEVT_MOUSEWHEEL, [](wxMouseEvent&) {});
+  doc.AddListener(this);
+}
+
+CDetailedView::~CDetailedView() { doc.RemoveListener(this); }
+
+void CDetailedView::CreateControls() {
+  // Frames first, so that the fields inside them stand above them.
+  for (const ControlPlace& p : FormTemplate()) {
+    if (p.kind != ControlKind::GroupBox) continue;
+    controls[p.id] = new wxStaticBox(formWindow, p.id, wxString(p.text), ToPixels(p.rect.x, p.rect.y),
+                                     ToPixelSize(p.rect.width, p.rect.height));
+  }
+  for (const ControlPlace& p : FormTemplate()) {
+    const wxPoint pos = ToPixels(p.rect.x, p.rect.y);
+    const wxSize size = ToPixelSize(p.rect.width, p.rect.height);
+    wxWindow* w = nullptr;
+    switch (p.kind) {
+      case ControlKind::GroupBox:
+        continue;
+      case ControlKind::Label:
+        w = new wxStaticText(formWindow, p.id, wxString(p.text), pos, size, wxST_NO_AUTORESIZE | wxALIGN_LEFT);
+        break;
+      case ControlKind::Edit:
+        w = new CompactEdit(formWindow, p.id, pos, size);
+        break;
+      case ControlKind::CheckBox:
+        if (p.textOnLeft) {
+          // Boxes with their text on the left line up at the right edge of
+          // their column: each takes its natural width, flush right.
+          w = new CompactCheckBox(formWindow, p.id, wxString(p.text), pos, wxDefaultSize, true);
+          const int width = std::min(size.x, w->GetSize().x);
+          w->SetSize(pos.x + size.x - width, pos.y, width, size.y);
+        } else {
+          w = new CompactCheckBox(formWindow, p.id, wxString(p.text), pos, size, false);
+        }
+        w->Bind(wxEVT_CHECKBOX, &CDetailedView::OnCheckBox, this);
+        break;
+      case ControlKind::ListView: {
+        auto* list = new wxListCtrl(formWindow, p.id, pos, size,
+                                    wxLC_REPORT | wxBORDER_SUNKEN | (SingleSelection(p.id) ? wxLC_SINGLE_SEL : 0));
+        list->Bind(wxEVT_LIST_ITEM_ACTIVATED, &CDetailedView::OnListActivated, this);
+        // A double click beside the rows names no row; the control itself
+        // reports only clicks on rows.
+        const int id = p.id;
+        RowsWindowOf(list)->Bind(wxEVT_LEFT_DCLICK, [this, list, id](wxMouseEvent& event) {
+          int flags = 0;
+          if (list->HitTest(event.GetPosition(), flags) == wxNOT_FOUND) {
+            OnListDoubleClick(id, -1);
+            return;
+          }
+          event.Skip();
+        });
+        w = list;
+        break;
+      }
+      case ControlKind::ListBox:
+        w = new wxListBox(formWindow, p.id, pos, size, 0, nullptr, wxLB_SINGLE | wxLB_ALWAYS_SB);
+        break;
+      case ControlKind::PieChart:
+        w = new CPieChartCtrl(formWindow, p.id, pos, size);
+        break;
+    }
+    controls[p.id] = w;
+  }
+  for (const auto& [id, w] : controls)
+    if (HiddenInTemplate(id)) w->Hide();
+}
+
+wxWindow* CDetailedView::Control(int id) const {
+  const auto it = controls.find(id);
+  return it != controls.end() ? it->second : nullptr;
+}
+
+CPieChartCtrl* CDetailedView::Chart(int id) const {
+  return KindOfControl(id) == ControlKind::PieChart ? static_cast<CPieChartCtrl*>(Control(id)) : nullptr;
+}
+
+void CDetailedView::OnUpdate(long hint, StorageNode* node) {
+  form.OnUpdate(hint, node);
+  // A shown node reached the controls already, before its splash closed.
+  PushForm();
+}
+
+void CDetailedView::PushForm() {
+  const FormState& now = form.Form();
+  const FormState* before = pushed ? &*pushed : nullptr;
+  formWindow->Freeze();
+  for (int id : AllControlIds()) {
+    if (before != nullptr && before->Visible(id) == now.Visible(id)) continue;
+    Control(id)->Show(now.Visible(id));
+  }
+  for (const auto& [id, text] : now.Edits())
+    if (before == nullptr || before->Edit(id) != text)
+      static_cast<wxTextCtrl*>(Control(id))->ChangeValue(wxString(text));
+  for (const auto& [id, checked] : now.Checks())
+    if (before == nullptr || before->Checked(id) != checked) static_cast<wxCheckBox*>(Control(id))->SetValue(checked);
+  for (int id : RetitledFrameIds())
+    if (before == nullptr || before->FrameTitle(id) != now.FrameTitle(id))
+      Control(id)->SetLabel(wxString(now.FrameTitle(id)));
+  for (int id : ListViewIds()) {
+    const ListViewState& list = now.List(id);
+    if (before == nullptr || !SameRows(before->List(id), list)) PushList(id, list);
+  }
+  for (int id : ListBoxIds()) {
+    const ListBoxState& box = now.ListBox(id);
+    if (before != nullptr && before->ListBox(id).lines == box.lines) continue;
+    auto* listBox = static_cast<wxListBox*>(Control(id));
+    listBox->Clear();
+    for (const std::wstring& line : box.lines) listBox->Append(wxString(line));
+  }
+  for (int id : PieChartIds())
+    if (before == nullptr || !(before->Chart(id) == now.Chart(id))) Chart(id)->Show(now.Chart(id));
+  formWindow->Thaw();
+  ScrollToPanel(now.PanelOnDisplay());
+  pushed = now;
+}
+
+void CDetailedView::PushList(int id, const ListViewState& state) {
+  auto* list = static_cast<wxListCtrl*>(Control(id));
+  list->Freeze();
+  list->DeleteAllItems();
+  list->DeleteAllColumns();
+  // Widths count characters of the list's own font.
+  const int charWidth = list->GetCharWidth();
+  for (std::size_t c = 0; c < state.columns.size(); ++c)
+    list->InsertColumn(static_cast<long>(c), wxString(state.columns[c].heading), wxLIST_FORMAT_LEFT,
+                       state.columns[c].widthChars * charWidth);
+  for (std::size_t r = 0; r < state.rows.size(); ++r) {
+    const ListRow& row = state.rows[r];
+    const long index = list->InsertItem(static_cast<long>(r), row.cells.empty() ? wxString() : wxString(row.cells[0]));
+    for (std::size_t c = 1; c < row.cells.size(); ++c)
+      list->SetItem(index, static_cast<int>(c), wxString(row.cells[c]));
+  }
+  list->Thaw();
+}
+
+void CDetailedView::ScrollToPanel(int groupBoxId) {
+  const wxPoint at = formWindow->GetPosition();
+  if (groupBoxId == 0) {
+    // Before any node, or after the model is gone: the form as created.
+    formWindow->Move(at.x, 0);
+    return;
+  }
+  // Relative to where the last panel left the form, as a scroll of the
+  // contents would be.
+  const int boxTop = at.y + Control(groupBoxId)->GetPosition().y;
+  const int dy = 5 - boxTop;
+  if (dy != 0) formWindow->Move(at.x, at.y + dy);
+}
+
+void CDetailedView::OnListActivated(wxListEvent& event) {
+  OnListDoubleClick(event.GetId(), static_cast<int>(event.GetIndex()));
+}
+
+void CDetailedView::OnCheckBox(wxCommandEvent& event) {
+  // The view alone sets these boxes: a click puts the state back.
+  const int id = event.GetId();
+  static_cast<wxCheckBox*>(Control(id))->SetValue(form.Form().Checked(id));
+}

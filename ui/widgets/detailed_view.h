@@ -1,0 +1,70 @@
+// CDetailedView: the detail pane. DetailedForm fills a form state for each
+// node the document makes current; this window holds the tall form of nine
+// stacked panels, pushes the state into its controls in one go, and keeps the
+// panel on display 5 pixels below its own top edge.
+#pragma once
+
+#include <map>
+#include <optional>
+
+#include "ui/detailed_form.h"
+
+#include <wx/panel.h>
+
+class wxListCtrl;
+class wxListEvent;
+class CPieChartCtrl;
+
+class CDetailedView : public wxPanel, public DocumentListener {
+ public:
+  // Registers with the document as one of its views; `progress` may be null.
+  CDetailedView(wxWindow* parent, CQuelbrinDoc& document, ProgressSink* progress);
+  ~CDetailedView() override;
+
+  // Shows the document's current node.
+  void OnInitialUpdate() { form.OnInitialUpdate(); }
+  void OnUpdate(long hint, StorageNode* node) override;
+  // A double click on a row of a list (-1: beside the rows).
+  void OnListDoubleClick(int listId, int row) { form.OnListDoubleClick(listId, row); }
+
+  const FormState& Form() const { return form.Form(); }
+  // The form's control with that id, or null.
+  wxWindow* Control(int id) const;
+  CPieChartCtrl* Chart(int id) const;
+  // The window that holds all nine panels and moves as a whole.
+  wxWindow* FormWindow() const { return formWindow; }
+
+ private:
+  // Forwards progress to the frame, but shows the filled panel before the
+  // splash screen closes.
+  class ShowThenClose : public ProgressSink {
+   public:
+    ShowThenClose(CDetailedView& v, ProgressSink* f) : view(v), frame(f) {}
+    void SetProgressText(const std::wstring& text) override;
+    void SetProgressRange(int lower, int upper) override;
+    void StepProgress() override;
+    void RestartSplash() override;
+    void CloseSplash() override;
+
+   private:
+    CDetailedView& view;
+    ProgressSink* frame;
+  };
+
+  void CreateControls();
+  // Brings every control in line with the form state, changing only what changed.
+  void PushForm();
+  void PushList(int id, const ListViewState& state);
+  // Moves the form so that the group box stands 5 pixels below the top edge.
+  void ScrollToPanel(int groupBoxId);
+  void OnListActivated(wxListEvent& event);
+  void OnCheckBox(wxCommandEvent& event);
+
+  CQuelbrinDoc& doc;
+  ShowThenClose progressHook;
+  DetailedForm form;
+  wxWindow* formWindow = nullptr;
+  std::map<int, wxWindow*> controls;
+  // What the controls show now; nothing before the first push.
+  std::optional<FormState> pushed;
+};

@@ -1,0 +1,62 @@
+#include "ui/widgets/disk_tree_view.h"
+
+#include "model/storage_node.h"
+
+namespace {
+
+class NodeData : public wxTreeItemData {
+ public:
+  explicit NodeData(StorageNode* n) : node(n) {}
+  StorageNode* node;
+};
+
+TreeItemId ToId(const wxTreeItemId& item) { return reinterpret_cast<TreeItemId>(item.GetID()); }
+wxTreeItemId FromId(TreeItemId id) { return wxTreeItemId(reinterpret_cast<void*>(id)); }
+
+}  // namespace
+
+CDiskTreeView::CDiskTreeView(wxWindow* parent, CQuelbrinDoc& document, ProgressSink* progress)
+    : wxTreeCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                 wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_NONE),
+      doc(document),
+      tree(document, *this, progress) {
+  Bind(wxEVT_TREE_SEL_CHANGING, &CDiskTreeView::OnSelChanging, this);
+  doc.AddListener(this);
+}
+
+CDiskTreeView::~CDiskTreeView() { doc.RemoveListener(this); }
+
+wxTreeItemId CDiskTreeView::HiddenRoot() {
+  wxTreeItemId root = GetRootItem();
+  if (!root.IsOk()) root = AddRoot(wxString());
+  return root;
+}
+
+StorageNode* CDiskTreeView::NodeOfItem(const wxTreeItemId& item) const {
+  if (!item.IsOk()) return nullptr;
+  const auto* data = static_cast<const NodeData*>(GetItemData(item));
+  return data != nullptr ? data->node : nullptr;
+}
+
+wxTreeItemId CDiskTreeView::ItemOfNode(const StorageNode* node) const { return FromId(tree.ItemOfNode(node)); }
+
+TreeItemId CDiskTreeView::InsertItem(StorageNode& node, TreeItemId parent) {
+  const wxTreeItemId under = parent == kTreeTopLevel ? HiddenRoot() : FromId(parent);
+  return ToId(AppendItem(under, wxString(node.GetName()), -1, -1, new NodeData(&node)));
+}
+
+TreeItemId CDiskTreeView::ParentOf(TreeItemId item) {
+  const wxTreeItemId parent = GetItemParent(FromId(item));
+  if (!parent.IsOk() || parent == GetRootItem()) return kTreeTopLevel;
+  return ToId(parent);
+}
+
+void CDiskTreeView::Expand(TreeItemId item) { wxTreeCtrl::Expand(FromId(item)); }
+void CDiskTreeView::EnsureVisible(TreeItemId item) { wxTreeCtrl::EnsureVisible(FromId(item)); }
+void CDiskTreeView::SelectItem(TreeItemId item) { wxTreeCtrl::SelectItem(FromId(item)); }
+void CDiskTreeView::DeleteAllItems() { wxTreeCtrl::DeleteAllItems(); }
+
+void CDiskTreeView::OnSelChanging(wxTreeEvent& event) {
+  // Never refused; the document hears of the node unless the tree is clearing.
+  tree.OnSelChanging(NodeOfItem(event.GetItem()));
+}

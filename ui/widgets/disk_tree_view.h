@@ -1,0 +1,44 @@
+// CDiskTreeView: the tree pane. DiskTree decides what to insert, select and
+// clear; this control carries it out and reports the user's choice back.
+#pragma once
+
+#include <memory>
+
+#include "ui/disk_tree.h"
+
+#include <wx/treectrl.h>
+
+class CDiskTreeView : public wxTreeCtrl, public TreeControl, public DocumentListener {
+ public:
+  // Registers with the document as one of its views; `progress` may be null.
+  CDiskTreeView(wxWindow* parent, CQuelbrinDoc& document, ProgressSink* progress);
+  ~CDiskTreeView() override;
+
+  // Runs the first scan and builds the tree.
+  void OnInitialUpdate() { tree.OnInitialUpdate(); }
+  void OnUpdate(long hint, StorageNode* node) override { tree.OnUpdate(hint, node); }
+
+  const DiskTree& Tree() const { return tree; }
+  // The node an item stands for; null for none.
+  StorageNode* NodeOfItem(const wxTreeItemId& item) const;
+  wxTreeItemId ItemOfNode(const StorageNode* node) const;
+
+  // TreeControl
+  using wxTreeCtrl::EnsureVisible;
+  using wxTreeCtrl::Expand;
+  using wxTreeCtrl::SelectItem;
+  TreeItemId InsertItem(StorageNode& node, TreeItemId parent) override;
+  TreeItemId ParentOf(TreeItemId item) override;
+  void Expand(TreeItemId item) override;
+  void EnsureVisible(TreeItemId item) override;
+  void SelectItem(TreeItemId item) override;
+  void DeleteAllItems() override;
+
+ private:
+  void OnSelChanging(wxTreeEvent& event);
+  // The control shows several roots under one hidden root of its own.
+  wxTreeItemId HiddenRoot();
+
+  CQuelbrinDoc& doc;
+  DiskTree tree;
+};
