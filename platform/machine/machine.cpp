@@ -23,4 +23,11 @@ const Port* Machine::FindPort(DWORD number) const {
   return nullptr;
 }
 
+const DeviceInstance* Machine::FindInstance(const std::string& id) const {
+  for (const DeviceInstance& d : deviceInstances) {
+    if (d.id == id) return &d;
+  }
+  return nullptr;
+}
+
 }  // namespace machine

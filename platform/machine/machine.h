@@ -230,6 +230,7 @@ struct Machine {
   const Volume* FindVolume(const std::string& id) const;
   const Drive* FindDrive(DWORD number) const;
   const Port* FindPort(DWORD number) const;
+  const DeviceInstance* FindInstance(const std::string& id) const;
 };
 
 }  // namespace machine
