@@ -7,6 +7,7 @@
 
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
+#include "app/common/shared_options.h"
 #include "app/common/model_json.h"
 #include "app/common/show_command.h"
 #include "app/common/tree_printer.h"
@@ -51,11 +52,8 @@ constexpr const char* kUsage =
     "cannot be opened or a drive query stopped the scan (what was scanned is still\n"
     "printed), 2 for a usage or machine file error.\n";
 
-struct Options {
-  std::optional<std::string> machineFile;
-  std::string systemRoot = "/";
+struct Options : SharedOptions {
   std::optional<std::string> outputFile;
-  bool allMountPoints = false;
   std::string command;
   std::vector<std::string> operands;
   std::optional<std::string> svgDir;
@@ -71,14 +69,14 @@ int UsageError(const std::string& message) {
 int Capture(const Options& options) {
   machine::Machine m;
   std::string error;
-  if (options.machineFile) {
+  if (options.source.machineFile) {
     try {
-      m = LoadMachineFile(*options.machineFile);
+      m = LoadMachineFile(*options.source.machineFile);
     } catch (const MachineFileError& e) {
       std::cerr << "quelbrin-cli: " << e.what() << "\n";
       return 2;
     }
-  } else if (!CollectLiveMachine(options.systemRoot, m, error)) {
+  } else if (!CollectLiveMachine(options.source.systemRoot, m, error)) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;
   }
@@ -100,32 +98,29 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::cout << kUsage;
-      return 0;
+    std::string error;
+    switch (TakeSharedOption(args, i, options, error)) {
+      case SharedOption::Help:
+        std::cout << kUsage;
+        return 0;
+      case SharedOption::Version:
+        std::cout << "quelbrin-cli " << QUELBRIN_VERSION << "\n";
+        return 0;
+      case SharedOption::Error:
+        return UsageError(error);
+      case SharedOption::Taken:
+        continue;
+      case SharedOption::NotShared:
+        break;
     }
-    if (a == "--version") {
-      std::cout << "quelbrin-cli " << QUELBRIN_VERSION << "\n";
-      return 0;
-    }
-    if (a == "--machine") {
-      if (i + 1 >= args.size()) return UsageError("--machine needs a file name");
-      options.machineFile = args[++i];
-    } else if (a.rfind("--machine=", 0) == 0) {
-      options.machineFile = a.substr(std::strlen("--machine="));
-    } else if (a == "--svg") {
+    if (a == "--svg") {
       if (i + 1 >= args.size()) return UsageError("--svg needs a directory");
       options.svgDir = args[++i];
     } else if (a.rfind("--svg=", 0) == 0) {
       options.svgDir = a.substr(std::strlen("--svg="));
-    } else if (a == "--root") {
-      if (i + 1 >= args.size()) return UsageError("--root needs a directory");
-      options.systemRoot = args[++i];
     } else if (a == "-o" || a == "--output") {
       if (i + 1 >= args.size()) return UsageError(a + " needs a file name");
       options.outputFile = args[++i];
-    } else if (a == "--all-mount-points") {
-      options.allMountPoints = true;
     } else if (!a.empty() && a[0] == '-') {
       return UsageError("unknown option '" + a + "'");
     } else if (options.command.empty()) {
@@ -147,7 +142,7 @@ int main(int argc, char** argv) {
   if (options.outputFile) return UsageError("-o is an option of capture");
 
   std::string error;
-  auto platform = OpenMachine(MachineSource{options.machineFile, options.systemRoot}, error);
+  auto platform = OpenMachine(options.source, error);
   if (!platform) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;

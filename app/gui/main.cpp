@@ -1,12 +1,12 @@
 // quelbrin: the storage viewer on the desktop.
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/common/machine_source.h"
+#include "app/common/shared_options.h"
 #include "app/gui/quelbrin_app.h"
 
 #include <wx/app.h>
@@ -47,40 +47,34 @@ bool HaveDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  MachineSource source;
-  FrameOptions options;
+  SharedOptions shared;
   std::vector<std::string> args(argv + 1, argv + argc);
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::cout << kUsage;
-      return 0;
-    }
-    if (a == "--version") {
-      std::cout << "quelbrin " << QUELBRIN_VERSION << "\n";
-      return 0;
-    }
-    if (a == "--machine") {
-      if (i + 1 >= args.size()) return UsageError("--machine needs a file name");
-      source.machineFile = args[++i];
-    } else if (a.rfind("--machine=", 0) == 0) {
-      source.machineFile = a.substr(std::strlen("--machine="));
-    } else if (a == "--root") {
-      if (i + 1 >= args.size()) return UsageError("--root needs a directory");
-      source.systemRoot = args[++i];
-    } else if (a == "--all-mount-points") {
-      options.showAllMountPoints = true;
-    } else {
-      return UsageError("unknown argument '" + a + "'");
+    std::string error;
+    switch (TakeSharedOption(args, i, shared, error)) {
+      case SharedOption::Help:
+        std::cout << kUsage;
+        return 0;
+      case SharedOption::Version:
+        std::cout << "quelbrin " << QUELBRIN_VERSION << "\n";
+        return 0;
+      case SharedOption::Error:
+        return UsageError(error);
+      case SharedOption::Taken:
+        break;
+      case SharedOption::NotShared:
+        return UsageError("unknown argument '" + args[i] + "'");
     }
   }
+  FrameOptions options;
+  options.showAllMountPoints = shared.allMountPoints;
   if (!HaveDisplay()) {
     std::cerr << "quelbrin: no display to show a window on (DISPLAY and WAYLAND_DISPLAY are not set); "
                  "quelbrin-cli shows the same storage in a terminal\n";
     return 1;
   }
   std::string error;
-  std::unique_ptr<Platform> platform = OpenMachine(source, error);
+  std::unique_ptr<Platform> platform = OpenMachine(shared.source, error);
   if (!platform) {
     std::cerr << "quelbrin: " << error << "\n";
     return 2;
