@@ -18,7 +18,7 @@ using nlohmann::json;
 
 class SilentPrompt : public Prompt {
  public:
-  void MessageBox(const std::wstring&) override {}
+  void ShowMessageBox(const std::wstring&) override {}
   void Diagnostic(const std::wstring&) override {}
 };
 

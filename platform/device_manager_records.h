@@ -184,6 +184,7 @@ constexpr DWORD DICS_FLAG_GLOBAL = 0x1;
 constexpr DWORD DIREG_DRV = 0x2;
 constexpr DWORD SPQ_SCAN_USE_CALLBACK = 0x4;
 constexpr UINT SPFILENOTIFY_QUEUESCAN = 0xF;
+constexpr DWORD SPINT_ACTIVE = 0x1;
 
 // Errors of the device installation functions.
 constexpr DWORD ERROR_INVALID_DATA = 13;
@@ -194,6 +195,7 @@ constexpr DWORD ERROR_INVALID_REG_PROPERTY = 0xE0000209;
 constexpr DWORD ERROR_NO_SUCH_DEVINST = 0xE000020B;
 constexpr DWORD ERROR_NO_ASSOCIATED_SERVICE = 0xE0000219;
 constexpr DWORD ERROR_KEY_DOES_NOT_EXIST = 0xE0000204;
+constexpr DWORD ERROR_DI_DO_DEFAULT = 0xE000020E;
 
 // Configuration manager.
 constexpr RESOURCEID ResType_All = 0;

@@ -94,9 +94,10 @@ struct VOLUME_DISK_EXTENTS {
   DISK_EXTENT Extents[1];
 };
 
+// The checksum that follows the signature is read at layout::kLayoutMbrCheckSum:
+// not every platform's header names it.
 struct DRIVE_LAYOUT_INFORMATION_MBR {
   DWORD Signature;
-  DWORD CheckSum;
 };
 
 struct DRIVE_LAYOUT_INFORMATION_GPT {
@@ -192,6 +193,10 @@ constexpr std::size_t kDriveLayoutExBytes =
 constexpr std::size_t kGeometryExBufferBytes = 220;
 constexpr std::size_t kPartitionInfoInGeometryEx = 32;
 constexpr std::size_t kDetectionInfoInGeometryEx = 56;
+// The MBR part of a drive layout: the disk signature, then its checksum, which
+// some headers (MinGW's) leave unnamed in the union's room.
+constexpr std::size_t kLayoutMbrSignature = offsetof(DRIVE_LAYOUT_INFORMATION_EX, Mbr);
+constexpr std::size_t kLayoutMbrCheckSum = kLayoutMbrSignature + sizeof(DWORD);
 }  // namespace layout
 
 static_assert(sizeof(MOUNTMGR_MOUNT_POINT) == 24);
@@ -208,6 +213,7 @@ static_assert(offsetof(PARTITION_INFORMATION, PartitionType) == 24);
 static_assert(sizeof(DISK_EXTENT) == 24);
 static_assert(layout::kVolumeDiskExtentsBytes == 2408);
 static_assert(offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry) == 48);
+static_assert(layout::kLayoutMbrSignature == 8);
 static_assert(layout::kDriveLayoutExBytes == 14448);
 static_assert(offsetof(DRIVE_LAYOUT_INFORMATION, PartitionEntry) == 8);
 static_assert(sizeof(DISK_GEOMETRY) == 24);

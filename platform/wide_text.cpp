@@ -8,8 +8,8 @@
 namespace {
 
 // Rewrites the platform's conversions into the C library's: "%I64" becomes
-// "%ll", and on systems whose "%s" reads narrow text in wide formats, "%s"
-// becomes "%ls".
+// "%ll", and "%s" and "%c" without a length become "%ls" and "%lc", since the
+// ISO wide printf (glibc's, and MinGW's) reads a narrow string for "%s".
 std::wstring TranslateFormat(const wchar_t* format) {
   std::wstring out;
   for (const wchar_t* p = format; *p != 0;) {
@@ -34,11 +34,7 @@ std::wstring TranslateFormat(const wchar_t* format) {
       hasLength = true;
     }
     if (*p == 0) break;
-#ifndef _WIN32
     if (!hasLength && (*p == L's' || *p == L'c')) out += L'l';
-#else
-    (void)hasLength;
-#endif
     out += *p++;
   }
   return out;
@@ -183,7 +179,9 @@ std::wstring WideFromUtf8(std::string_view text) {
   return out;
 }
 
-#include "platform/win_types.h"
+std::filesystem::path PathFromUtf8(std::string_view text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
 
 std::wstring FormatGuid(const GUID& g) {
   return FormatWide(L"{%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}", static_cast<unsigned>(g.Data1),

@@ -5,9 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/win_types.h"
 
 // Formats like swprintf, accepting the platform's literals on every system:
 // "%I64x" is a 64-bit value and "%s" a wide string.
@@ -22,7 +25,9 @@ std::vector<unsigned char> Utf16LeBytes(std::wstring_view text);
 
 std::string Utf8FromWide(std::wstring_view text);
 std::wstring WideFromUtf8(std::string_view text);
+// A file name given in UTF-8 (as the programs take every argument), whatever
+// the system's own encoding of file names.
+std::filesystem::path PathFromUtf8(std::string_view text);
 
-struct GUID;
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", lower case, every field zero-padded.
 std::wstring FormatGuid(const GUID& guid);

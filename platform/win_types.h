@@ -8,7 +8,17 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// Windows 10 1709: the first whose records carry IsServicePartition.
+#ifndef NTDDI_VERSION
+#define NTDDI_VERSION 0x0A000004
+#endif
+#ifndef _WIN32_WINNT
+#define _WIN32_WINNT 0x0A00
+#endif
 #include <windows.h>
+#if NTDDI_VERSION < NTDDI_WIN10_RS3
+#error "<windows.h> was included with an older NTDDI_VERSION before this header"
+#endif
 #else
 
 #include <cstddef>
@@ -93,10 +103,12 @@ constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
 constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr DWORD ERROR_NOT_READY = 21;
+constexpr DWORD ERROR_BAD_LENGTH = 24;
 constexpr DWORD ERROR_GEN_FAILURE = 31;
 constexpr DWORD ERROR_NOT_SUPPORTED = 50;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_INVALID_NAME = 123;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 constexpr DWORD ERROR_IO_DEVICE = 1117;

@@ -71,7 +71,7 @@ DWORD ScanDriveAdapter(CQuelbrinDoc& doc, HANDLE drive, PhysicalDiskNode& disk, 
                                 nullptr)) {
     DWORD code = platform.GetLastError();
     if (code == 0) code = ERROR_GEN_FAILURE;  // a stop must carry a code
-    doc.prompt.MessageBox(L"IOCTL_SCSI_GET_ADDRESS Error");
+    doc.prompt.ShowMessageBox(L"IOCTL_SCSI_GET_ADDRESS Error");
     return code;
   }
   newAdapter->SetScsiAddress(address);

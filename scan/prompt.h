@@ -8,7 +8,7 @@ class Prompt {
  public:
   virtual ~Prompt() = default;
   // A modal message with a single OK button; the scan waits for it.
-  virtual void MessageBox(const std::wstring& text) = 0;
+  virtual void ShowMessageBox(const std::wstring& text) = 0;
   // A diagnostic line that the platform program writes to standard output.
   virtual void Diagnostic(const std::wstring& line) = 0;
 };

@@ -139,18 +139,18 @@ DWORD ScanVolumeExtent(CQuelbrinDoc& doc, MountPointNode& mountPoint, const DISK
     // process); the scan stops as a failed layout query does, with the code
     // that says why the drive did not open.
     const DWORD code = StopCode(platform);
-    doc.prompt.MessageBox(L"No Physical Drive");
-    doc.prompt.MessageBox(L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");
+    doc.prompt.ShowMessageBox(L"No Physical Drive");
+    doc.prompt.ShowMessageBox(L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");
     return Stop(doc, newDisk, code);
   }
   if (!ScanLayout(doc, drive.get(), *disk, *extent, diskNumber, useExtendedLayout)) {
     const DWORD code = StopCode(platform);
-    doc.prompt.MessageBox(L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");
+    doc.prompt.ShowMessageBox(L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");
     return Stop(doc, newDisk, code);
   }
   if (!ScanGeometry(platform, drive.get(), *disk, diskIsNew)) {
     const DWORD code = StopCode(platform);
-    doc.prompt.MessageBox(L"IOCTL_DISK_GET_DRIVE_GEOMETRY_EX Error");
+    doc.prompt.ShowMessageBox(L"IOCTL_DISK_GET_DRIVE_GEOMETRY_EX Error");
     return Stop(doc, newDisk, code);
   }
   const DWORD adapterCode = ScanDriveAdapter(doc, drive.get(), *disk, diskIsNew);

@@ -2,7 +2,7 @@
 
 #include "platform/wide_text.h"
 
-void ConsolePrompt::MessageBox(const std::wstring& text) {
+void ConsolePrompt::ShowMessageBox(const std::wstring& text) {
   std::fprintf(out_, "%s\n", Utf8FromWide(text).c_str());
   std::fflush(out_);
 }

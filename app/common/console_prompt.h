@@ -9,7 +9,7 @@
 class ConsolePrompt : public Prompt {
  public:
   explicit ConsolePrompt(std::FILE* out = stderr) : out_(out) {}
-  void MessageBox(const std::wstring& text) override;
+  void ShowMessageBox(const std::wstring& text) override;
   void Diagnostic(const std::wstring& line) override;
 
  private:

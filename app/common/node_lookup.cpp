@@ -163,13 +163,13 @@ NodeLookup FindNode(CQuelbrinDoc& doc, const std::string& name) {
     // A few keystrokes away from the name, or from the path's last part; the nearest first.
     const std::wstring last = isPath ? lower.substr(lower.rfind(L'/') + 1) : lower;
     const std::size_t tolerance = std::max<std::size_t>(2, last.size() / 4);
-    std::vector<std::pair<std::size_t, StorageNode*>> near;
+    std::vector<std::pair<std::size_t, StorageNode*>> nearby;
     for (StorageNode* node : index.order) {
       const std::size_t distance = EditDistance(Lower(node->GetName()), last);
-      if (distance <= tolerance) near.emplace_back(distance, node);
+      if (distance <= tolerance) nearby.emplace_back(distance, node);
     }
-    std::stable_sort(near.begin(), near.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& entry : near) AddOnce(found, entry.second);
+    std::stable_sort(nearby.begin(), nearby.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : nearby) AddOnce(found, entry.second);
   }
   std::string error = "no node is named '" + name + "'";
   if (found.empty())

@@ -5,6 +5,7 @@
 
 #include "app/common/form_printer.h"
 #include "app/common/node_lookup.h"
+#include "platform/wide_text.h"
 #include "ui/detailed_form.h"
 
 int ShowNodeCommand(CQuelbrinDoc& doc, const std::string& name, const std::optional<std::string>& svgDir,
@@ -20,7 +21,7 @@ int ShowNodeCommand(CQuelbrinDoc& doc, const std::string& name, const std::optio
   if (!svgDir) return 0;
 
   std::error_code code;
-  const std::filesystem::path dir(*svgDir);
+  const std::filesystem::path dir = PathFromUtf8(*svgDir);
   std::filesystem::create_directories(dir, code);
   if (code) {
     err << "quelbrin-cli: cannot create " << dir.string() << ": " << code.message() << "\n";

@@ -100,7 +100,7 @@ bool IsWithin(wxWindow* window, wxWindow* ancestor) {
 class CMainFrame::MessageBoxPrompt : public Prompt {
  public:
   explicit MessageBoxPrompt(wxWindow* owner) : owner_(owner) {}
-  void MessageBox(const std::wstring& text) override {
+  void ShowMessageBox(const std::wstring& text) override {
     wxMessageBox(wxString(text), "Quelbrin", wxOK | wxICON_EXCLAMATION, owner_);
   }
   void Diagnostic(const std::wstring& line) override {

@@ -348,7 +348,7 @@ machine::Machine ParseMachine(const std::string& text, const std::string& source
 }
 
 machine::Machine LoadMachineFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) throw MachineFileError(path + ": cannot open the machine file");
   std::ostringstream text;
   text << in.rdbuf();

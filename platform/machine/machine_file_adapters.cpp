@@ -401,7 +401,7 @@ void ReadAdapterSections(const JsonField& top, Machine& m, MachineIndex& index) 
       Port port = ReadPort(p);
       if (index.FindPort(port.number) != nullptr) p.Required("port").Fail("a port number not used before");
       m.ports.push_back(std::move(port));
-      index.AddPort();
+      index.AddStoragePort();
     }
   }
   for (const JsonField& d : top.Optional("drives") ? top.Required("drives").Items() : std::vector<JsonField>{}) {

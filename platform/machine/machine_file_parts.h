@@ -23,7 +23,7 @@ class MachineIndex {
   // Take in the entry just appended to the machine's list.
   void AddDrive();
   void AddVolume();
-  void AddPort();
+  void AddStoragePort();
   void AddInstance();
 
   const Drive* FindDrive(DWORD number) const;

@@ -26,7 +26,7 @@ void MachineIndex::AddDrive() {
 }
 
 void MachineIndex::AddVolume() { volumes_.emplace(m_.volumes.back().id, m_.volumes.size() - 1); }
-void MachineIndex::AddPort() { ports_.emplace(m_.ports.back().number, m_.ports.size() - 1); }
+void MachineIndex::AddStoragePort() { ports_.emplace(m_.ports.back().number, m_.ports.size() - 1); }
 void MachineIndex::AddInstance() { instances_.emplace(m_.deviceInstances.back().id, m_.deviceInstances.size() - 1); }
 
 const Drive* MachineIndex::FindDrive(DWORD number) const {

@@ -446,7 +446,7 @@ std::string WriteMachine(const machine::Machine& m) {
 
 bool SaveMachineFile(const machine::Machine& m, const std::string& path, std::string& error) {
   const std::string text = WriteMachine(m);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   if (!out) {
     error = path + ": cannot create the machine file";
     return false;

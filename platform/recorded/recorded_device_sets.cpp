@@ -10,10 +10,6 @@ using recorded::Key;
 using recorded::kScsiAdapterSetupClass;
 using recorded::kStoragePortClass;
 
-namespace {
-constexpr DWORD SPINT_ACTIVE = 1;
-}  // namespace
-
 RecordedPlatform::DeviceSet* RecordedPlatform::SetOf(HDEVINFO set) {
   auto it = sets_.find(Key(set));
   if (it == sets_.end()) {

@@ -36,9 +36,6 @@ bool CopyName(const std::wstring& text, LPWSTR buffer, DWORD size) {
   return true;
 }
 
-constexpr DWORD ERROR_BAD_LENGTH = 24;
-constexpr DWORD ERROR_INVALID_NAME = 123;
-
 }  // namespace
 
 RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std::move(description)) {

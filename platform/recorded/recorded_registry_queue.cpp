@@ -6,7 +6,6 @@
 using recorded::Key;
 
 namespace {
-constexpr DWORD ERROR_DI_DO_DEFAULT = 0xE000020E;
 // Set value, create subkey, create link, delete, write DAC, write owner.
 constexpr DWORD kKeyWriteRights = 0x2 | 0x4 | 0x20 | 0x00010000 | 0x00040000 | 0x00080000;
 }  // namespace

@@ -140,7 +140,8 @@ Answer DriveLayoutEx(const machine::Drive& d) {
     g.MaxPartitionCount = d.layout.maxPartitionCount;
     Put(a.bytes, 8, g);
   } else if (d.layout.style == PARTITION_STYLE_MBR) {
-    Put(a.bytes, 8, DRIVE_LAYOUT_INFORMATION_MBR{d.layout.signature, d.layout.checksum});
+    Put(a.bytes, layout::kLayoutMbrSignature, d.layout.signature);
+    Put(a.bytes, layout::kLayoutMbrCheckSum, d.layout.checksum);
   }
   for (std::size_t i = 0; i < d.layout.partitions.size(); ++i)
     Put(a.bytes, header + i * sizeof(PARTITION_INFORMATION_EX), RecordEx(d.layout.partitions[i]));

@@ -165,31 +165,31 @@ BOOL FaultInjectingPlatform::SetupCloseFileQueue(HSPFILEQ queue) {
 }
 
 CONFIGRET FaultInjectingPlatform::CM_Get_DevNode_Status_Ex(PULONG status, PULONG problemNumber, DEVINST devInst, ULONG flags, HMACHINE machine) {
-  return Request("CM_Get_DevNode_Status_Ex", L"", [](DWORD) { return CR_FAILURE; }, [&] { return inner_.CM_Get_DevNode_Status_Ex(status, problemNumber, devInst, flags, machine); });
+  return Request("CM_Get_DevNode_Status_Ex", L"", [](DWORD) -> CONFIGRET { return CR_FAILURE; }, [&] { return inner_.CM_Get_DevNode_Status_Ex(status, problemNumber, devInst, flags, machine); });
 }
 
 CONFIGRET FaultInjectingPlatform::CM_Get_First_Log_Conf_Ex(LOG_CONF* logConf, DEVINST devInst, ULONG flags, HMACHINE machine) {
-  return Request("CM_Get_First_Log_Conf_Ex", L"", [](DWORD) { return CR_FAILURE; }, [&] { return inner_.CM_Get_First_Log_Conf_Ex(logConf, devInst, flags, machine); });
+  return Request("CM_Get_First_Log_Conf_Ex", L"", [](DWORD) -> CONFIGRET { return CR_FAILURE; }, [&] { return inner_.CM_Get_First_Log_Conf_Ex(logConf, devInst, flags, machine); });
 }
 
 CONFIGRET FaultInjectingPlatform::CM_Free_Log_Conf_Handle(LOG_CONF logConf) {
-  return Release("CM_Free_Log_Conf_Handle", L"", [](DWORD) { return CR_FAILURE; }, [&] { return inner_.CM_Free_Log_Conf_Handle(logConf); });
+  return Release("CM_Free_Log_Conf_Handle", L"", [](DWORD) -> CONFIGRET { return CR_FAILURE; }, [&] { return inner_.CM_Free_Log_Conf_Handle(logConf); });
 }
 
 CONFIGRET FaultInjectingPlatform::CM_Get_Next_Res_Des_Ex(RES_DES* resDes, RES_DES current, RESOURCEID forResource, RESOURCEID* resourceId, ULONG flags, HMACHINE machine) {
-  return Request("CM_Get_Next_Res_Des_Ex", L"", [](DWORD) { return CR_FAILURE; }, [&] { return inner_.CM_Get_Next_Res_Des_Ex(resDes, current, forResource, resourceId, flags, machine); });
+  return Request("CM_Get_Next_Res_Des_Ex", L"", [](DWORD) -> CONFIGRET { return CR_FAILURE; }, [&] { return inner_.CM_Get_Next_Res_Des_Ex(resDes, current, forResource, resourceId, flags, machine); });
 }
 
 CONFIGRET FaultInjectingPlatform::CM_Free_Res_Des_Handle(RES_DES resDes) {
-  return Release("CM_Free_Res_Des_Handle", L"", [](DWORD) { return CR_FAILURE; }, [&] { return inner_.CM_Free_Res_Des_Handle(resDes); });
+  return Release("CM_Free_Res_Des_Handle", L"", [](DWORD) -> CONFIGRET { return CR_FAILURE; }, [&] { return inner_.CM_Free_Res_Des_Handle(resDes); });
 }
 
 CONFIGRET FaultInjectingPlatform::CM_Get_Res_Des_Data_Size_Ex(PULONG size, RES_DES resDes, ULONG flags, HMACHINE machine) {
-  return Request("CM_Get_Res_Des_Data_Size_Ex", L"", [](DWORD) { return CR_FAILURE; }, [&] { return inner_.CM_Get_Res_Des_Data_Size_Ex(size, resDes, flags, machine); });
+  return Request("CM_Get_Res_Des_Data_Size_Ex", L"", [](DWORD) -> CONFIGRET { return CR_FAILURE; }, [&] { return inner_.CM_Get_Res_Des_Data_Size_Ex(size, resDes, flags, machine); });
 }
 
 CONFIGRET FaultInjectingPlatform::CM_Get_Res_Des_Data_Ex(RES_DES resDes, PVOID buffer, ULONG bufferLen, ULONG flags, HMACHINE machine) {
-  return Request("CM_Get_Res_Des_Data_Ex", L"", [](DWORD) { return CR_FAILURE; }, [&] { return inner_.CM_Get_Res_Des_Data_Ex(resDes, buffer, bufferLen, flags, machine); });
+  return Request("CM_Get_Res_Des_Data_Ex", L"", [](DWORD) -> CONFIGRET { return CR_FAILURE; }, [&] { return inner_.CM_Get_Res_Des_Data_Ex(resDes, buffer, bufferLen, flags, machine); });
 }
 
 LSTATUS FaultInjectingPlatform::RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, BYTE* data, LPDWORD dataSize) {

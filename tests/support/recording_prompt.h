@@ -8,7 +8,7 @@
 
 class RecordingPrompt : public Prompt {
  public:
-  void MessageBox(const std::wstring& text) override { messages.push_back(text); }
+  void ShowMessageBox(const std::wstring& text) override { messages.push_back(text); }
   void Diagnostic(const std::wstring& line) override { diagnostics.push_back(line); }
 
   std::vector<std::wstring> messages;
