@@ -7,6 +7,7 @@
 
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
+#include "app/common/program_io.h"
 #include "app/common/shared_options.h"
 #include "app/common/model_json.h"
 #include "app/common/show_command.h"
@@ -94,8 +95,9 @@ int Capture(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseUtf8StandardStreams();
   Options options;
-  std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = ProgramArguments(argc, argv);
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string error;

@@ -12,7 +12,8 @@ struct CliRun {
 
 // `text` as one word for the shell.
 std::string ShellQuote(const std::string& text);
-// `arguments` as a user types them on the command line, quoting included.
+// `arguments` as a user types them on the command line, words quoted as
+// ShellQuote quotes them.
 CliRun RunCliLine(const std::string& arguments);
 // Each argument passed as it is.
 CliRun RunCli(const std::vector<std::string>& arguments);
