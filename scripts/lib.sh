@@ -11,9 +11,11 @@ QUELBRIN_PACKAGES=(
   g++-mingw-w64-x86-64
 )
 
+# quelbrin_install_packages [PACKAGE...]: those given, else QUELBRIN_PACKAGES.
 quelbrin_install_packages() {
-  local missing=()
-  for p in "${QUELBRIN_PACKAGES[@]}"; do
+  local wanted=("$@") missing=()
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${QUELBRIN_PACKAGES[@]}")
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
