@@ -19,6 +19,7 @@ class Answer {
   explicit Answer(std::vector<BYTE> bytes) : bytes_(std::move(bytes)) {}
 
   std::size_t size() const { return bytes_.size(); }
+  const std::vector<BYTE>& bytes() const { return bytes_; }
   bool Contains(std::size_t offset, std::size_t length) const {
     return offset <= bytes_.size() && length <= bytes_.size() - offset;
   }

@@ -6,6 +6,7 @@
 #include "platform/capture/answer_reader.h"
 #include "platform/capture/capture_steps.h"
 #include "platform/port_records.h"
+#include "platform/recorded/storage_answers.h"
 #include "platform/storage_records.h"
 #include "platform/wide_text.h"
 
@@ -65,6 +66,15 @@ std::string AsciiText(const std::string& text) {
     if (static_cast<unsigned char>(c) >= 0x80) c = '?';
   }
   return out;
+}
+
+// An answer that the description does not give back byte for byte (a shorter
+// geometry record, fields the description leaves out) is kept as it came.
+void KeepRawIfDifferent(machine::Behaviour& behaviour, const std::string& name, const Answer& live,
+                        const answers::Answer& formed, std::size_t bufferSize) {
+  std::vector<BYTE> replayed = formed.bytes;
+  if (replayed.size() > bufferSize) replayed.resize(bufferSize);
+  if (formed.error != 0 || replayed != live.bytes()) behaviour.raw[name] = live.bytes();
 }
 
 // The device path that opens a mount point's volume, as the scan forms it.
@@ -175,6 +185,8 @@ class StorageCapture {
     if (auto a = ask_.Ask(h, IOCTL_DISK_GET_PARTITION_INFO_EX, nullptr, 0, sizeof(PARTITION_INFORMATION_EX), v.behaviour,
                           "IOCTL_DISK_GET_PARTITION_INFO_EX")) {
       if (auto r = a->Read<PARTITION_INFORMATION_EX>(0)) v.partition = FromRecordEx(*r);
+      KeepRawIfDifferent(v.behaviour, "IOCTL_DISK_GET_PARTITION_INFO_EX", *a, answers::PartitionInfoEx(v),
+                         sizeof(PARTITION_INFORMATION_EX));
     }
     // The legacy record is what the scan keeps when the extended one is refused.
     if (auto a = ask_.Ask(h, IOCTL_DISK_GET_PARTITION_INFO, nullptr, 0, sizeof(PARTITION_INFORMATION), v.behaviour,
@@ -193,6 +205,8 @@ class StorageCapture {
                                             static_cast<ULONGLONG>(e->ExtentLength.QuadPart)});
         if (disks_.insert(e->DiskNumber).second) diskOrder_.push_back(e->DiskNumber);
       }
+      KeepRawIfDifferent(v.behaviour, "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS", *a, answers::VolumeDiskExtents(v),
+                         layout::kVolumeDiskExtentsBytes);
     }
     p.CloseHandle(h);
   }
@@ -258,6 +272,7 @@ class StorageCapture {
         if (!r) break;
         d.layout.partitions.push_back(FromRecordEx(*r));
       }
+      KeepRawIfDifferent(d.behaviour, "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", *a, answers::DriveLayoutEx(d), size);
     }
     const bool haveLayout = d.behaviour.fail.count("IOCTL_DISK_GET_DRIVE_LAYOUT_EX") == 0;
     if (auto a = ask_.Ask(h, IOCTL_DISK_GET_DRIVE_LAYOUT, nullptr, 0, size, d.behaviour, "IOCTL_DISK_GET_DRIVE_LAYOUT");
@@ -275,6 +290,7 @@ class StorageCapture {
   }
 
   void CaptureGeometry(HANDLE h, machine::Drive& d) {
+    std::optional<Answer> geometryEx;
     if (auto a = ask_.Ask(h, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0,
                           static_cast<DWORD>(layout::kGeometryExBufferBytes), d.behaviour,
                           "IOCTL_DISK_GET_DRIVE_GEOMETRY_EX")) {
@@ -284,6 +300,7 @@ class StorageCapture {
       d.detection = detection.DetectionType;
       d.int13 = detection.Int13;
       d.exInt13 = detection.ExInt13;
+      geometryEx = std::move(*a);
       // Without a layout the partition style comes from here.
       if (d.behaviour.fail.count("IOCTL_DISK_GET_DRIVE_LAYOUT_EX") != 0 &&
           d.behaviour.fail.count("IOCTL_DISK_GET_DRIVE_LAYOUT") != 0) {
@@ -305,6 +322,9 @@ class StorageCapture {
                  d.geometry.SectorsPerTrack * d.geometry.BytesPerSector;
       }
     }
+    if (geometryEx)
+      KeepRawIfDifferent(d.behaviour, "IOCTL_DISK_GET_DRIVE_GEOMETRY_EX", *geometryEx, answers::DriveGeometryEx(d),
+                         layout::kGeometryExBufferBytes);
   }
 
   void CaptureDevice(HANDLE h, machine::Drive& d) {
