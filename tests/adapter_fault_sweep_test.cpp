@@ -78,7 +78,7 @@ TEST(AdapterFaultSweep, EveryRequestFailingAtEachOfItsFirstCallsEndsTheScanWell)
     const std::size_t objects = target.section == "deviceManager" ? 1 : base[target.section].size();
     for (std::size_t object = 0; object < objects; ++object) {
       for (const std::string& request : target.requests) {
-        for (DWORD code : {DWORD{31}, ERROR_INSUFFICIENT_BUFFER, ERROR_MORE_DATA}) {
+        for (DWORD code : std::initializer_list<DWORD>{31, ERROR_INSUFFICIENT_BUFFER, ERROR_MORE_DATA}) {
           for (unsigned after : {0u, 1u}) {
             json m = base;
             json& owner = target.section == "deviceManager" ? m["deviceManager"] : m[target.section][object];

@@ -142,11 +142,20 @@ class StorageCapture {
       m_.volumes.push_back(std::move(v));
       captured_.push_back(false);
     }
-    const std::size_t index = it->second;
+    std::size_t index = it->second;
     const std::wstring path = VolumePathOf(mp.symbolicLink);
     if (!captured_[index] && !path.empty()) {
       captured_[index] = true;
       CaptureVolume(m_.volumes[index], path);
+    } else if (!path.empty() && OpensDifferently(m_.volumes[index], path)) {
+      // One path of a volume that opens while another is refused (Wine refuses
+      // "\\.\Z:" of a volume that opens by its name): a volume entry of its own.
+      machine::Volume v;
+      v.id = "volume" + std::to_string(m_.volumes.size() + 1);
+      CaptureVolume(v, path);
+      m_.volumes.push_back(std::move(v));
+      captured_.push_back(true);
+      return m_.volumes.back().id;
     }
     // Where a volume name mounts it, the volume's path names are asked too.
     const std::wstring prefix = L"\\??\\Volume{";
@@ -155,6 +164,13 @@ class StorageCapture {
       CapturePathNames(m_.volumes[index], L"\\\\?\\" + mp.symbolicLink.substr(4) + L"\\");
     }
     return m_.volumes[index].id;
+  }
+
+  bool OpensDifferently(const machine::Volume& v, const std::wstring& path) {
+    machine::Behaviour probe;
+    const HANDLE h = ask_.Open(path, GENERIC_READ, kShareReadWrite, probe);
+    if (h != INVALID_HANDLE_VALUE) ask_.platform().CloseHandle(h);
+    return probe.fail.count("open") != v.behaviour.fail.count("open");
   }
 
   void CaptureVolume(machine::Volume& v, const std::wstring& path) {
