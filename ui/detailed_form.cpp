@@ -2,6 +2,8 @@
 
 #include "ui/panels.h"
 
+using enum ControlId;
+
 DetailedForm::DetailedForm(CQuelbrinDoc& document, ProgressSink* sink) : doc(document), progress(sink) {}
 
 void DetailedForm::OnInitialUpdate() { OnUpdate(0, doc.GetCurrentNode()); }
@@ -17,15 +19,15 @@ void DetailedForm::OnUpdate(long hint, StorageNode* node) {
   if (progress != nullptr) progress->CloseSplash();
 }
 
-void DetailedForm::OnListDoubleClick(int listId, int row) {
+void DetailedForm::OnListDoubleClick(ControlId listId, int row) {
   // The identifier list's rows stand for no node and it has no handler.
   switch (listId) {
-    case 2001:
-    case 2101:
-    case 2201:
-    case 1008:
-    case 1051:
-    case 1131:
+    case AllMountPointsList:
+    case AllDisksList:
+    case AllAdaptersList:
+    case MountPointExtentList:
+    case DiskPartitionList:
+    case AdapterDeviceList:
       doc.SetCurrentNode(form.NodeAtRow(listId, row));
       break;
     default:

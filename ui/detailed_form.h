@@ -21,7 +21,7 @@ class DetailedForm : public DocumentListener {
   void OnUpdate(long hint, StorageNode* node) override;
   // The row's node becomes current; a click beside the rows (row -1) hands the
   // document no node.
-  void OnListDoubleClick(int listId, int row);
+  void OnListDoubleClick(ControlId listId, int row);
 
   const FormState& Form() const { return form; }
 

@@ -4,228 +4,320 @@
 #include <array>
 #include <vector>
 
+using enum ControlId;
+
 namespace {
 
 constexpr std::array<PanelInfo, 9> kPanels{{
-    {4, 1010, 1000, 1039, L"Mount Point Information", 18},
-    {5, 1500, 1500, 1507, L"Disk Extent", 378},
-    {6, 1800, 1800, 1823, L"Disk Partition", 734},
-    {7, 1050, 1050, 1099, L"Disk Information", 1171},
-    {8, 1130, 1130, 1162, L"Scsi Adapter Information", 1526},
-    {9, 1300, 1300, 1344, L"Scsi Device", 1880},
-    {1, 2000, 2000, 2001, L"Mountpoints", 2255},
-    {2, 2100, 2100, 2101, L"Physical Disks", 2612},
-    {3, 2200, 2200, 2201, L"Scsi Adapters", 2981},
+    {4, MountPointPanel, MountPointVolumeNameLabel, MountPointPathNamesListBox, L"Mount Point Information", 18},
+    {5, ExtentPanel, ExtentPanel, ExtentChart, L"Disk Extent", 378},
+    {6, PartitionPanel, PartitionPanel, PartitionChart, L"Disk Partition", 734},
+    {7, DiskPanel, DiskPanel, DiskExInt13ReservedEdit, L"Disk Information", 1171},
+    {8, AdapterPanel, AdapterPanel, AdapterDeviceNameEdit, L"Scsi Adapter Information", 1526},
+    {9, DevicePanel, DevicePanel, DeviceIdentifierList, L"Scsi Device", 1880},
+    {1, MountPointListPanel, MountPointListPanel, AllMountPointsList, L"Mountpoints", 2255},
+    {2, DiskListPanel, DiskListPanel, AllDisksList, L"Physical Disks", 2612},
+    {3, AdapterListPanel, AdapterListPanel, AllAdaptersList, L"Scsi Adapters", 2981},
 }};
 
-constexpr std::array<int, 69> kEditIds{
-    1001, 1003, 1005, 1007, 1012, 1014, 1016, 1018, 1020, 1024, 1026, 1028, 1030, 1032, 1036,        // mount point
-    1053, 1057, 1059, 1061, 1063, 1065, 1068, 1070, 1072, 1075, 1077, 1079, 1081, 1083, 1085, 1087,  // disk
-    1089, 1091, 1093, 1095, 1097, 1099,                                                              //
-    1134, 1136, 1138, 1140, 1142, 1148, 1150, 1152, 1162,                                            // adapter
-    1303, 1304, 1306, 1309, 1311, 1317, 1333, 1335, 1337, 1339, 1342,                                // device
-    1501, 1503, 1505,                                                                                // extent
-    1803, 1805, 1807, 1809, 1811, 1816, 1818, 1820, 1822,                                            // partition
+constexpr std::array<ControlId, 69> kEditIds{
+    MountPointVolumeNameEdit,
+    MountPointUniqueIdEdit,
+    MountPointDeviceNameEdit,
+    MountPointSymLinkNameEdit,
+    MountPointVolumeLabelEdit,
+    MountPointSerialNumberEdit,
+    MountPointMaxNameLengthEdit,
+    MountPointFsFlagsEdit,
+    MountPointFsNameEdit,
+    MountPointStyleEdit,
+    MountPointStartingOffsetEdit,
+    MountPointLengthEdit,
+    MountPointPartitionNumberEdit,
+    MountPointPartitionTypeEdit,
+    MountPointHiddenSectorsEdit,  // mount point
+    DiskSizeEdit,
+    DiskCylindersEdit,
+    DiskMediaTypeEdit,
+    DiskTracksPerCylinderEdit,
+    DiskSectorsPerTrackEdit,
+    DiskBytesPerSectorEdit,
+    DiskSignatureEdit,
+    DiskChecksumEdit,
+    DiskIdEdit,
+    DiskInt13DriveSelectEdit,
+    DiskInt13MaxCylindersEdit,
+    DiskInt13SectorsPerTrackEdit,
+    DiskInt13MaxHeadsEdit,
+    DiskInt13DriveCountEdit,
+    DiskExInt13BufferSizeEdit,
+    DiskExInt13FlagsEdit,  // disk
+    DiskExInt13CylindersEdit,
+    DiskExInt13HeadsEdit,
+    DiskExInt13SectorsPerTrackEdit,
+    DiskExInt13SectorsPerDriveEdit,
+    DiskExInt13SectorSizeEdit,
+    DiskExInt13ReservedEdit,  //
+    AdapterDriverNameEdit,
+    AdapterMaxTransferLengthEdit,
+    AdapterMaxPhysicalPagesEdit,
+    AdapterAsyncEventsEdit,
+    AdapterAlignmentMaskEdit,
+    AdapterBusTypeEdit,
+    AdapterBusMajorVersionEdit,
+    AdapterBusMinorVersionEdit,
+    AdapterDeviceNameEdit,  // adapter
+    DeviceTypeEdit,
+    DeviceTypeQualifierEdit,
+    DeviceTypeModifierEdit,
+    DeviceVersionEdit,
+    DeviceResponseDataFormatEdit,
+    DeviceAdditionalLengthEdit,
+    DeviceVendorIdEdit,
+    DeviceProductIdEdit,
+    DeviceProductRevisionEdit,
+    DeviceVendorSpecificEdit,
+    DeviceSerialNumberEdit,  // device
+    ExtentDiskNumberEdit,
+    ExtentStartingOffsetEdit,
+    ExtentLengthEdit,  // extent
+    PartitionStartingOffsetEdit,
+    PartitionLengthEdit,
+    PartitionNumberEdit,
+    PartitionHiddenSectorsEdit,
+    PartitionMbrTypeEdit,
+    PartitionGptTypeEdit,
+    PartitionGptIdEdit,
+    PartitionGptAttributesEdit,
+    PartitionGptNameEdit,  // partition
 };
 
-constexpr std::array<int, 29> kCheckBoxIds{
-    1031, 1034, 1035,                                                                        // mount point
-    1143, 1144, 1145, 1146,                                                                  // adapter
-    1307, 1312, 1313, 1314, 1315, 1318, 1319, 1320, 1321, 1322, 1323, 1324, 1325, 1326, 1327,  // device
-    1328, 1329, 1330, 1331,                                                                  //
-    1812, 1813, 1814,                                                                        // partition
+constexpr std::array<ControlId, 29> kCheckBoxIds{
+    MountPointRewriteCheck,
+    MountPointBootIndicatorCheck,
+    MountPointRecognizedCheck,  // mount point
+    AdapterTaggedQueuingCheck,
+    AdapterScansDownCheck,
+    AdapterUsesPioCheck,
+    AdapterAcceleratedTransferCheck,  // adapter
+    DeviceRemovableMediaCheck,
+    DeviceHiSupportCheck,
+    DeviceNormAcaCheck,
+    DeviceTerminateTaskCheck,
+    DeviceAercCheck,
+    DeviceAddr16Check,
+    DeviceAddr32Check,
+    DeviceAckReqQCheck,
+    DeviceMediumChangerCheck,
+    DeviceMultiPortCheck,
+    DeviceEnclosureServicesCheck,
+    DeviceSoftResetCheck,
+    DeviceCommandQueueCheck,
+    DeviceTransferDisableCheck,
+    DeviceLinkedCommandsCheck,  // device
+    DeviceSynchronousCheck,
+    DeviceWide16BitCheck,
+    DeviceWide32BitCheck,
+    DeviceRelativeAddressingCheck,  //
+    PartitionBootIndicatorCheck,
+    PartitionRecognizedCheck,
+    PartitionRewriteCheck,  // partition
 };
 
-constexpr std::array<int, 7> kListViewIds{1008, 1051, 1131, 1344, 2001, 2101, 2201};
-constexpr std::array<int, 5> kListBoxIds{1039, 1154, 1156, 1158, 1160};
-constexpr std::array<int, 4> kPieChartIds{1021, 1055, 1507, 1823};
+constexpr std::array<ControlId, 7> kListViewIds{MountPointExtentList, DiskPartitionList,  AdapterDeviceList,
+                                                DeviceIdentifierList, AllMountPointsList, AllDisksList,
+                                                AllAdaptersList};
+constexpr std::array<ControlId, 5> kListBoxIds{MountPointPathNamesListBox, AdapterHardwareIdsListBox,
+                                               AdapterCompatibleIdsListBox, AdapterResourcesListBox,
+                                               AdapterDriverNodesListBox};
+constexpr std::array<ControlId, 4> kPieChartIds{MountPointChart, DiskChart, ExtentChart, PartitionChart};
 
 struct IdText {
-  int id;
+  ControlId id;
   const wchar_t* text;
 };
 
 constexpr std::array<IdText, 5> kRetitledFrames{{
-    {1066, L"MBR Partition"},
-    {1073, L"Detect Int13"},
-    {1130, L"Scsi Adapter Information"},
-    {1300, L"Scsi Device"},
-    {1801, L"MBR Partition"},
+    {DiskStyleFrame, L"MBR Partition"},
+    {DiskDetectionFrame, L"Detect Int13"},
+    {AdapterPanel, L"Scsi Adapter Information"},
+    {DevicePanel, L"Scsi Device"},
+    {PartitionStyleFrame, L"MBR Partition"},
 }};
 
 constexpr std::array<IdText, 5> kInnerFrames{{
-    {1022, L"Mount Point Partition Information"},
-    {1066, L"MBR Partition"},
-    {1073, L"Detect Int13"},
-    {1340, L"Device Inquiry Data:"},
-    {1801, L"MBR Partition"},
+    {MountPointPartitionFrame, L"Mount Point Partition Information"},
+    {DiskStyleFrame, L"MBR Partition"},
+    {DiskDetectionFrame, L"Detect Int13"},
+    {DeviceInquiryFrame, L"Device Inquiry Data:"},
+    {PartitionStyleFrame, L"MBR Partition"},
 }};
 
 struct ChartSize {
-  int id;
+  ControlId id;
   DialogSize size;
 };
 constexpr std::array<ChartSize, 4> kChartSizes{{
-    {1021, {170, 170}},
-    {1055, {170, 170}},
-    {1507, {223, 223}},
-    {1823, {193, 193}},
+    {MountPointChart, {170, 170}},
+    {DiskChart, {170, 170}},
+    {ExtentChart, {223, 223}},
+    {PartitionChart, {193, 193}},
 }};
 
 using T = FormField::Type;
 
 constexpr FormField kMountPointFields[] = {
-    {T::Edit, 1001, L"Volume Name:"},
-    {T::Edit, 1003, L"Unique Id:"},
-    {T::Edit, 1005, L"Device Name:"},
-    {T::Edit, 1007, L"SymLink Name:"},
-    {T::Edit, 1012, L"Volume Label:"},
-    {T::Edit, 1014, L"Serial Number:"},
-    {T::Edit, 1016, L"Max Name Len:"},
-    {T::Edit, 1018, L"FS Flags:"},
-    {T::Edit, 1020, L"FS Name:"},
-    {T::ListBox, 1039, L"Volume Path Names:"},
-    {T::FrameBegin, 1022, nullptr},
-    {T::Edit, 1024, L"Style"},
-    {T::Edit, 1030, L"Part. Number:"},
-    {T::Edit, 1026, L"Starting Off:"},
-    {T::Edit, 1028, L"Length:"},
-    {T::Edit, 1032, L"Partition Type:"},
-    {T::Edit, 1036, L"Hidden Sectors:"},
-    {T::CheckBox, 1031, L"Rewrite Partition"},
-    {T::CheckBox, 1034, L"Boot Indicator"},
-    {T::CheckBox, 1035, L"Recognized Partition"},
-    {T::FrameEnd, 1022, nullptr},
-    {T::PieChart, 1021, nullptr},
-    {T::ListView, 1008, L"Disk Extent List:"},
+    {T::Edit, MountPointVolumeNameEdit, L"Volume Name:"},
+    {T::Edit, MountPointUniqueIdEdit, L"Unique Id:"},
+    {T::Edit, MountPointDeviceNameEdit, L"Device Name:"},
+    {T::Edit, MountPointSymLinkNameEdit, L"SymLink Name:"},
+    {T::Edit, MountPointVolumeLabelEdit, L"Volume Label:"},
+    {T::Edit, MountPointSerialNumberEdit, L"Serial Number:"},
+    {T::Edit, MountPointMaxNameLengthEdit, L"Max Name Len:"},
+    {T::Edit, MountPointFsFlagsEdit, L"FS Flags:"},
+    {T::Edit, MountPointFsNameEdit, L"FS Name:"},
+    {T::ListBox, MountPointPathNamesListBox, L"Volume Path Names:"},
+    {T::FrameBegin, MountPointPartitionFrame, nullptr},
+    {T::Edit, MountPointStyleEdit, L"Style"},
+    {T::Edit, MountPointPartitionNumberEdit, L"Part. Number:"},
+    {T::Edit, MountPointStartingOffsetEdit, L"Starting Off:"},
+    {T::Edit, MountPointLengthEdit, L"Length:"},
+    {T::Edit, MountPointPartitionTypeEdit, L"Partition Type:"},
+    {T::Edit, MountPointHiddenSectorsEdit, L"Hidden Sectors:"},
+    {T::CheckBox, MountPointRewriteCheck, L"Rewrite Partition"},
+    {T::CheckBox, MountPointBootIndicatorCheck, L"Boot Indicator"},
+    {T::CheckBox, MountPointRecognizedCheck, L"Recognized Partition"},
+    {T::FrameEnd, MountPointPartitionFrame, nullptr},
+    {T::PieChart, MountPointChart, nullptr},
+    {T::ListView, MountPointExtentList, L"Disk Extent List:"},
 };
 
 constexpr FormField kDiskExtentFields[] = {
-    {T::Edit, 1501, L"Disk Number:"},
-    {T::Edit, 1503, L"Starting Offset:"},
-    {T::Edit, 1505, L"Extent Length:"},
-    {T::PieChart, 1507, nullptr},
+    {T::Edit, ExtentDiskNumberEdit, L"Disk Number:"},
+    {T::Edit, ExtentStartingOffsetEdit, L"Starting Offset:"},
+    {T::Edit, ExtentLengthEdit, L"Extent Length:"},
+    {T::PieChart, ExtentChart, nullptr},
 };
 
 constexpr FormField kDiskPartitionFields[] = {
-    {T::FrameBegin, 1801, nullptr},
-    {T::Edit, 1803, L"Starting Offset:"},
-    {T::Edit, 1805, L"Length:"},
-    {T::Edit, 1807, L"Number:"},
-    {T::Edit, 1809, L"Hidden Sectors:"},
-    {T::Edit, 1811, L"Partition Type:"},
-    {T::CheckBox, 1812, L"Boot Indicator"},
-    {T::CheckBox, 1813, L"Recognized Partition:"},
-    {T::CheckBox, 1814, L"Rewrite Partition:"},
-    {T::Edit, 1816, L"Partition Type:"},
-    {T::Edit, 1818, L"Partition Id:"},
-    {T::Edit, 1820, L"Attributes:"},
-    {T::Edit, 1822, L"Name:"},
-    {T::FrameEnd, 1801, nullptr},
-    {T::PieChart, 1823, nullptr},
+    {T::FrameBegin, PartitionStyleFrame, nullptr},
+    {T::Edit, PartitionStartingOffsetEdit, L"Starting Offset:"},
+    {T::Edit, PartitionLengthEdit, L"Length:"},
+    {T::Edit, PartitionNumberEdit, L"Number:"},
+    {T::Edit, PartitionHiddenSectorsEdit, L"Hidden Sectors:"},
+    {T::Edit, PartitionMbrTypeEdit, L"Partition Type:"},
+    {T::CheckBox, PartitionBootIndicatorCheck, L"Boot Indicator"},
+    {T::CheckBox, PartitionRecognizedCheck, L"Recognized Partition:"},
+    {T::CheckBox, PartitionRewriteCheck, L"Rewrite Partition:"},
+    {T::Edit, PartitionGptTypeEdit, L"Partition Type:"},
+    {T::Edit, PartitionGptIdEdit, L"Partition Id:"},
+    {T::Edit, PartitionGptAttributesEdit, L"Attributes:"},
+    {T::Edit, PartitionGptNameEdit, L"Name:"},
+    {T::FrameEnd, PartitionStyleFrame, nullptr},
+    {T::PieChart, PartitionChart, nullptr},
 };
 
 constexpr FormField kPhysicalDiskFields[] = {
-    {T::Edit, 1053, L"Disk Size:"},
-    {T::Edit, 1057, L"Cylinders:"},
-    {T::Edit, 1059, L"Media Type:"},
-    {T::Edit, 1061, L"Tracks/Cylinder:"},
-    {T::Edit, 1063, L"Sectors/Track:"},
-    {T::Edit, 1065, L"Bytes/Sector:"},
-    {T::FrameBegin, 1066, nullptr},
-    {T::Edit, 1068, L"Signature:"},
-    {T::Edit, 1070, L"Checksum:"},
-    {T::Edit, 1072, L"Disk Id:"},
-    {T::FrameEnd, 1066, nullptr},
-    {T::FrameBegin, 1073, nullptr},
-    {T::Edit, 1075, L"Drive Select:"},
-    {T::Edit, 1077, L"Max Cylinders:"},
-    {T::Edit, 1079, L"Sectors/Track:"},
-    {T::Edit, 1081, L"Max Heads:"},
-    {T::Edit, 1083, L"# of Drives:"},
-    {T::Edit, 1085, L"Buffer Size:"},
-    {T::Edit, 1087, L"Flags:"},
-    {T::Edit, 1089, L"Cylinders:"},
-    {T::Edit, 1091, L"Heads:"},
-    {T::Edit, 1093, L"Sectors/Track:"},
-    {T::Edit, 1095, L"Sectors/Drive:"},
-    {T::Edit, 1097, L"Sector Size:"},
-    {T::Edit, 1099, L"Reserved:"},
-    {T::FrameEnd, 1073, nullptr},
-    {T::PieChart, 1055, nullptr},
-    {T::ListView, 1051, L"Disk Partition List:"},
+    {T::Edit, DiskSizeEdit, L"Disk Size:"},
+    {T::Edit, DiskCylindersEdit, L"Cylinders:"},
+    {T::Edit, DiskMediaTypeEdit, L"Media Type:"},
+    {T::Edit, DiskTracksPerCylinderEdit, L"Tracks/Cylinder:"},
+    {T::Edit, DiskSectorsPerTrackEdit, L"Sectors/Track:"},
+    {T::Edit, DiskBytesPerSectorEdit, L"Bytes/Sector:"},
+    {T::FrameBegin, DiskStyleFrame, nullptr},
+    {T::Edit, DiskSignatureEdit, L"Signature:"},
+    {T::Edit, DiskChecksumEdit, L"Checksum:"},
+    {T::Edit, DiskIdEdit, L"Disk Id:"},
+    {T::FrameEnd, DiskStyleFrame, nullptr},
+    {T::FrameBegin, DiskDetectionFrame, nullptr},
+    {T::Edit, DiskInt13DriveSelectEdit, L"Drive Select:"},
+    {T::Edit, DiskInt13MaxCylindersEdit, L"Max Cylinders:"},
+    {T::Edit, DiskInt13SectorsPerTrackEdit, L"Sectors/Track:"},
+    {T::Edit, DiskInt13MaxHeadsEdit, L"Max Heads:"},
+    {T::Edit, DiskInt13DriveCountEdit, L"# of Drives:"},
+    {T::Edit, DiskExInt13BufferSizeEdit, L"Buffer Size:"},
+    {T::Edit, DiskExInt13FlagsEdit, L"Flags:"},
+    {T::Edit, DiskExInt13CylindersEdit, L"Cylinders:"},
+    {T::Edit, DiskExInt13HeadsEdit, L"Heads:"},
+    {T::Edit, DiskExInt13SectorsPerTrackEdit, L"Sectors/Track:"},
+    {T::Edit, DiskExInt13SectorsPerDriveEdit, L"Sectors/Drive:"},
+    {T::Edit, DiskExInt13SectorSizeEdit, L"Sector Size:"},
+    {T::Edit, DiskExInt13ReservedEdit, L"Reserved:"},
+    {T::FrameEnd, DiskDetectionFrame, nullptr},
+    {T::PieChart, DiskChart, nullptr},
+    {T::ListView, DiskPartitionList, L"Disk Partition List:"},
 };
 
 constexpr FormField kScsiAdapterFields[] = {
-    {T::Edit, 1134, L"Driver Name:"},
-    {T::Edit, 1162, L"Device Name:"},
-    {T::Edit, 1136, L"Max TXFR Len:"},
-    {T::Edit, 1138, L"Max Physical Pages:"},
-    {T::Edit, 1140, L"Async Events:"},
-    {T::Edit, 1142, L"Alignment Mask:"},
-    {T::CheckBox, 1143, L"Tagged Queuing"},
-    {T::CheckBox, 1144, L"Adapter Scans Down"},
-    {T::CheckBox, 1145, L"Adapter Uses PIO"},
-    {T::CheckBox, 1146, L"Accelerated Transfer"},
-    {T::Edit, 1148, L"Bus Type:"},
-    {T::Edit, 1150, L"Bus Maj. Ver:"},
-    {T::Edit, 1152, L"Bus Minor Ver:"},
-    {T::ListBox, 1154, L"Hardware Ids:"},
-    {T::ListBox, 1156, L"Compatible Ids:"},
-    {T::ListBox, 1158, L"Hardware Resources:"},
-    {T::ListBox, 1160, L"Device Node Information:"},
-    {T::ListView, 1131, L"Scsi Device List:"},
+    {T::Edit, AdapterDriverNameEdit, L"Driver Name:"},
+    {T::Edit, AdapterDeviceNameEdit, L"Device Name:"},
+    {T::Edit, AdapterMaxTransferLengthEdit, L"Max TXFR Len:"},
+    {T::Edit, AdapterMaxPhysicalPagesEdit, L"Max Physical Pages:"},
+    {T::Edit, AdapterAsyncEventsEdit, L"Async Events:"},
+    {T::Edit, AdapterAlignmentMaskEdit, L"Alignment Mask:"},
+    {T::CheckBox, AdapterTaggedQueuingCheck, L"Tagged Queuing"},
+    {T::CheckBox, AdapterScansDownCheck, L"Adapter Scans Down"},
+    {T::CheckBox, AdapterUsesPioCheck, L"Adapter Uses PIO"},
+    {T::CheckBox, AdapterAcceleratedTransferCheck, L"Accelerated Transfer"},
+    {T::Edit, AdapterBusTypeEdit, L"Bus Type:"},
+    {T::Edit, AdapterBusMajorVersionEdit, L"Bus Maj. Ver:"},
+    {T::Edit, AdapterBusMinorVersionEdit, L"Bus Minor Ver:"},
+    {T::ListBox, AdapterHardwareIdsListBox, L"Hardware Ids:"},
+    {T::ListBox, AdapterCompatibleIdsListBox, L"Compatible Ids:"},
+    {T::ListBox, AdapterResourcesListBox, L"Hardware Resources:"},
+    {T::ListBox, AdapterDriverNodesListBox, L"Device Node Information:"},
+    {T::ListView, AdapterDeviceList, L"Scsi Device List:"},
 };
 
 constexpr FormField kScsiDeviceFields[] = {
-    {T::FrameBegin, 1340, nullptr},
-    {T::Edit, 1303, L"Device Type:"},
-    {T::Edit, 1304, L"Device Type Qual."},
-    {T::Edit, 1306, L"Device Type Mod."},
-    {T::CheckBox, 1307, L"Removable Media:"},
-    {T::Edit, 1309, L"Version:"},
-    {T::Edit, 1311, L"Resp. Data Fmt."},
-    {T::CheckBox, 1312, L"Hi Support:"},
-    {T::CheckBox, 1313, L"Norm ACA:"},
-    {T::CheckBox, 1314, L"Terminate Task:"},
-    {T::CheckBox, 1315, L"AERC:"},
-    {T::Edit, 1317, L"Additional Length:"},
-    {T::CheckBox, 1318, L"Addr 16:"},
-    {T::CheckBox, 1319, L"Addr 32:"},
-    {T::CheckBox, 1320, L"Ack ReqQ:"},
-    {T::CheckBox, 1321, L"Medium Changer:"},
-    {T::CheckBox, 1322, L"MultiPort:"},
-    {T::CheckBox, 1323, L"Enclosure Services:"},
-    {T::CheckBox, 1324, L"Soft Reset:"},
-    {T::CheckBox, 1325, L"Command Queue:"},
-    {T::CheckBox, 1326, L"Transfer Disable:"},
-    {T::CheckBox, 1327, L"Linked Commands:"},
-    {T::CheckBox, 1328, L"Synchronous:"},
-    {T::CheckBox, 1329, L"Wide 16 Bit:"},
-    {T::CheckBox, 1330, L"Wide 32 Bit:"},
-    {T::CheckBox, 1331, L"Relative Addressing:"},
-    {T::Edit, 1333, L"Vendor Id:"},
-    {T::Edit, 1335, L"Product Id:"},
-    {T::Edit, 1337, L"Prod. Rev. Lvl:"},
-    {T::Edit, 1339, L"Vend Specific:"},
-    {T::FrameEnd, 1340, nullptr},
-    {T::Edit, 1342, L"Serial Number:"},
-    {T::ListView, 1344, L"Device Identifier List:"},
+    {T::FrameBegin, DeviceInquiryFrame, nullptr},
+    {T::Edit, DeviceTypeEdit, L"Device Type:"},
+    {T::Edit, DeviceTypeQualifierEdit, L"Device Type Qual."},
+    {T::Edit, DeviceTypeModifierEdit, L"Device Type Mod."},
+    {T::CheckBox, DeviceRemovableMediaCheck, L"Removable Media:"},
+    {T::Edit, DeviceVersionEdit, L"Version:"},
+    {T::Edit, DeviceResponseDataFormatEdit, L"Resp. Data Fmt."},
+    {T::CheckBox, DeviceHiSupportCheck, L"Hi Support:"},
+    {T::CheckBox, DeviceNormAcaCheck, L"Norm ACA:"},
+    {T::CheckBox, DeviceTerminateTaskCheck, L"Terminate Task:"},
+    {T::CheckBox, DeviceAercCheck, L"AERC:"},
+    {T::Edit, DeviceAdditionalLengthEdit, L"Additional Length:"},
+    {T::CheckBox, DeviceAddr16Check, L"Addr 16:"},
+    {T::CheckBox, DeviceAddr32Check, L"Addr 32:"},
+    {T::CheckBox, DeviceAckReqQCheck, L"Ack ReqQ:"},
+    {T::CheckBox, DeviceMediumChangerCheck, L"Medium Changer:"},
+    {T::CheckBox, DeviceMultiPortCheck, L"MultiPort:"},
+    {T::CheckBox, DeviceEnclosureServicesCheck, L"Enclosure Services:"},
+    {T::CheckBox, DeviceSoftResetCheck, L"Soft Reset:"},
+    {T::CheckBox, DeviceCommandQueueCheck, L"Command Queue:"},
+    {T::CheckBox, DeviceTransferDisableCheck, L"Transfer Disable:"},
+    {T::CheckBox, DeviceLinkedCommandsCheck, L"Linked Commands:"},
+    {T::CheckBox, DeviceSynchronousCheck, L"Synchronous:"},
+    {T::CheckBox, DeviceWide16BitCheck, L"Wide 16 Bit:"},
+    {T::CheckBox, DeviceWide32BitCheck, L"Wide 32 Bit:"},
+    {T::CheckBox, DeviceRelativeAddressingCheck, L"Relative Addressing:"},
+    {T::Edit, DeviceVendorIdEdit, L"Vendor Id:"},
+    {T::Edit, DeviceProductIdEdit, L"Product Id:"},
+    {T::Edit, DeviceProductRevisionEdit, L"Prod. Rev. Lvl:"},
+    {T::Edit, DeviceVendorSpecificEdit, L"Vend Specific:"},
+    {T::FrameEnd, DeviceInquiryFrame, nullptr},
+    {T::Edit, DeviceSerialNumberEdit, L"Serial Number:"},
+    {T::ListView, DeviceIdentifierList, L"Device Identifier List:"},
 };
 
-constexpr FormField kMountPointListFields[] = {{T::ListView, 2001, nullptr}};
-constexpr FormField kPhysicalDiskListFields[] = {{T::ListView, 2101, nullptr}};
-constexpr FormField kAdapterListFields[] = {{T::ListView, 2201, nullptr}};
+constexpr FormField kMountPointListFields[] = {{T::ListView, AllMountPointsList, nullptr}};
+constexpr FormField kPhysicalDiskListFields[] = {{T::ListView, AllDisksList, nullptr}};
+constexpr FormField kAdapterListFields[] = {{T::ListView, AllAdaptersList, nullptr}};
 
 template <std::size_t N>
-bool Contains(const std::array<int, N>& ids, int id) {
+bool Contains(const std::array<ControlId, N>& ids, ControlId id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-std::vector<int> CollectAllIds() {
-  std::vector<int> ids;
+std::vector<ControlId> CollectAllIds() {
+  std::vector<ControlId> ids;
   for (const PanelInfo& p : kPanels)
-    for (int id = p.firstId; id <= p.lastId; ++id) ids.push_back(id);
+    for (int id = static_cast<int>(p.firstId); id <= static_cast<int>(p.lastId); ++id) ids.push_back(ControlId{id});
   std::sort(ids.begin(), ids.end());
   return ids;
 }
@@ -240,18 +332,18 @@ const PanelInfo* PanelOfKind(int kind) {
   return nullptr;
 }
 
-const PanelInfo* PanelOfControl(int id) {
+const PanelInfo* PanelOfControl(ControlId id) {
   for (const PanelInfo& p : kPanels)
     if (id >= p.firstId && id <= p.lastId) return &p;
   return nullptr;
 }
 
-std::span<const int> AllControlIds() {
-  static const std::vector<int> ids = CollectAllIds();
+std::span<const ControlId> AllControlIds() {
+  static const std::vector<ControlId> ids = CollectAllIds();
   return ids;
 }
 
-ControlKind KindOfControl(int id) {
+ControlKind KindOfControl(ControlId id) {
   if (Contains(kEditIds, id)) return ControlKind::Edit;
   if (Contains(kCheckBoxIds, id)) return ControlKind::CheckBox;
   if (Contains(kListViewIds, id)) return ControlKind::ListView;
@@ -261,24 +353,25 @@ ControlKind KindOfControl(int id) {
   return ControlKind::Label;
 }
 
-std::span<const int> EditIds() { return kEditIds; }
-std::span<const int> CheckBoxIds() { return kCheckBoxIds; }
-std::span<const int> ListViewIds() { return kListViewIds; }
-std::span<const int> ListBoxIds() { return kListBoxIds; }
-std::span<const int> PieChartIds() { return kPieChartIds; }
+std::span<const ControlId> EditIds() { return kEditIds; }
+std::span<const ControlId> CheckBoxIds() { return kCheckBoxIds; }
+std::span<const ControlId> ListViewIds() { return kListViewIds; }
+std::span<const ControlId> ListBoxIds() { return kListBoxIds; }
+std::span<const ControlId> PieChartIds() { return kPieChartIds; }
 
-std::span<const int> RetitledFrameIds() {
-  static constexpr std::array<int, 5> ids{1066, 1073, 1130, 1300, 1801};
+std::span<const ControlId> RetitledFrameIds() {
+  static constexpr std::array<ControlId, 5> ids{DiskStyleFrame, DiskDetectionFrame, AdapterPanel, DevicePanel,
+                                                PartitionStyleFrame};
   return ids;
 }
 
-const wchar_t* TemplateFrameTitle(int id) {
+const wchar_t* TemplateFrameTitle(ControlId id) {
   for (const IdText& f : kRetitledFrames)
     if (f.id == id) return f.text;
   return nullptr;
 }
 
-const wchar_t* GroupBoxTitle(int id) {
+const wchar_t* GroupBoxTitle(ControlId id) {
   for (const PanelInfo& p : kPanels)
     if (p.groupBoxId == id) return p.title;
   for (const IdText& f : kInnerFrames)
@@ -286,9 +379,9 @@ const wchar_t* GroupBoxTitle(int id) {
   return nullptr;
 }
 
-bool HiddenInTemplate(int id) { return id == 1071 || id == 1072; }
+bool HiddenInTemplate(ControlId id) { return id == DiskIdLabel || id == DiskIdEdit; }
 
-DialogSize PieChartDialogSize(int id) {
+DialogSize PieChartDialogSize(ControlId id) {
   for (const ChartSize& c : kChartSizes)
     if (c.id == id) return c.size;
   return {0, 0};
@@ -299,25 +392,25 @@ DialogSize PieChartDialogSize(int id) {
 int DialogUnitsToPixelsX(int units) { return units * 6 / 4; }
 int DialogUnitsToPixelsY(int units) { return units * 13 / 8; }
 
-std::span<const FormField> PanelFields(int groupBoxId) {
+std::span<const FormField> PanelFields(ControlId groupBoxId) {
   switch (groupBoxId) {
-    case 1010:
+    case MountPointPanel:
       return kMountPointFields;
-    case 1500:
+    case ExtentPanel:
       return kDiskExtentFields;
-    case 1800:
+    case PartitionPanel:
       return kDiskPartitionFields;
-    case 1050:
+    case DiskPanel:
       return kPhysicalDiskFields;
-    case 1130:
+    case AdapterPanel:
       return kScsiAdapterFields;
-    case 1300:
+    case DevicePanel:
       return kScsiDeviceFields;
-    case 2000:
+    case MountPointListPanel:
       return kMountPointListFields;
-    case 2100:
+    case DiskListPanel:
       return kPhysicalDiskListFields;
-    case 2200:
+    case AdapterListPanel:
       return kAdapterListFields;
     default:
       return {};

@@ -50,26 +50,26 @@ void FormState::Reset() {
   charts.clear();
   frameTitles.clear();
   visible.clear();
-  for (int id : EditIds()) edits[id];
-  for (int id : CheckBoxIds()) checks[id] = false;
-  for (int id : ListViewIds()) lists[id];
-  for (int id : ListBoxIds()) listBoxes[id].sorted = id == kSortedListBoxId;
-  for (int id : PieChartIds()) charts[id];
-  for (int id : RetitledFrameIds()) frameTitles[id] = TemplateFrameTitle(id);
-  for (int id : AllControlIds()) visible[id] = !HiddenInTemplate(id);
-  panelOnDisplay = 0;
+  for (ControlId id : EditIds()) edits[id];
+  for (ControlId id : CheckBoxIds()) checks[id] = false;
+  for (ControlId id : ListViewIds()) lists[id];
+  for (ControlId id : ListBoxIds()) listBoxes[id].sorted = id == kSortedListBoxId;
+  for (ControlId id : PieChartIds()) charts[id];
+  for (ControlId id : RetitledFrameIds()) frameTitles[id] = TemplateFrameTitle(id);
+  for (ControlId id : AllControlIds()) visible[id] = !HiddenInTemplate(id);
+  panelOnDisplay = kNoControl;
 }
 
-void FormState::ShowControlRange(int firstId, int lastId, bool show) {
+void FormState::ShowControlRange(ControlId firstId, ControlId lastId, bool show) {
   for (auto it = visible.lower_bound(firstId); it != visible.end() && it->first <= lastId; ++it) it->second = show;
 }
 
-void FormState::ShowPanel(int groupBoxId) {
+void FormState::ShowPanel(ControlId groupBoxId) {
   for (const PanelInfo& panel : Panels()) ShowControlRange(panel.firstId, panel.lastId, panel.groupBoxId == groupBoxId);
   panelOnDisplay = groupBoxId;
 }
 
-StorageNode* FormState::NodeAtRow(int listId, int row) const {
+StorageNode* FormState::NodeAtRow(ControlId listId, int row) const {
   const ListViewState& list = lists.at(listId);
   if (row < 0 || static_cast<std::size_t>(row) >= list.rows.size()) return nullptr;
   return list.rows[static_cast<std::size_t>(row)].node;

@@ -31,8 +31,8 @@ class PanelPrinter {
   PanelPrinter(const FormState& form, std::size_t width) : form_(form), width_(width) {}
 
   void Print(std::ostream& out) {
-    const int panel = form_.PanelOnDisplay();
-    if (panel == 0) {
+    const ControlId panel = form_.PanelOnDisplay();
+    if (panel == kNoControl) {
       Line(L"(no panel on display)");
     } else {
       const std::wstring title = PanelTitle(panel);
@@ -50,7 +50,7 @@ class PanelPrinter {
   }
 
  private:
-  std::wstring PanelTitle(int groupBoxId) const {
+  std::wstring PanelTitle(ControlId groupBoxId) const {
     if (TemplateFrameTitle(groupBoxId) != nullptr) return form_.FrameTitle(groupBoxId);
     return GroupBoxTitle(groupBoxId);
   }
@@ -126,7 +126,7 @@ class PanelPrinter {
     indent_ -= 2;
   }
 
-  void Chart(int id) {
+  void Chart(ControlId id) {
     const PieChartContent& chart = form_.Chart(id);
     Blank();
     Line(chart.title.empty() ? L"(chart without title)" : chart.title);
@@ -210,7 +210,7 @@ class PanelPrinter {
   std::vector<std::wstring> lines_;
 };
 
-std::string FileNameFor(const PieChartContent& chart, int id) {
+std::string FileNameFor(const PieChartContent& chart, ControlId id) {
   std::string name;
   for (char c : Utf8FromWide(chart.title)) {
     const auto u = static_cast<unsigned char>(c);
@@ -221,7 +221,7 @@ std::string FileNameFor(const PieChartContent& chart, int id) {
     }
   }
   while (!name.empty() && name.back() == '-') name.pop_back();
-  if (name.empty()) name = "chart-" + std::to_string(id);
+  if (name.empty()) name = "chart-" + std::to_string(static_cast<int>(id));
   return name + ".svg";
 }
 
@@ -231,8 +231,8 @@ void PrintForm(const FormState& form, std::ostream& out, std::size_t width) { Pa
 
 std::vector<ChartFile> RenderPanelCharts(const FormState& form) {
   std::vector<ChartFile> files;
-  const int panel = form.PanelOnDisplay();
-  if (panel == 0) return files;
+  const ControlId panel = form.PanelOnDisplay();
+  if (panel == kNoControl) return files;
   for (const FormField& f : PanelFields(panel)) {
     if (f.type != FormField::Type::PieChart || !form.Visible(f.id)) continue;
     const DialogSize size = PieChartDialogSize(f.id);

@@ -62,25 +62,25 @@ const Prompts& PromptOf(int id) {
 }
 
 // The help page of each panel, by the group box of the panel.
-const char* PanelPage(int groupBoxId) {
+const char* PanelPage(ControlId groupBoxId) {
   switch (groupBoxId) {
-    case 2000:
+    case ControlId::MountPointListPanel:
       return "mountpoints.html";
-    case 2100:
+    case ControlId::DiskListPanel:
       return "physicaldisks.html";
-    case 2200:
+    case ControlId::AdapterListPanel:
       return "adapters.html";
-    case 1010:
+    case ControlId::MountPointPanel:
       return "mountpoint.html";
-    case 1500:
+    case ControlId::ExtentPanel:
       return "extent.html";
-    case 1800:
+    case ControlId::PartitionPanel:
       return "partition.html";
-    case 1050:
+    case ControlId::DiskPanel:
       return "disk.html";
-    case 1130:
+    case ControlId::AdapterPanel:
       return "adapter.html";
-    case 1300:
+    case ControlId::DevicePanel:
       return "device.html";
     default:
       return "index.html";

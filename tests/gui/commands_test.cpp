@@ -13,6 +13,8 @@
 #include <wx/stattext.h>
 #include <wx/utils.h>
 
+using enum ControlId;
+
 namespace {
 
 using gui::FrameOnSample;
@@ -115,14 +117,14 @@ TEST(Commands, ARescanRunsUnderTheWaitCursor) {
 TEST(Commands, ARefreshWhoseScanFailsLeavesNothingThatPointsAtTheOldModel) {
   FrameOnSample f("failing-layout.json");
   ASSERT_EQ(f.Prompt().messages.size(), 1u);
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), MountPointListPanel);
   gui::Command(f.Frame(), ID_REFRESH);
   EXPECT_EQ(f.Prompt().messages.size(), 2u);
   EXPECT_TRUE(gui::TreeLines(f.Tree()).empty());
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), 0);
-  for (int id : ListViewIds()) EXPECT_TRUE(f.Detail().Form().List(id).rows.empty()) << id;
+  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), kNoControl);
+  for (ControlId id : ListViewIds()) EXPECT_TRUE(f.Detail().Form().List(id).rows.empty()) << id;
   gui::ExpectControlsShowForm(f.Detail());
-  gui::DoubleClickRow(f.Detail(), 2001, 0);
+  gui::DoubleClickRow(f.Detail(), AllMountPointsList, 0);
   EXPECT_EQ(f.Doc().GetCurrentNode(), nullptr);
   CQuelbrinSplashScreen* splash = f.Frame().Splash();
   EXPECT_NE(splash, nullptr);

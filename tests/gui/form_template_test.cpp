@@ -4,7 +4,10 @@
 
 #include <set>
 
+#include "tests/support/panel_expectations.h"
 #include "ui/widgets/form_template.h"
+
+using enum ControlId;
 
 namespace {
 
@@ -17,17 +20,17 @@ bool Inside(const DialogRect& inner, const DialogRect& outer) {
 }
 
 // Groups that share one place and are never shown together.
-int SharedPlaceGroup(int id) {
-  if (id >= 1808 && id <= 1814) return 1;
-  if (id >= 1815 && id <= 1822) return 2;
-  if (id >= 1067 && id <= 1070) return 3;
-  if (id == 1071 || id == 1072) return 4;
-  if (id >= 1074 && id <= 1083) return 5;
-  if (id >= 1084 && id <= 1099) return 6;
+int SharedPlaceGroup(ControlId id) {
+  if (id >= PartitionHiddenSectorsLabel && id <= PartitionRewriteCheck) return 1;
+  if (id >= PartitionGptTypeLabel && id <= PartitionGptNameEdit) return 2;
+  if (id >= DiskSignatureLabel && id <= DiskChecksumEdit) return 3;
+  if (id == DiskIdLabel || id == DiskIdEdit) return 4;
+  if (id >= DiskInt13DriveSelectLabel && id <= DiskInt13DriveCountEdit) return 5;
+  if (id >= DiskExInt13BufferSizeLabel && id <= DiskExInt13ReservedEdit) return 6;
   return 0;
 }
 
-bool NeverTogether(int a, int b) {
+bool NeverTogether(ControlId a, ControlId b) {
   const int ga = SharedPlaceGroup(a), gb = SharedPlaceGroup(b);
   return ga != 0 && gb != 0 && ga != gb && (ga + 1) / 2 == (gb + 1) / 2;
 }
@@ -44,7 +47,7 @@ TEST(FormTemplate, PlacesEveryControlOnceWithItsKind) {
       EXPECT_FALSE(places[i].text.empty()) << "control " << places[i].id << " has no text";
     }
   }
-  EXPECT_EQ(PlaceOfControl(999), nullptr);
+  EXPECT_EQ(PlaceOfControl(ControlId{999}), nullptr);
 }
 
 TEST(FormTemplate, KeepsTheFramesListsAndChartsAtTheirTemplatePlaces) {
@@ -53,20 +56,20 @@ TEST(FormTemplate, KeepsTheFramesListsAndChartsAtTheirTemplatePlaces) {
     EXPECT_EQ(box.y, panel.topDialogUnits);
     EXPECT_EQ(box.x, 5);
   }
-  EXPECT_EQ(PlaceOfControl(1300)->rect.height, 364);
-  EXPECT_EQ(PlaceOfControl(2100)->rect.width, 502);
-  const DialogRect list = PlaceOfControl(1008)->rect;
+  EXPECT_EQ(PlaceOfControl(DevicePanel)->rect.height, 364);
+  EXPECT_EQ(PlaceOfControl(DiskListPanel)->rect.width, 502);
+  const DialogRect list = PlaceOfControl(MountPointExtentList)->rect;
   EXPECT_EQ(list.x, 15);
   EXPECT_EQ(list.y, 299);
   EXPECT_EQ(list.width, 486);
   EXPECT_EQ(list.height, 59);
-  for (int id : PieChartIds()) {
+  for (ControlId id : PieChartIds()) {
     const DialogRect r = PlaceOfControl(id)->rect;
     EXPECT_EQ(r.width, PieChartDialogSize(id).width);
     EXPECT_EQ(r.height, PieChartDialogSize(id).height);
   }
-  EXPECT_EQ(PlaceOfControl(1039)->rect.y, 87);
-  EXPECT_EQ(PlaceOfControl(1160)->rect.x, 267);
+  EXPECT_EQ(PlaceOfControl(MountPointPathNamesListBox)->rect.y, 87);
+  EXPECT_EQ(PlaceOfControl(AdapterDriverNodesListBox)->rect.x, 267);
 }
 
 TEST(FormTemplate, EveryControlStandsInsideItsPanelAndNoneCoverAnother) {
@@ -90,7 +93,8 @@ TEST(FormTemplate, EveryControlStandsInsideItsPanelAndNoneCoverAnother) {
 
 TEST(FormTemplate, InnerFramesHoldTheirFieldsWhole) {
   // A field is either wholly inside an inner frame or wholly outside it.
-  for (int frame : {1022, 1066, 1073, 1340, 1801}) {
+  for (ControlId frame :
+       {MountPointPartitionFrame, DiskStyleFrame, DiskDetectionFrame, DeviceInquiryFrame, PartitionStyleFrame}) {
     const DialogRect f = PlaceOfControl(frame)->rect;
     for (const ControlPlace& p : FormTemplate()) {
       if (p.id == frame || p.kind == ControlKind::GroupBox) continue;

@@ -14,6 +14,8 @@
 #include <wx/splitter.h>
 #include <wx/toolbar.h>
 
+using enum ControlId;
+
 namespace {
 
 using gui::FrameOnSample;
@@ -55,10 +57,10 @@ TEST(MainFrame, StartsWithTheMountPointListBesideATreeOfThreeRoots) {
   EXPECT_EQ(Text(f.Tree().GetItemText(f.Tree().GetSelection())), "Mountpoints");
   EXPECT_EQ(gui::TreeLines(f.Tree()), gui::ModelTreeLines(f.Doc()));
 
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), MountPointListPanel);
   gui::ExpectPanelAtTop(f.Detail());
   gui::ExpectControlsShowForm(f.Detail());
-  EXPECT_EQ(static_cast<wxListCtrl*>(f.Detail().Control(2001))->GetItemCount(),
+  EXPECT_EQ(static_cast<wxListCtrl*>(f.Detail().Control(AllMountPointsList))->GetItemCount(),
             static_cast<int>(f.Doc().mountPoints->children.size()));
 
   // The splash closed once, bringing the frame forward; printing is off.
@@ -117,7 +119,7 @@ void WalkEveryTreeItem(FrameOnSample& f, const std::string& sample) {
   std::vector<wxTreeItemId> items;
   CollectItems(f.Tree(), f.Tree().GetRootItem(), items);
   ASSERT_FALSE(items.empty());
-  std::set<int> panelsShot;
+  std::set<ControlId> panelsShot;
   for (const wxTreeItemId& item : items) {
     StorageNode* node = f.Tree().NodeOfItem(item);
     ASSERT_NE(node, nullptr);
@@ -131,9 +133,9 @@ void WalkEveryTreeItem(FrameOnSample& f, const std::string& sample) {
     gui::ExpectPanelAtTop(f.Detail());
     gui::ExpectControlsShowForm(f.Detail());
     gui::ExpectNothingClipped(f.Detail());
-    const int box = f.Detail().Form().PanelOnDisplay();
+    const ControlId box = f.Detail().Form().PanelOnDisplay();
     if (panelsShot.insert(box).second) {
-      const std::string name = sample.substr(0, sample.find('.')) + "-panel-" + std::to_string(box);
+      const std::string name = sample.substr(0, sample.find('.')) + "-panel-" + std::to_string(static_cast<int>(box));
       EXPECT_FALSE(gui::SaveScreenshot(&f.Frame(), name).empty());
     }
   }
@@ -176,8 +178,9 @@ TEST_P(DoubleClicks, InTheListsReachEveryListedNode) {
     if (!seen.insert(parent).second || !gui::KindHasPanel(parent)) continue;
     f.Doc().SetCurrentNode(parent);
     Pump(5);
-    const int box = f.Detail().Form().PanelOnDisplay();
-    for (int listId : {2001, 2101, 2201, 1008, 1051, 1131}) {
+    const ControlId box = f.Detail().Form().PanelOnDisplay();
+    for (ControlId listId : {AllMountPointsList, AllDisksList, AllAdaptersList, MountPointExtentList, DiskPartitionList,
+                             AdapterDeviceList}) {
       if (PanelOfControl(listId)->groupBoxId != box) continue;
       const std::size_t rows = f.Detail().Form().List(listId).rows.size();
       for (std::size_t r = 0; r < rows; ++r) {
@@ -185,7 +188,7 @@ TEST_P(DoubleClicks, InTheListsReachEveryListedNode) {
         Pump(2);
         StorageNode* node = f.Detail().Form().NodeAtRow(listId, static_cast<int>(r));
         ASSERT_NE(node, nullptr);
-        SCOPED_TRACE("list " + std::to_string(listId) + " row " + std::to_string(r));
+        SCOPED_TRACE("list " + std::to_string(static_cast<int>(listId)) + " row " + std::to_string(r));
         gui::DoubleClickRow(f.Detail(), listId, static_cast<int>(r));
         ++doubleClicks;
         EXPECT_EQ(f.Doc().GetCurrentNode(), node);
@@ -214,24 +217,24 @@ TEST(MainFrame, ADiskChosenInTheListIsSelectedUnderPhysicalDisks) {
   FrameOnSample f("workstation.json");
   f.Doc().SetCurrentNode(f.Doc().physicalDisks.get());
   Pump(5);
-  gui::DoubleClickRow(f.Detail(), 2101, 0);
+  gui::DoubleClickRow(f.Detail(), AllDisksList, 0);
   const wxTreeItemId selected = f.Tree().GetSelection();
   EXPECT_EQ(Text(f.Tree().GetItemText(f.Tree().GetItemParent(selected))), "Physical Disks");
   // The same row again changes nothing.
   StorageNode* before = f.Doc().GetCurrentNode();
   f.Doc().SetCurrentNode(f.Doc().physicalDisks.get());
   Pump(5);
-  gui::DoubleClickRow(f.Detail(), 2101, 0);
+  gui::DoubleClickRow(f.Detail(), AllDisksList, 0);
   EXPECT_EQ(f.Doc().GetCurrentNode(), before);
 }
 
 TEST(MainFrame, ADoubleClickBesideTheRowsLeavesBothPanesAsTheyAre) {
   FrameOnSample f("workstation.json");
   const wxTreeItemId selected = f.Tree().GetSelection();
-  gui::DoubleClickRow(f.Detail(), 2001, -1);
+  gui::DoubleClickRow(f.Detail(), AllMountPointsList, -1);
   EXPECT_EQ(f.Doc().GetCurrentNode(), nullptr);
   EXPECT_EQ(f.Tree().GetSelection(), selected);
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), MountPointListPanel);
   gui::ExpectPanelAtTop(f.Detail());
 }
 
@@ -257,10 +260,10 @@ TEST(MainFrame, CheckBoxesKeepWhatTheViewSet) {
   FrameOnSample f("workstation.json");
   f.Doc().SetCurrentNode(f.Doc().mountPoints->children.at(0).get());
   Pump(5);
-  auto* box = static_cast<wxCheckBox*>(f.Detail().Control(1034));
-  const bool set = f.Detail().Form().Checked(1034);
+  auto* box = static_cast<wxCheckBox*>(f.Detail().Control(MountPointBootIndicatorCheck));
+  const bool set = f.Detail().Form().Checked(MountPointBootIndicatorCheck);
   box->SetValue(!set);  // as a click would
-  wxCommandEvent click(wxEVT_CHECKBOX, 1034);
+  wxCommandEvent click(wxEVT_CHECKBOX, static_cast<int>(MountPointBootIndicatorCheck));
   click.SetEventObject(box);
   box->GetEventHandler()->ProcessEvent(click);
   EXPECT_EQ(box->GetValue(), set);
@@ -275,7 +278,7 @@ TEST(MainFrame, RefreshRebuildsTheTreeAndShowsTheNewMountPointList) {
   EXPECT_EQ(gui::TreeLines(f.Tree()), before);
   EXPECT_EQ(gui::TreeLines(f.Tree()), gui::ModelTreeLines(f.Doc()));
   EXPECT_EQ(f.Tree().NodeOfItem(f.Tree().GetSelection()), f.Doc().mountPoints.get());
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), MountPointListPanel);
   gui::ExpectPanelAtTop(f.Detail());
   gui::ExpectControlsShowForm(f.Detail());
   // A new splash came and went, and the filter did not change.
@@ -293,7 +296,7 @@ TEST(MainFrame, AllMountPointsTogglesTheFilterAndItsCheckMark) {
   EXPECT_TRUE(f.Frame().GetToolBar()->GetToolState(ID_VIEW_ALL_MOUNT_POINTS));
   EXPECT_GT(f.Doc().mountPoints->children.size(), lettersOnly);
   EXPECT_EQ(gui::TreeLines(f.Tree()), gui::ModelTreeLines(f.Doc()));
-  EXPECT_EQ(static_cast<wxListCtrl*>(f.Detail().Control(2001))->GetItemCount(),
+  EXPECT_EQ(static_cast<wxListCtrl*>(f.Detail().Control(AllMountPointsList))->GetItemCount(),
             static_cast<int>(f.Doc().mountPoints->children.size()));
   EXPECT_TRUE(gui::SaveScreenshot(&f.Frame(), "all-mount-points").size() > 0);
 
@@ -323,10 +326,10 @@ TEST(MainFrame, ToolbarAndStatusBarToggle) {
 TEST(MainFrame, ContextHelpFindsThePageOfThePartClickedOn) {
   FrameOnSample f("workstation.json");
   EXPECT_EQ(Text(CMainFrame::HelpPageFor(&f.Tree())), "tree.html");
-  EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Detail().Control(2001))), "mountpoints.html");
+  EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Detail().Control(AllMountPointsList))), "mountpoints.html");
   f.Doc().SetCurrentNode(f.Doc().physicalDisks->children.at(0).get());
   Pump(5);
-  EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Detail().Control(1053))), "disk.html");
+  EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Detail().Control(DiskSizeEdit))), "disk.html");
   EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Frame().GetToolBar())), "commands.html");
   EXPECT_NE(f.Frame().Help(), nullptr) << "the help book beside the program loads";
 }

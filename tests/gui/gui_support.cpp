@@ -128,15 +128,15 @@ std::string U8(const std::wstring& s) { return Utf8FromWide(s); }
 
 void ExpectControlsShowForm(CDetailedView& view) {
   const FormState& form = view.Form();
-  for (int id : AllControlIds())
+  for (ControlId id : AllControlIds())
     EXPECT_EQ(view.Control(id)->IsShown(), form.Visible(id)) << "visibility of control " << id;
   for (const auto& [id, text] : form.Edits())
     EXPECT_EQ(U8(static_cast<wxTextCtrl*>(view.Control(id))->GetValue()), U8(text)) << "edit " << id;
   for (const auto& [id, checked] : form.Checks())
     EXPECT_EQ(static_cast<wxCheckBox*>(view.Control(id))->GetValue(), checked) << "check box " << id;
-  for (int id : RetitledFrameIds())
+  for (ControlId id : RetitledFrameIds())
     EXPECT_EQ(U8(view.Control(id)->GetLabel()), U8(form.FrameTitle(id))) << "frame " << id;
-  for (int id : ListViewIds()) {
+  for (ControlId id : ListViewIds()) {
     auto* list = static_cast<wxListCtrl*>(view.Control(id));
     const ListViewState& state = form.List(id);
     ASSERT_EQ(list->GetColumnCount(), static_cast<int>(state.columns.size())) << "columns of list " << id;
@@ -154,13 +154,13 @@ void ExpectControlsShowForm(CDetailedView& view) {
         EXPECT_EQ(U8(list->GetItemText(r, c)), U8(state.rows[static_cast<std::size_t>(r)].cells[static_cast<std::size_t>(c)]))
             << "list " << id << " row " << r << " column " << c;
   }
-  for (int id : ListBoxIds()) {
+  for (ControlId id : ListBoxIds()) {
     auto* box = static_cast<wxListBox*>(view.Control(id));
     const ListBoxState& state = form.ListBox(id);
     ASSERT_EQ(box->GetCount(), state.lines.size()) << "list box " << id;
     for (unsigned i = 0; i < box->GetCount(); ++i) EXPECT_EQ(U8(box->GetString(i)), U8(state.lines[i]));
   }
-  for (int id : PieChartIds()) {
+  for (ControlId id : PieChartIds()) {
     const PieChart& chart = view.Chart(id)->Chart();
     const PieChartContent& content = form.Chart(id);
     EXPECT_EQ(U8(chart.Title()), U8(content.title)) << "chart " << id;
@@ -188,7 +188,7 @@ void ExpectNothingClipped(CDetailedView& view) {
         break;
       case ControlKind::Edit: {
         // A unique id can be a device path of any length; its edit scrolls.
-        if (p.id == 1003) break;
+        if (p.id == ControlId::MountPointUniqueIdEdit) break;
         const wxString text = static_cast<wxTextCtrl*>(w)->GetValue();
         // Room for the frame and the inner margin of an entry.
         EXPECT_LE(w->GetTextExtent(text).x, size.x - 8) << "edit " << p.id << " '" << U8(text) << "'";
@@ -202,8 +202,8 @@ void ExpectNothingClipped(CDetailedView& view) {
 }
 
 void ExpectPanelAtTop(CDetailedView& view) {
-  const int box = view.Form().PanelOnDisplay();
-  ASSERT_NE(box, 0);
+  const ControlId box = view.Form().PanelOnDisplay();
+  ASSERT_NE(box, kNoControl);
   // The toolkit places windows when it next lays them out.
   for (int i = 0; i < 50 && TopRelativeTo(view.Control(box), &view) != 5; ++i) Pump(10);
   EXPECT_EQ(TopRelativeTo(view.Control(box), &view), 5) << "frame " << box;
@@ -250,10 +250,10 @@ bool KindHasPanel(StorageNode* node) {
   return ShowNodePanel(probe, node);
 }
 
-void DoubleClickRow(CDetailedView& view, int listId, int row) {
+void DoubleClickRow(CDetailedView& view, ControlId listId, int row) {
   auto* list = static_cast<wxListCtrl*>(view.Control(listId));
   if (row >= 0) {
-    wxListEvent event(wxEVT_LIST_ITEM_ACTIVATED, listId);
+    wxListEvent event(wxEVT_LIST_ITEM_ACTIVATED, static_cast<int>(listId));
     event.SetEventObject(list);
     event.m_itemIndex = row;
     list->GetEventHandler()->ProcessEvent(event);

@@ -12,6 +12,8 @@
 #include <wx/evtloop.h>
 #include <wx/listctrl.h>
 
+using enum ControlId;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -32,7 +34,7 @@ TEST(Timing, StartToFirstFullPaintOnTheWorkstation) {
     treePainted = true;
     e.Skip();
   });
-  wxWindow* list = frame->DetailedView()->Control(2001);
+  wxWindow* list = frame->DetailedView()->Control(AllMountPointsList);
   for (wxWindow* part : list->GetChildren())
     part->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) {
       listPainted = true;

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <vector>
 
+using enum ControlId;
+
 namespace {
 
 // Row metrics of the grid, in dialog units: an edit is 12 high, its label sits
@@ -16,23 +18,23 @@ constexpr int kCheckDrop = 1;
 
 class Builder {
  public:
-  void Frame(int id, DialogRect r) { Add(id, ControlKind::GroupBox, r, GroupBoxTitle(id)); }
-  void List(int id, DialogRect r) { Add(id, ControlKind::ListView, r, L""); }
-  void ListBox(int id, DialogRect r) { Add(id, ControlKind::ListBox, r, L""); }
-  void Pie(int id, DialogRect r) { Add(id, ControlKind::PieChart, r, L""); }
-  void Label(int id, DialogRect r, const wchar_t* text) { Add(id, ControlKind::Label, r, text); }
+  void Frame(ControlId id, DialogRect r) { Add(id, ControlKind::GroupBox, r, GroupBoxTitle(id)); }
+  void List(ControlId id, DialogRect r) { Add(id, ControlKind::ListView, r, L""); }
+  void ListBox(ControlId id, DialogRect r) { Add(id, ControlKind::ListBox, r, L""); }
+  void Pie(ControlId id, DialogRect r) { Add(id, ControlKind::PieChart, r, L""); }
+  void Label(ControlId id, DialogRect r, const wchar_t* text) { Add(id, ControlKind::Label, r, text); }
 
   // A label and its edit on one row: the label from x, `labelWidth` wide, the
   // edit right after it up to x + labelWidth + editWidth.
-  void Field(int labelId, const wchar_t* label, int editId, int x, int y, int labelWidth, int editWidth) {
+  void Field(ControlId labelId, const wchar_t* label, ControlId editId, int x, int y, int labelWidth, int editWidth) {
     Label(labelId, {x, y + kLabelDrop, labelWidth - 2, kLabelHeight}, label);
     Add(editId, ControlKind::Edit, {x + labelWidth, y, editWidth, kEditHeight}, L"");
   }
   // A caption above a list or list box, flush with its left edge.
-  void Caption(int labelId, const wchar_t* label, const DialogRect& below, int width = 120) {
+  void Caption(ControlId labelId, const wchar_t* label, const DialogRect& below, int width = 120) {
     Label(labelId, {below.x, below.y - kLabelHeight - 2, width, kLabelHeight}, label);
   }
-  void Check(int id, const wchar_t* text, int x, int y, int width, bool textOnLeft = false) {
+  void Check(ControlId id, const wchar_t* text, int x, int y, int width, bool textOnLeft = false) {
     ControlPlace& p = Add(id, ControlKind::CheckBox, {x, y + kCheckDrop, width, kCheckHeight}, text);
     p.textOnLeft = textOnLeft;
   }
@@ -43,7 +45,7 @@ class Builder {
   }
 
  private:
-  ControlPlace& Add(int id, ControlKind kind, DialogRect r, const wchar_t* text) {
+  ControlPlace& Add(ControlId id, ControlKind kind, DialogRect r, const wchar_t* text) {
     if (KindOfControl(id) != kind) throw std::logic_error("form template: control of the wrong kind");
     places.push_back({id, kind, r, text != nullptr ? text : L"", false});
     return places.back();
@@ -52,179 +54,204 @@ class Builder {
   std::vector<ControlPlace> places;
 };
 
-void MountPointPanel(Builder& b) {
-  b.Frame(1010, {5, 18, 503, 346});
+void BuildMountPointPanel(Builder& b) {
+  b.Frame(MountPointPanel, {5, 18, 503, 346});
   // Names of the volume on the left, what its file system says on the right.
   constexpr int leftX = 14, leftLabel = 62, leftEdit = 256;
-  b.Field(1000, L"Volume Name:", 1001, leftX, 30, leftLabel, leftEdit);
-  b.Field(1002, L"Unique Id:", 1003, leftX, 44, leftLabel, leftEdit);
-  b.Field(1004, L"Device Name:", 1005, leftX, 58, leftLabel, leftEdit);
-  b.Field(1006, L"SymLink Name:", 1007, leftX, 72, leftLabel, leftEdit);
+  b.Field(MountPointVolumeNameLabel, L"Volume Name:", MountPointVolumeNameEdit, leftX, 30, leftLabel, leftEdit);
+  b.Field(MountPointUniqueIdLabel, L"Unique Id:", MountPointUniqueIdEdit, leftX, 44, leftLabel, leftEdit);
+  b.Field(MountPointDeviceNameLabel, L"Device Name:", MountPointDeviceNameEdit, leftX, 58, leftLabel, leftEdit);
+  b.Field(MountPointSymLinkNameLabel, L"SymLink Name:", MountPointSymLinkNameEdit, leftX, 72, leftLabel, leftEdit);
   constexpr int rightX = 336, rightLabel = 62, rightEdit = 104;
-  b.Field(1011, L"Volume Label:", 1012, rightX, 30, rightLabel, rightEdit);
-  b.Field(1013, L"Serial Number:", 1014, rightX, 44, rightLabel, rightEdit);
-  b.Field(1015, L"Max Name Len:", 1016, rightX, 58, rightLabel, rightEdit);
-  b.Field(1017, L"FS Flags:", 1018, rightX, 72, rightLabel, rightEdit);
-  b.Field(1019, L"FS Name:", 1020, rightX, 86, rightLabel, rightEdit);
+  b.Field(MountPointVolumeLabelLabel, L"Volume Label:", MountPointVolumeLabelEdit, rightX, 30, rightLabel, rightEdit);
+  b.Field(MountPointSerialNumberLabel, L"Serial Number:", MountPointSerialNumberEdit, rightX, 44, rightLabel,
+          rightEdit);
+  b.Field(MountPointMaxNameLengthLabel, L"Max Name Len:", MountPointMaxNameLengthEdit, rightX, 58, rightLabel,
+          rightEdit);
+  b.Field(MountPointFsFlagsLabel, L"FS Flags:", MountPointFsFlagsEdit, rightX, 72, rightLabel, rightEdit);
+  b.Field(MountPointFsNameLabel, L"FS Name:", MountPointFsNameEdit, rightX, 86, rightLabel, rightEdit);
 
   // The caption stands beside the box: above it the names leave no room.
-  b.ListBox(1039, {19, 87, 170, 46});
-  b.Label(1038, {195, 89, 90, kLabelHeight}, L"Volume Path Names:");
+  b.ListBox(MountPointPathNamesListBox, {19, 87, 170, 46});
+  b.Label(MountPointPathNamesLabel, {195, 89, 90, kLabelHeight}, L"Volume Path Names:");
 
-  b.Frame(1022, {10, 138, 313, 143});
+  b.Frame(MountPointPartitionFrame, {10, 138, 313, 143});
   constexpr int partX = 20, partLabel = 62, partEdit = 124;
-  b.Field(1023, L"Style", 1024, partX, 154, partLabel, partEdit);
-  b.Field(1029, L"Part. Number:", 1030, partX, 170, partLabel, partEdit);
-  b.Field(1025, L"Starting Off:", 1026, partX, 186, partLabel, partEdit);
-  b.Field(1027, L"Length:", 1028, partX, 202, partLabel, partEdit);
-  b.Field(1033, L"Partition Type:", 1032, partX, 218, partLabel, partEdit);
-  b.Field(1037, L"Hidden Sectors:", 1036, partX, 234, partLabel, partEdit);
-  b.Check(1031, L"Rewrite Partition", 220, 154, 96);
-  b.Check(1034, L"Boot Indicator", 220, 170, 96);
-  b.Check(1035, L"Recognized Partition", 220, 186, 96);
+  b.Field(MountPointStyleLabel, L"Style", MountPointStyleEdit, partX, 154, partLabel, partEdit);
+  b.Field(MountPointPartitionNumberLabel, L"Part. Number:", MountPointPartitionNumberEdit, partX, 170, partLabel,
+          partEdit);
+  b.Field(MountPointStartingOffsetLabel, L"Starting Off:", MountPointStartingOffsetEdit, partX, 186, partLabel,
+          partEdit);
+  b.Field(MountPointLengthLabel, L"Length:", MountPointLengthEdit, partX, 202, partLabel, partEdit);
+  b.Field(MountPointPartitionTypeLabel, L"Partition Type:", MountPointPartitionTypeEdit, partX, 218, partLabel,
+          partEdit);
+  b.Field(MountPointHiddenSectorsLabel, L"Hidden Sectors:", MountPointHiddenSectorsEdit, partX, 234, partLabel,
+          partEdit);
+  b.Check(MountPointRewriteCheck, L"Rewrite Partition", 220, 154, 96);
+  b.Check(MountPointBootIndicatorCheck, L"Boot Indicator", 220, 170, 96);
+  b.Check(MountPointRecognizedCheck, L"Recognized Partition", 220, 186, 96);
 
-  b.Pie(1021, {331, 121, 170, 170});
+  b.Pie(MountPointChart, {331, 121, 170, 170});
   const DialogRect extents{15, 299, 486, 59};
-  b.List(1008, extents);
-  b.Caption(1009, L"Disk Extent List:", extents);
+  b.List(MountPointExtentList, extents);
+  b.Caption(MountPointExtentListLabel, L"Disk Extent List:", extents);
 }
 
-void DiskExtentPanel(Builder& b) {
-  b.Frame(1500, {5, 378, 503, 346});
+void BuildDiskExtentPanel(Builder& b) {
+  b.Frame(ExtentPanel, {5, 378, 503, 346});
   // Above the chart and flush with it.
   constexpr int x = 156, label = 62, edit = 161;
-  b.Field(1502, L"Disk Number:", 1501, x, 404, label, edit);
-  b.Field(1504, L"Starting Offset:", 1503, x, 420, label, edit);
-  b.Field(1506, L"Extent Length:", 1505, x, 436, label, edit);
-  b.Pie(1507, {156, 476, 223, 223});
+  b.Field(ExtentDiskNumberLabel, L"Disk Number:", ExtentDiskNumberEdit, x, 404, label, edit);
+  b.Field(ExtentStartingOffsetLabel, L"Starting Offset:", ExtentStartingOffsetEdit, x, 420, label, edit);
+  b.Field(ExtentLengthLabel, L"Extent Length:", ExtentLengthEdit, x, 436, label, edit);
+  b.Pie(ExtentChart, {156, 476, 223, 223});
 }
 
-void DiskPartitionPanel(Builder& b) {
-  b.Frame(1800, {5, 734, 503, 346});
-  b.Frame(1801, {12, 751, 491, 108});
+void BuildDiskPartitionPanel(Builder& b) {
+  b.Frame(PartitionPanel, {5, 734, 503, 346});
+  b.Frame(PartitionStyleFrame, {12, 751, 491, 108});
   // Fields of both styles on the left; the MBR and GPT groups share the right.
   constexpr int leftX = 22, leftLabel = 62, leftEdit = 120;
-  b.Field(1802, L"Starting Offset:", 1803, leftX, 767, leftLabel, leftEdit);
-  b.Field(1804, L"Length:", 1805, leftX, 783, leftLabel, leftEdit);
-  b.Field(1806, L"Number:", 1807, leftX, 799, leftLabel, leftEdit);
+  b.Field(PartitionStartingOffsetLabel, L"Starting Offset:", PartitionStartingOffsetEdit, leftX, 767, leftLabel,
+          leftEdit);
+  b.Field(PartitionLengthLabel, L"Length:", PartitionLengthEdit, leftX, 783, leftLabel, leftEdit);
+  b.Field(PartitionNumberLabel, L"Number:", PartitionNumberEdit, leftX, 799, leftLabel, leftEdit);
   constexpr int rightX = 222, rightLabel = 60, rightEdit = 212;
-  b.Field(1808, L"Hidden Sectors:", 1809, rightX, 767, rightLabel, rightEdit);
-  b.Field(1810, L"Partition Type:", 1811, rightX, 783, rightLabel, rightEdit);
-  b.Check(1812, L"Boot Indicator", rightX, 799, 104, true);
-  b.Check(1813, L"Recognized Partition:", rightX, 815, 104, true);
-  b.Check(1814, L"Rewrite Partition:", rightX, 831, 104, true);
-  b.Field(1815, L"Partition Type:", 1816, rightX, 767, rightLabel, rightEdit);
-  b.Field(1817, L"Partition Id:", 1818, rightX, 783, rightLabel, rightEdit);
-  b.Field(1819, L"Attributes:", 1820, rightX, 799, rightLabel, rightEdit);
-  b.Field(1821, L"Name:", 1822, rightX, 815, rightLabel, rightEdit);
-  b.Pie(1823, {305, 869, 193, 193});
+  b.Field(PartitionHiddenSectorsLabel, L"Hidden Sectors:", PartitionHiddenSectorsEdit, rightX, 767, rightLabel,
+          rightEdit);
+  b.Field(PartitionMbrTypeLabel, L"Partition Type:", PartitionMbrTypeEdit, rightX, 783, rightLabel, rightEdit);
+  b.Check(PartitionBootIndicatorCheck, L"Boot Indicator", rightX, 799, 104, true);
+  b.Check(PartitionRecognizedCheck, L"Recognized Partition:", rightX, 815, 104, true);
+  b.Check(PartitionRewriteCheck, L"Rewrite Partition:", rightX, 831, 104, true);
+  b.Field(PartitionGptTypeLabel, L"Partition Type:", PartitionGptTypeEdit, rightX, 767, rightLabel, rightEdit);
+  b.Field(PartitionGptIdLabel, L"Partition Id:", PartitionGptIdEdit, rightX, 783, rightLabel, rightEdit);
+  b.Field(PartitionGptAttributesLabel, L"Attributes:", PartitionGptAttributesEdit, rightX, 799, rightLabel, rightEdit);
+  b.Field(PartitionGptNameLabel, L"Name:", PartitionGptNameEdit, rightX, 815, rightLabel, rightEdit);
+  b.Pie(PartitionChart, {305, 869, 193, 193});
 }
 
-void PhysicalDiskPanel(Builder& b) {
-  b.Frame(1050, {5, 1171, 503, 346});
+void BuildPhysicalDiskPanel(Builder& b) {
+  b.Frame(DiskPanel, {5, 1171, 503, 346});
   constexpr int leftX = 14, leftLabel = 62, leftEdit = 160;
   constexpr int rightX = 256, rightLabel = 64, rightEdit = 180;
-  b.Field(1052, L"Disk Size:", 1053, leftX, 1184, leftLabel, leftEdit);
-  b.Field(1056, L"Cylinders:", 1057, leftX, 1198, leftLabel, leftEdit);
-  b.Field(1058, L"Media Type:", 1059, leftX, 1212, leftLabel, leftEdit);
-  b.Field(1060, L"Tracks/Cylinder:", 1061, rightX, 1184, rightLabel, rightEdit);
-  b.Field(1062, L"Sectors/Track:", 1063, rightX, 1198, rightLabel, rightEdit);
-  b.Field(1064, L"Bytes/Sector:", 1065, rightX, 1212, rightLabel, rightEdit);
+  b.Field(DiskSizeLabel, L"Disk Size:", DiskSizeEdit, leftX, 1184, leftLabel, leftEdit);
+  b.Field(DiskCylindersLabel, L"Cylinders:", DiskCylindersEdit, leftX, 1198, leftLabel, leftEdit);
+  b.Field(DiskMediaTypeLabel, L"Media Type:", DiskMediaTypeEdit, leftX, 1212, leftLabel, leftEdit);
+  b.Field(DiskTracksPerCylinderLabel, L"Tracks/Cylinder:", DiskTracksPerCylinderEdit, rightX, 1184, rightLabel,
+          rightEdit);
+  b.Field(DiskSectorsPerTrackLabel, L"Sectors/Track:", DiskSectorsPerTrackEdit, rightX, 1198, rightLabel, rightEdit);
+  b.Field(DiskBytesPerSectorLabel, L"Bytes/Sector:", DiskBytesPerSectorEdit, rightX, 1212, rightLabel, rightEdit);
 
   // Signature and checksum of an MBR disk, or the id of a GPT disk, in one place.
-  b.Frame(1066, {9, 1228, 496, 40});
-  b.Field(1067, L"Signature:", 1068, 16, 1244, 46, 100);
-  b.Field(1069, L"Checksum:", 1070, 176, 1244, 46, 100);
-  b.Field(1071, L"Disk Id:", 1072, 16, 1244, 46, 220);
+  b.Frame(DiskStyleFrame, {9, 1228, 496, 40});
+  b.Field(DiskSignatureLabel, L"Signature:", DiskSignatureEdit, 16, 1244, 46, 100);
+  b.Field(DiskChecksumLabel, L"Checksum:", DiskChecksumEdit, 176, 1244, 46, 100);
+  b.Field(DiskIdLabel, L"Disk Id:", DiskIdEdit, 16, 1244, 46, 220);
 
   // The BIOS detection data: the Int13 group or the extended group, in one place.
-  b.Frame(1073, {9, 1277, 304, 159});
+  b.Frame(DiskDetectionFrame, {9, 1277, 304, 159});
   constexpr int x = 20, label = 64, edit = 120;
-  b.Field(1074, L"Drive Select:", 1075, x, 1292, label, edit);
-  b.Field(1076, L"Max Cylinders:", 1077, x, 1308, label, edit);
-  b.Field(1078, L"Sectors/Track:", 1079, x, 1324, label, edit);
-  b.Field(1080, L"Max Heads:", 1081, x, 1340, label, edit);
-  b.Field(1082, L"# of Drives:", 1083, x, 1356, label, edit);
-  b.Field(1084, L"Buffer Size:", 1085, x, 1292, label, edit);
-  b.Field(1086, L"Flags:", 1087, x, 1308, label, edit);
-  b.Field(1088, L"Cylinders:", 1089, x, 1324, label, edit);
-  b.Field(1090, L"Heads:", 1091, x, 1340, label, edit);
-  b.Field(1092, L"Sectors/Track:", 1093, x, 1356, label, edit);
-  b.Field(1094, L"Sectors/Drive:", 1095, x, 1372, label, edit);
-  b.Field(1096, L"Sector Size:", 1097, x, 1388, label, edit);
-  b.Field(1098, L"Reserved:", 1099, x, 1404, label, edit);
+  b.Field(DiskInt13DriveSelectLabel, L"Drive Select:", DiskInt13DriveSelectEdit, x, 1292, label, edit);
+  b.Field(DiskInt13MaxCylindersLabel, L"Max Cylinders:", DiskInt13MaxCylindersEdit, x, 1308, label, edit);
+  b.Field(DiskInt13SectorsPerTrackLabel, L"Sectors/Track:", DiskInt13SectorsPerTrackEdit, x, 1324, label, edit);
+  b.Field(DiskInt13MaxHeadsLabel, L"Max Heads:", DiskInt13MaxHeadsEdit, x, 1340, label, edit);
+  b.Field(DiskInt13DriveCountLabel, L"# of Drives:", DiskInt13DriveCountEdit, x, 1356, label, edit);
+  b.Field(DiskExInt13BufferSizeLabel, L"Buffer Size:", DiskExInt13BufferSizeEdit, x, 1292, label, edit);
+  b.Field(DiskExInt13FlagsLabel, L"Flags:", DiskExInt13FlagsEdit, x, 1308, label, edit);
+  b.Field(DiskExInt13CylindersLabel, L"Cylinders:", DiskExInt13CylindersEdit, x, 1324, label, edit);
+  b.Field(DiskExInt13HeadsLabel, L"Heads:", DiskExInt13HeadsEdit, x, 1340, label, edit);
+  b.Field(DiskExInt13SectorsPerTrackLabel, L"Sectors/Track:", DiskExInt13SectorsPerTrackEdit, x, 1356, label, edit);
+  b.Field(DiskExInt13SectorsPerDriveLabel, L"Sectors/Drive:", DiskExInt13SectorsPerDriveEdit, x, 1372, label, edit);
+  b.Field(DiskExInt13SectorSizeLabel, L"Sector Size:", DiskExInt13SectorSizeEdit, x, 1388, label, edit);
+  b.Field(DiskExInt13ReservedLabel, L"Reserved:", DiskExInt13ReservedEdit, x, 1404, label, edit);
 
-  b.Pie(1055, {329, 1277, 170, 170});
+  b.Pie(DiskChart, {329, 1277, 170, 170});
   const DialogRect partitions{15, 1459, 485, 50};
-  b.List(1051, partitions);
-  b.Caption(1054, L"Disk Partition List:", partitions);
+  b.List(DiskPartitionList, partitions);
+  b.Caption(DiskPartitionListLabel, L"Disk Partition List:", partitions);
 }
 
-void ScsiAdapterPanel(Builder& b) {
-  b.Frame(1130, {5, 1526, 503, 346});
-  b.Field(1133, L"Driver Name:", 1134, 14, 1542, 56, 176);
-  b.Field(1161, L"Device Name:", 1162, 258, 1542, 56, 176);
+void BuildScsiAdapterPanel(Builder& b) {
+  b.Frame(AdapterPanel, {5, 1526, 503, 346});
+  b.Field(AdapterDriverNameLabel, L"Driver Name:", AdapterDriverNameEdit, 14, 1542, 56, 176);
+  b.Field(AdapterDeviceNameLabel, L"Device Name:", AdapterDeviceNameEdit, 258, 1542, 56, 176);
   constexpr int leftX = 14, leftLabel = 76, leftEdit = 90;
-  b.Field(1135, L"Max TXFR Len:", 1136, leftX, 1562, leftLabel, leftEdit);
-  b.Field(1137, L"Max Physical Pages:", 1138, leftX, 1578, leftLabel, leftEdit);
-  b.Field(1139, L"Async Events:", 1140, leftX, 1594, leftLabel, leftEdit);
-  b.Field(1141, L"Alignment Mask:", 1142, leftX, 1610, leftLabel, leftEdit);
+  b.Field(AdapterMaxTransferLengthLabel, L"Max TXFR Len:", AdapterMaxTransferLengthEdit, leftX, 1562, leftLabel,
+          leftEdit);
+  b.Field(AdapterMaxPhysicalPagesLabel, L"Max Physical Pages:", AdapterMaxPhysicalPagesEdit, leftX, 1578, leftLabel,
+          leftEdit);
+  b.Field(AdapterAsyncEventsLabel, L"Async Events:", AdapterAsyncEventsEdit, leftX, 1594, leftLabel, leftEdit);
+  b.Field(AdapterAlignmentMaskLabel, L"Alignment Mask:", AdapterAlignmentMaskEdit, leftX, 1610, leftLabel, leftEdit);
   constexpr int checkX = 196;
-  b.Check(1143, L"Tagged Queuing", checkX, 1562, 96);
-  b.Check(1144, L"Adapter Scans Down", checkX, 1578, 96);
-  b.Check(1145, L"Adapter Uses PIO", checkX, 1594, 96);
-  b.Check(1146, L"Accelerated Transfer", checkX, 1610, 96);
+  b.Check(AdapterTaggedQueuingCheck, L"Tagged Queuing", checkX, 1562, 96);
+  b.Check(AdapterScansDownCheck, L"Adapter Scans Down", checkX, 1578, 96);
+  b.Check(AdapterUsesPioCheck, L"Adapter Uses PIO", checkX, 1594, 96);
+  b.Check(AdapterAcceleratedTransferCheck, L"Accelerated Transfer", checkX, 1610, 96);
   constexpr int rightX = 308, rightLabel = 56, rightEdit = 126;
-  b.Field(1147, L"Bus Type:", 1148, rightX, 1562, rightLabel, rightEdit);
-  b.Field(1149, L"Bus Maj. Ver:", 1150, rightX, 1578, rightLabel, rightEdit);
-  b.Field(1151, L"Bus Minor Ver:", 1152, rightX, 1594, rightLabel, rightEdit);
+  b.Field(AdapterBusTypeLabel, L"Bus Type:", AdapterBusTypeEdit, rightX, 1562, rightLabel, rightEdit);
+  b.Field(AdapterBusMajorVersionLabel, L"Bus Maj. Ver:", AdapterBusMajorVersionEdit, rightX, 1578, rightLabel,
+          rightEdit);
+  b.Field(AdapterBusMinorVersionLabel, L"Bus Minor Ver:", AdapterBusMinorVersionEdit, rightX, 1594, rightLabel,
+          rightEdit);
 
   const DialogRect hardwareIds{24, 1664, 222, 40}, compatibleIds{267, 1664, 222, 40};
   const DialogRect resources{24, 1724, 222, 59}, driverNodes{267, 1724, 222, 59};
-  b.ListBox(1154, hardwareIds);
-  b.Caption(1153, L"Hardware Ids:", hardwareIds);
-  b.ListBox(1156, compatibleIds);
-  b.Caption(1155, L"Compatible Ids:", compatibleIds);
-  b.ListBox(1158, resources);
-  b.Caption(1157, L"Hardware Resources:", resources);
-  b.ListBox(1160, driverNodes);
-  b.Caption(1159, L"Device Node Information:", driverNodes);
+  b.ListBox(AdapterHardwareIdsListBox, hardwareIds);
+  b.Caption(AdapterHardwareIdsLabel, L"Hardware Ids:", hardwareIds);
+  b.ListBox(AdapterCompatibleIdsListBox, compatibleIds);
+  b.Caption(AdapterCompatibleIdsLabel, L"Compatible Ids:", compatibleIds);
+  b.ListBox(AdapterResourcesListBox, resources);
+  b.Caption(AdapterResourcesLabel, L"Hardware Resources:", resources);
+  b.ListBox(AdapterDriverNodesListBox, driverNodes);
+  b.Caption(AdapterDriverNodesLabel, L"Device Node Information:", driverNodes);
   const DialogRect devices{15, 1798, 483, 64};
-  b.List(1131, devices);
-  b.Caption(1132, L"Scsi Device List:", devices);
+  b.List(AdapterDeviceList, devices);
+  b.Caption(AdapterDeviceListLabel, L"Scsi Device List:", devices);
 }
 
-void ScsiDevicePanel(Builder& b) {
-  b.Frame(1300, {5, 1880, 503, 364});
-  b.Field(1341, L"Serial Number:", 1342, 24, 1900, 62, 260);
+void BuildScsiDevicePanel(Builder& b) {
+  b.Frame(DevicePanel, {5, 1880, 503, 364});
+  b.Field(DeviceSerialNumberLabel, L"Serial Number:", DeviceSerialNumberEdit, 24, 1900, 62, 260);
 
-  b.Frame(1340, {18, 1933, 480, 148});
+  b.Frame(DeviceInquiryFrame, {18, 1933, 480, 148});
   // Three columns of short fields, two of texts, then the flags four abreast.
   constexpr int colA = 26, colB = 182, colC = 338, label = 70, edit = 80;
-  b.Field(1301, L"Device Type:", 1303, colA, 1948, label, edit);
-  b.Field(1302, L"Device Type Qual.", 1304, colB, 1948, label, edit);
-  b.Field(1305, L"Device Type Mod.", 1306, colC, 1948, label, edit);
-  b.Field(1308, L"Version:", 1309, colA, 1963, label, edit);
-  b.Field(1310, L"Resp. Data Fmt.", 1311, colB, 1963, label, edit);
-  b.Field(1316, L"Additional Length:", 1317, colC, 1963, label, edit);
+  b.Field(DeviceTypeLabel, L"Device Type:", DeviceTypeEdit, colA, 1948, label, edit);
+  b.Field(DeviceTypeQualifierLabel, L"Device Type Qual.", DeviceTypeQualifierEdit, colB, 1948, label, edit);
+  b.Field(DeviceTypeModifierLabel, L"Device Type Mod.", DeviceTypeModifierEdit, colC, 1948, label, edit);
+  b.Field(DeviceVersionLabel, L"Version:", DeviceVersionEdit, colA, 1963, label, edit);
+  b.Field(DeviceResponseDataFormatLabel, L"Resp. Data Fmt.", DeviceResponseDataFormatEdit, colB, 1963, label, edit);
+  b.Field(DeviceAdditionalLengthLabel, L"Additional Length:", DeviceAdditionalLengthEdit, colC, 1963, label, edit);
   constexpr int textLabel = 70, textEdit = 158;
-  b.Field(1332, L"Vendor Id:", 1333, colA, 1978, textLabel, textEdit);
-  b.Field(1334, L"Product Id:", 1335, 260, 1978, 66, textEdit);
-  b.Field(1336, L"Prod. Rev. Lvl:", 1337, colA, 1993, textLabel, textEdit);
-  b.Field(1338, L"Vend Specific:", 1339, 260, 1993, 66, textEdit);
+  b.Field(DeviceVendorIdLabel, L"Vendor Id:", DeviceVendorIdEdit, colA, 1978, textLabel, textEdit);
+  b.Field(DeviceProductIdLabel, L"Product Id:", DeviceProductIdEdit, 260, 1978, 66, textEdit);
+  b.Field(DeviceProductRevisionLabel, L"Prod. Rev. Lvl:", DeviceProductRevisionEdit, colA, 1993, textLabel, textEdit);
+  b.Field(DeviceVendorSpecificLabel, L"Vend Specific:", DeviceVendorSpecificEdit, 260, 1993, 66, textEdit);
 
   struct Flag {
-    int id;
+    ControlId id;
     const wchar_t* text;
   };
   constexpr Flag flags[] = {
-      {1307, L"Removable Media:"}, {1312, L"Hi Support:"},      {1313, L"Norm ACA:"},
-      {1314, L"Terminate Task:"},  {1315, L"AERC:"},            {1318, L"Addr 16:"},
-      {1319, L"Addr 32:"},         {1320, L"Ack ReqQ:"},        {1321, L"Medium Changer:"},
-      {1322, L"MultiPort:"},       {1323, L"Enclosure Services:"}, {1324, L"Soft Reset:"},
-      {1325, L"Command Queue:"},   {1326, L"Transfer Disable:"}, {1327, L"Linked Commands:"},
-      {1328, L"Synchronous:"},     {1329, L"Wide 16 Bit:"},     {1330, L"Wide 32 Bit:"},
-      {1331, L"Relative Addressing:"},
+      {DeviceRemovableMediaCheck, L"Removable Media:"},
+      {DeviceHiSupportCheck, L"Hi Support:"},
+      {DeviceNormAcaCheck, L"Norm ACA:"},
+      {DeviceTerminateTaskCheck, L"Terminate Task:"},
+      {DeviceAercCheck, L"AERC:"},
+      {DeviceAddr16Check, L"Addr 16:"},
+      {DeviceAddr32Check, L"Addr 32:"},
+      {DeviceAckReqQCheck, L"Ack ReqQ:"},
+      {DeviceMediumChangerCheck, L"Medium Changer:"},
+      {DeviceMultiPortCheck, L"MultiPort:"},
+      {DeviceEnclosureServicesCheck, L"Enclosure Services:"},
+      {DeviceSoftResetCheck, L"Soft Reset:"},
+      {DeviceCommandQueueCheck, L"Command Queue:"},
+      {DeviceTransferDisableCheck, L"Transfer Disable:"},
+      {DeviceLinkedCommandsCheck, L"Linked Commands:"},
+      {DeviceSynchronousCheck, L"Synchronous:"},
+      {DeviceWide16BitCheck, L"Wide 16 Bit:"},
+      {DeviceWide32BitCheck, L"Wide 32 Bit:"},
+      {DeviceRelativeAddressingCheck, L"Relative Addressing:"},
   };
   constexpr int flagWidth = 104, flagStep = 116, rowStep = 13, firstRow = 2012;
   int i = 0;
@@ -234,28 +261,28 @@ void ScsiDevicePanel(Builder& b) {
   }
 
   const DialogRect identifiers{15, 2104, 484, 132};
-  b.List(1344, identifiers);
-  b.Caption(1343, L"Device Identifier List:", identifiers);
+  b.List(DeviceIdentifierList, identifiers);
+  b.Caption(DeviceIdentifierListLabel, L"Device Identifier List:", identifiers);
 }
 
-void ListPanels(Builder& b) {
-  b.Frame(2000, {5, 2255, 503, 346});
-  b.List(2001, {23, 2281, 463, 272});
-  b.Frame(2100, {5, 2612, 502, 347});
-  b.List(2101, {22, 2645, 463, 272});
-  b.Frame(2200, {5, 2981, 502, 347});
-  b.List(2201, {22, 3007, 463, 272});
+void BuildListPanels(Builder& b) {
+  b.Frame(MountPointListPanel, {5, 2255, 503, 346});
+  b.List(AllMountPointsList, {23, 2281, 463, 272});
+  b.Frame(DiskListPanel, {5, 2612, 502, 347});
+  b.List(AllDisksList, {22, 2645, 463, 272});
+  b.Frame(AdapterListPanel, {5, 2981, 502, 347});
+  b.List(AllAdaptersList, {22, 3007, 463, 272});
 }
 
 std::vector<ControlPlace> Build() {
   Builder b;
-  MountPointPanel(b);
-  DiskExtentPanel(b);
-  DiskPartitionPanel(b);
-  PhysicalDiskPanel(b);
-  ScsiAdapterPanel(b);
-  ScsiDevicePanel(b);
-  ListPanels(b);
+  BuildMountPointPanel(b);
+  BuildDiskExtentPanel(b);
+  BuildDiskPartitionPanel(b);
+  BuildPhysicalDiskPanel(b);
+  BuildScsiAdapterPanel(b);
+  BuildScsiDevicePanel(b);
+  BuildListPanels(b);
   return b.Done();
 }
 
@@ -266,8 +293,9 @@ std::span<const ControlPlace> FormTemplate() {
   return places;
 }
 
-const ControlPlace* PlaceOfControl(int id) {
+const ControlPlace* PlaceOfControl(ControlId id) {
   const auto all = FormTemplate();
-  const auto it = std::lower_bound(all.begin(), all.end(), id, [](const ControlPlace& p, int v) { return p.id < v; });
+  const auto it =
+      std::lower_bound(all.begin(), all.end(), id, [](const ControlPlace& p, ControlId v) { return p.id < v; });
   return it != all.end() && it->id == id ? &*it : nullptr;
 }

@@ -21,7 +21,7 @@ struct DialogRect {
 };
 
 struct ControlPlace {
-  int id;
+  ControlId id;
   ControlKind kind;
   DialogRect rect;
   // A label's text, a check box's own text, or a frame's template title;
@@ -33,7 +33,7 @@ struct ControlPlace {
 
 // All 206 controls, ascending by id.
 std::span<const ControlPlace> FormTemplate();
-const ControlPlace* PlaceOfControl(int id);
+const ControlPlace* PlaceOfControl(ControlId id);
 
 // The whole form, in dialog units.
 constexpr int kFormWidthDialogUnits = 517;
