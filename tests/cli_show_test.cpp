@@ -20,7 +20,7 @@ namespace {
 
 std::size_t Columns(const std::string& utf8Line) { return WideFromUtf8(utf8Line).size(); }
 
-std::string PanelTitleOfKind(int kind) { return Utf8FromWide(PanelOfKind(kind)->title); }
+std::string PanelTitleOfKind(NodeKind kind) { return Utf8FromWide(PanelOfKind(kind)->title); }
 
 }  // namespace
 
@@ -126,7 +126,7 @@ TEST(CliShow, EveryNodeOfEverySampleFitsEightyColumns) {
         const std::string where = sampleName + ": " + Utf8FromWide(entry.path);
         // The panel of the node's kind; adapters and devices retitle theirs.
         if (entry.node->kind != KindScsiAdapter && entry.node->kind != KindScsiDevice) {
-          EXPECT_EQ(text.rfind(PanelTitleOfKind(entry.node->kind) + "\n", 0), 0u) << where;
+          EXPECT_EQ(text.rfind(PanelTitleOfKind(static_cast<NodeKind>(entry.node->kind)) + "\n", 0), 0u) << where;
         }
         std::istringstream lines(text);
         for (std::string line; std::getline(lines, line);) EXPECT_LE(Columns(line), 80u) << where << "\n" << line;

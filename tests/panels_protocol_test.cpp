@@ -27,16 +27,11 @@ struct OddNode : StorageNode {
 
 TEST(FormTemplate, TwoHundredAndSixControlsInNinePanels) {
   EXPECT_EQ(AllControlIds().size(), 206u);
-  EXPECT_EQ(EditIds().size(), 69u);
-  EXPECT_EQ(CheckBoxIds().size(), 29u);
-  std::size_t groups = 0, labels = 0;
-  for (ControlId id : AllControlIds()) {
-    ASSERT_NE(PanelOfControl(id), nullptr) << id;
-    groups += KindOfControl(id) == ControlKind::GroupBox;
-    labels += KindOfControl(id) == ControlKind::Label;
-  }
-  EXPECT_EQ(groups, 14u);
-  EXPECT_EQ(labels, 78u);
+  EXPECT_EQ(ControlsOfKind(ControlKind::Edit).size(), 69u);
+  EXPECT_EQ(ControlsOfKind(ControlKind::CheckBox).size(), 29u);
+  for (ControlId id : AllControlIds()) ASSERT_NE(PanelOfControl(id), nullptr) << id;
+  EXPECT_EQ(ControlsOfKind(ControlKind::GroupBox).size(), 14u);
+  EXPECT_EQ(ControlsOfKind(ControlKind::Label).size(), 78u);
   // Every control a panel reads out lies in that panel's range.
   for (const PanelInfo& panel : Panels())
     for (const FormField& field : PanelFields(panel.groupBoxId))

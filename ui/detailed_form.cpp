@@ -1,8 +1,7 @@
 #include "ui/detailed_form.h"
 
+#include "ui/form_layout.h"
 #include "ui/panels.h"
-
-using enum ControlId;
 
 DetailedForm::DetailedForm(CQuelbrinDoc& document, ProgressSink* sink) : doc(document), progress(sink) {}
 
@@ -21,16 +20,5 @@ void DetailedForm::OnUpdate(long hint, StorageNode* node) {
 
 void DetailedForm::OnListDoubleClick(ControlId listId, int row) {
   // The identifier list's rows stand for no node and it has no handler.
-  switch (listId) {
-    case AllMountPointsList:
-    case AllDisksList:
-    case AllAdaptersList:
-    case MountPointExtentList:
-    case DiskPartitionList:
-    case AdapterDeviceList:
-      doc.SetCurrentNode(form.NodeAtRow(listId, row));
-      break;
-    default:
-      break;
-  }
+  if (HasStyle(listId, kRowsOpenNodes)) doc.SetCurrentNode(form.NodeAtRow(listId, row));
 }

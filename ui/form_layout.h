@@ -1,54 +1,37 @@
-// The detail form as its template builds it: nine panels stacked one below the
-// other, each a closed range of control ids, with the kind of every control and
-// the labels the panels show. Everything here is fixed at build time.
+// What the program asks of the detail form, derived from its table
+// (ui/form_table.h): the panels with their id ranges, the controls of each
+// kind, and each panel's fields in reading order. Nothing here restates the
+// table.
 #pragma once
 
 #include <span>
 
-#include "ui/control_ids.h"
-
-enum class ControlKind { Edit, CheckBox, ListView, ListBox, PieChart, GroupBox, Label };
+#include "ui/form_table.h"
 
 struct PanelInfo {
-  int kind;        // the NodeKind the panel shows
-  ControlId groupBoxId;  // the panel's frame, scrolled to the top when it is shown
-  ControlId firstId;
+  NodeKind kind;          // the node kind the panel shows
+  ControlId groupBoxId;   // the panel's frame, scrolled to the top when it is shown
+  ControlId firstId;      // the panel's controls are those of this closed range
   ControlId lastId;
-  const wchar_t* title;
+  const wchar_t* title;   // the frame's title in the template
   int topDialogUnits;
+  const char* helpPage;
 };
 
 // The nine panels in template order (top to bottom).
 std::span<const PanelInfo> Panels();
-const PanelInfo* PanelOfKind(int kind);
+const PanelInfo* PanelOfKind(NodeKind kind);
 const PanelInfo* PanelOfControl(ControlId id);
+
+// The control with that id, or null.
+const FormControl* FindControl(ControlId id);
+bool HasStyle(ControlId id, ControlStyle style);
 
 // Every control id of the template, ascending (206 of them).
 std::span<const ControlId> AllControlIds();
-ControlKind KindOfControl(ControlId id);
+// The controls of one kind, ascending.
+std::span<const ControlId> ControlsOfKind(ControlKind kind);
 
-std::span<const ControlId> EditIds();
-std::span<const ControlId> CheckBoxIds();
-std::span<const ControlId> ListViewIds();
-std::span<const ControlId> ListBoxIds();
-std::span<const ControlId> PieChartIds();
-// The frames whose titles the panels change, and their titles in the template.
-std::span<const ControlId> RetitledFrameIds();
-const wchar_t* TemplateFrameTitle(ControlId id);
-// The fixed text of any group box.
-const wchar_t* GroupBoxTitle(ControlId id);
-
-// Controls that start hidden in the template.
-bool HiddenInTemplate(ControlId id);
-// The list box that keeps its lines sorted.
-constexpr ControlId kSortedListBoxId = ControlId::MountPointPathNamesListBox;
-
-// The chart's size on the form, in dialog units.
-struct DialogSize {
-  int width;
-  int height;
-};
-DialogSize PieChartDialogSize(ControlId id);
 // Dialog units to pixels for the form's 8-point font at 96 dots per inch.
 int DialogUnitsToPixelsX(int units);
 int DialogUnitsToPixelsY(int units);

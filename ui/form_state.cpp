@@ -50,13 +50,31 @@ void FormState::Reset() {
   charts.clear();
   frameTitles.clear();
   visible.clear();
-  for (ControlId id : EditIds()) edits[id];
-  for (ControlId id : CheckBoxIds()) checks[id] = false;
-  for (ControlId id : ListViewIds()) lists[id];
-  for (ControlId id : ListBoxIds()) listBoxes[id].sorted = id == kSortedListBoxId;
-  for (ControlId id : PieChartIds()) charts[id];
-  for (ControlId id : RetitledFrameIds()) frameTitles[id] = TemplateFrameTitle(id);
-  for (ControlId id : AllControlIds()) visible[id] = !HiddenInTemplate(id);
+  for (const FormControl& c : FormControls()) {
+    switch (c.kind) {
+      case ControlKind::Edit:
+        edits[c.id];
+        break;
+      case ControlKind::CheckBox:
+        checks[c.id] = false;
+        break;
+      case ControlKind::ListView:
+        lists[c.id];
+        break;
+      case ControlKind::ListBox:
+        listBoxes[c.id].sorted = (c.style & kSorted) != 0;
+        break;
+      case ControlKind::PieChart:
+        charts[c.id];
+        break;
+      case ControlKind::GroupBox:
+        frameTitles[c.id] = c.text;
+        break;
+      case ControlKind::Label:
+        break;
+    }
+    visible[c.id] = (c.style & kHiddenInTemplate) == 0;
+  }
   panelOnDisplay = kNoControl;
 }
 
@@ -65,7 +83,7 @@ void FormState::ShowControlRange(ControlId firstId, ControlId lastId, bool show)
 }
 
 void FormState::ShowPanel(ControlId groupBoxId) {
-  for (const PanelInfo& panel : Panels()) ShowControlRange(panel.firstId, panel.lastId, panel.groupBoxId == groupBoxId);
+  for (const FormControl& c : FormControls()) visible[c.id] = c.panel == groupBoxId;
   panelOnDisplay = groupBoxId;
 }
 

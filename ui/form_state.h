@@ -53,8 +53,8 @@ struct ListBoxState {
 class FormState {
  public:
   // The form as the template creates it: empty texts, unchecked boxes, empty
-  // lists and charts, the template's frame titles, every control visible except
-  // those hidden in the template, no panel on display.
+  // lists and charts, the template's group box titles, every control visible
+  // except those hidden in the template, no panel on display.
   FormState();
   void Reset();
 

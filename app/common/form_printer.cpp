@@ -35,7 +35,7 @@ class PanelPrinter {
     if (panel == kNoControl) {
       Line(L"(no panel on display)");
     } else {
-      const std::wstring title = PanelTitle(panel);
+      const std::wstring title = form_.FrameTitle(panel);
       Line(title);
       Line(std::wstring(title.size(), L'='));
       const auto fields = PanelFields(panel);
@@ -50,11 +50,6 @@ class PanelPrinter {
   }
 
  private:
-  std::wstring PanelTitle(ControlId groupBoxId) const {
-    if (TemplateFrameTitle(groupBoxId) != nullptr) return form_.FrameTitle(groupBoxId);
-    return GroupBoxTitle(groupBoxId);
-  }
-
   std::size_t LabelColumn(std::span<const FormField> fields) const {
     std::size_t longest = 0;
     for (const FormField& f : fields) {
@@ -93,7 +88,7 @@ class PanelPrinter {
     switch (f.type) {
       case T::FrameBegin:
         Blank();
-        if (visible) Line(TemplateFrameTitle(f.id) != nullptr ? form_.FrameTitle(f.id) : GroupBoxTitle(f.id));
+        if (visible) Line(form_.FrameTitle(f.id));
         indent_ += 2;
         return;
       case T::Edit:
@@ -235,8 +230,8 @@ std::vector<ChartFile> RenderPanelCharts(const FormState& form) {
   if (panel == kNoControl) return files;
   for (const FormField& f : PanelFields(panel)) {
     if (f.type != FormField::Type::PieChart || !form.Visible(f.id)) continue;
-    const DialogSize size = PieChartDialogSize(f.id);
-    const PixelSize pixels{DialogUnitsToPixelsX(size.width), DialogUnitsToPixelsY(size.height)};
+    const DialogRect& place = FindControl(f.id)->rect;
+    const PixelSize pixels{DialogUnitsToPixelsX(place.width), DialogUnitsToPixelsY(place.height)};
     PieChart chart;
     chart.OnSize(pixels.cx, pixels.cy);
     chart.Show(form.Chart(f.id));

@@ -61,30 +61,10 @@ const Prompts& PromptOf(int id) {
   return none;
 }
 
-// The help page of each panel, by the group box of the panel.
+// The help page of the panel with this group box.
 const char* PanelPage(ControlId groupBoxId) {
-  switch (groupBoxId) {
-    case ControlId::MountPointListPanel:
-      return "mountpoints.html";
-    case ControlId::DiskListPanel:
-      return "physicaldisks.html";
-    case ControlId::AdapterListPanel:
-      return "adapters.html";
-    case ControlId::MountPointPanel:
-      return "mountpoint.html";
-    case ControlId::ExtentPanel:
-      return "extent.html";
-    case ControlId::PartitionPanel:
-      return "partition.html";
-    case ControlId::DiskPanel:
-      return "disk.html";
-    case ControlId::AdapterPanel:
-      return "adapter.html";
-    case ControlId::DevicePanel:
-      return "device.html";
-    default:
-      return "index.html";
-  }
+  const PanelInfo* panel = PanelOfControl(groupBoxId);
+  return panel != nullptr ? panel->helpPage : "index.html";
 }
 
 bool IsWithin(wxWindow* window, wxWindow* ancestor) {

@@ -122,7 +122,7 @@ TEST(Commands, ARefreshWhoseScanFailsLeavesNothingThatPointsAtTheOldModel) {
   EXPECT_EQ(f.Prompt().messages.size(), 2u);
   EXPECT_TRUE(gui::TreeLines(f.Tree()).empty());
   EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), kNoControl);
-  for (ControlId id : ListViewIds()) EXPECT_TRUE(f.Detail().Form().List(id).rows.empty()) << id;
+  for (ControlId id : ControlsOfKind(ControlKind::ListView)) EXPECT_TRUE(f.Detail().Form().List(id).rows.empty()) << id;
   gui::ExpectControlsShowForm(f.Detail());
   gui::DoubleClickRow(f.Detail(), AllMountPointsList, 0);
   EXPECT_EQ(f.Doc().GetCurrentNode(), nullptr);

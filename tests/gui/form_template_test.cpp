@@ -5,7 +5,7 @@
 #include <set>
 
 #include "tests/support/panel_expectations.h"
-#include "ui/widgets/form_template.h"
+#include "ui/form_layout.h"
 
 using enum ControlId;
 
@@ -36,55 +36,51 @@ bool NeverTogether(ControlId a, ControlId b) {
 }
 
 TEST(FormTemplate, PlacesEveryControlOnceWithItsKind) {
-  const auto places = FormTemplate();
+  const auto places = FormControls();
   ASSERT_EQ(places.size(), 206u);
   ASSERT_EQ(places.size(), AllControlIds().size());
   for (std::size_t i = 0; i < places.size(); ++i) {
     EXPECT_EQ(places[i].id, AllControlIds()[i]);
-    EXPECT_EQ(places[i].kind, KindOfControl(places[i].id)) << places[i].id;
-    EXPECT_EQ(PlaceOfControl(places[i].id), &places[i]);
+    EXPECT_EQ(FindControl(places[i].id), &places[i]);
     if (places[i].kind == ControlKind::Label || places[i].kind == ControlKind::CheckBox) {
-      EXPECT_FALSE(places[i].text.empty()) << "control " << places[i].id << " has no text";
+      EXPECT_NE(places[i].text, std::wstring()) << "control " << places[i].id << " has no text";
     }
   }
-  EXPECT_EQ(PlaceOfControl(ControlId{999}), nullptr);
+  EXPECT_EQ(FindControl(ControlId{999}), nullptr);
 }
 
 TEST(FormTemplate, KeepsTheFramesListsAndChartsAtTheirTemplatePlaces) {
   for (const PanelInfo& panel : Panels()) {
-    const DialogRect box = PlaceOfControl(panel.groupBoxId)->rect;
+    const DialogRect box = FindControl(panel.groupBoxId)->rect;
     EXPECT_EQ(box.y, panel.topDialogUnits);
     EXPECT_EQ(box.x, 5);
   }
-  EXPECT_EQ(PlaceOfControl(DevicePanel)->rect.height, 364);
-  EXPECT_EQ(PlaceOfControl(DiskListPanel)->rect.width, 502);
-  const DialogRect list = PlaceOfControl(MountPointExtentList)->rect;
+  EXPECT_EQ(FindControl(DevicePanel)->rect.height, 364);
+  EXPECT_EQ(FindControl(DiskListPanel)->rect.width, 502);
+  const DialogRect list = FindControl(MountPointExtentList)->rect;
   EXPECT_EQ(list.x, 15);
   EXPECT_EQ(list.y, 299);
   EXPECT_EQ(list.width, 486);
   EXPECT_EQ(list.height, 59);
-  for (ControlId id : PieChartIds()) {
-    const DialogRect r = PlaceOfControl(id)->rect;
-    EXPECT_EQ(r.width, PieChartDialogSize(id).width);
-    EXPECT_EQ(r.height, PieChartDialogSize(id).height);
-  }
-  EXPECT_EQ(PlaceOfControl(MountPointPathNamesListBox)->rect.y, 87);
-  EXPECT_EQ(PlaceOfControl(AdapterDriverNodesListBox)->rect.x, 267);
+  const std::pair<ControlId, int> charts[] = {{MountPointChart, 170}, {DiskChart, 170}, {ExtentChart, 223}, {PartitionChart, 193}};
+  for (const auto& [id, side] : charts) EXPECT_EQ(FindControl(id)->rect, (DialogRect{FindControl(id)->rect.x, FindControl(id)->rect.y, side, side})) << id;
+  EXPECT_EQ(FindControl(MountPointPathNamesListBox)->rect.y, 87);
+  EXPECT_EQ(FindControl(AdapterDriverNodesListBox)->rect.x, 267);
 }
 
 TEST(FormTemplate, EveryControlStandsInsideItsPanelAndNoneCoverAnother) {
-  for (const ControlPlace& p : FormTemplate()) {
+  for (const FormControl& p : FormControls()) {
     const PanelInfo* panel = PanelOfControl(p.id);
     ASSERT_NE(panel, nullptr);
-    EXPECT_TRUE(Inside(p.rect, PlaceOfControl(panel->groupBoxId)->rect)) << "control " << p.id;
+    EXPECT_TRUE(Inside(p.rect, FindControl(panel->groupBoxId)->rect)) << "control " << p.id;
     EXPECT_GT(p.rect.width, 0);
     EXPECT_GT(p.rect.height, 0);
     EXPECT_LE(p.rect.Right(), kFormWidthDialogUnits);
     EXPECT_LE(p.rect.Bottom(), kFormHeightDialogUnits);
   }
-  for (const ControlPlace& a : FormTemplate()) {
+  for (const FormControl& a : FormControls()) {
     if (a.kind == ControlKind::GroupBox) continue;
-    for (const ControlPlace& b : FormTemplate()) {
+    for (const FormControl& b : FormControls()) {
       if (b.id <= a.id || b.kind == ControlKind::GroupBox || NeverTogether(a.id, b.id)) continue;
       EXPECT_FALSE(Overlap(a.rect, b.rect)) << "controls " << a.id << " and " << b.id << " overlap";
     }
@@ -95,8 +91,8 @@ TEST(FormTemplate, InnerFramesHoldTheirFieldsWhole) {
   // A field is either wholly inside an inner frame or wholly outside it.
   for (ControlId frame :
        {MountPointPartitionFrame, DiskStyleFrame, DiskDetectionFrame, DeviceInquiryFrame, PartitionStyleFrame}) {
-    const DialogRect f = PlaceOfControl(frame)->rect;
-    for (const ControlPlace& p : FormTemplate()) {
+    const DialogRect f = FindControl(frame)->rect;
+    for (const FormControl& p : FormControls()) {
       if (p.id == frame || p.kind == ControlKind::GroupBox) continue;
       if (Overlap(p.rect, f)) {
         EXPECT_TRUE(Inside(p.rect, f)) << "control " << p.id << " crosses frame " << frame;

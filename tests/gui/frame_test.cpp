@@ -129,7 +129,7 @@ void WalkEveryTreeItem(FrameOnSample& f, const std::string& sample) {
     EXPECT_EQ(f.Doc().GetCurrentNode(), node);
     EXPECT_TRUE(f.Tree().IsSelected(item));
     if (!gui::KindHasPanel(node)) continue;
-    EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), PanelOfKind(node->kind)->groupBoxId);
+    EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), PanelOfKind(static_cast<NodeKind>(node->kind))->groupBoxId);
     gui::ExpectPanelAtTop(f.Detail());
     gui::ExpectControlsShowForm(f.Detail());
     gui::ExpectNothingClipped(f.Detail());
@@ -200,7 +200,7 @@ TEST_P(DoubleClicks, InTheListsReachEveryListedNode) {
           EXPECT_EQ(f.Tree().NodeOfItem(f.Tree().GetSelection()), nullptr);
         }
         if (gui::KindHasPanel(node)) {
-          EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), PanelOfKind(node->kind)->groupBoxId);
+          EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), PanelOfKind(static_cast<NodeKind>(node->kind))->groupBoxId);
           gui::ExpectPanelAtTop(f.Detail());
           gui::ExpectControlsShowForm(f.Detail());
         }

@@ -109,9 +109,9 @@ int TopRelativeTo(wxWindow* window, wxWindow* reference) {
 #include <gtest/gtest.h>
 
 #include "platform/wide_text.h"
+#include "ui/form_layout.h"
 #include "ui/panels.h"
 #include "ui/tree_walk.h"
-#include "ui/widgets/form_template.h"
 #include "ui/widgets/pie_chart_ctrl.h"
 
 #include <wx/checkbox.h>
@@ -134,9 +134,9 @@ void ExpectControlsShowForm(CDetailedView& view) {
     EXPECT_EQ(U8(static_cast<wxTextCtrl*>(view.Control(id))->GetValue()), U8(text)) << "edit " << id;
   for (const auto& [id, checked] : form.Checks())
     EXPECT_EQ(static_cast<wxCheckBox*>(view.Control(id))->GetValue(), checked) << "check box " << id;
-  for (ControlId id : RetitledFrameIds())
+  for (ControlId id : ControlsOfKind(ControlKind::GroupBox))
     EXPECT_EQ(U8(view.Control(id)->GetLabel()), U8(form.FrameTitle(id))) << "frame " << id;
-  for (ControlId id : ListViewIds()) {
+  for (ControlId id : ControlsOfKind(ControlKind::ListView)) {
     auto* list = static_cast<wxListCtrl*>(view.Control(id));
     const ListViewState& state = form.List(id);
     ASSERT_EQ(list->GetColumnCount(), static_cast<int>(state.columns.size())) << "columns of list " << id;
@@ -154,13 +154,13 @@ void ExpectControlsShowForm(CDetailedView& view) {
         EXPECT_EQ(U8(list->GetItemText(r, c)), U8(state.rows[static_cast<std::size_t>(r)].cells[static_cast<std::size_t>(c)]))
             << "list " << id << " row " << r << " column " << c;
   }
-  for (ControlId id : ListBoxIds()) {
+  for (ControlId id : ControlsOfKind(ControlKind::ListBox)) {
     auto* box = static_cast<wxListBox*>(view.Control(id));
     const ListBoxState& state = form.ListBox(id);
     ASSERT_EQ(box->GetCount(), state.lines.size()) << "list box " << id;
     for (unsigned i = 0; i < box->GetCount(); ++i) EXPECT_EQ(U8(box->GetString(i)), U8(state.lines[i]));
   }
-  for (ControlId id : PieChartIds()) {
+  for (ControlId id : ControlsOfKind(ControlKind::PieChart)) {
     const PieChart& chart = view.Chart(id)->Chart();
     const PieChartContent& content = form.Chart(id);
     EXPECT_EQ(U8(chart.Title()), U8(content.title)) << "chart " << id;
@@ -174,7 +174,7 @@ void ExpectControlsShowForm(CDetailedView& view) {
 }
 
 void ExpectNothingClipped(CDetailedView& view) {
-  for (const ControlPlace& p : FormTemplate()) {
+  for (const FormControl& p : FormControls()) {
     wxWindow* w = view.Control(p.id);
     if (!w->IsShown()) continue;
     const wxSize size = w->GetSize();

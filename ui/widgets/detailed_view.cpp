@@ -9,21 +9,14 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "ui/form_layout.h"
 #include "ui/widgets/compact_style.h"
-#include "ui/widgets/form_template.h"
 #include "ui/widgets/pie_chart_ctrl.h"
-
-using enum ControlId;
 
 namespace {
 
 wxPoint ToPixels(int x, int y) { return {DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y)}; }
 wxSize ToPixelSize(int w, int h) { return {DialogUnitsToPixelsX(w), DialogUnitsToPixelsY(h)}; }
-
-// The lists whose rows stand for nodes allow one selected row only.
-bool SingleSelection(ControlId id) {
-  return id == MountPointExtentList || id == DiskPartitionList || id == AdapterDeviceList || id == AllMountPointsList;
-}
 
 // The toolkit's window id of a control.
 int WindowId(ControlId id) { return static_cast<int>(id); }
@@ -91,12 +84,12 @@ CDetailedView::~CDetailedView() { doc.RemoveListener(this); }
 
 void CDetailedView::CreateControls() {
   // Frames first, so that the fields inside them stand above them.
-  for (const ControlPlace& p : FormTemplate()) {
+  for (const FormControl& p : FormControls()) {
     if (p.kind != ControlKind::GroupBox) continue;
     controls[p.id] = new wxStaticBox(formWindow, WindowId(p.id), wxString(p.text), ToPixels(p.rect.x, p.rect.y),
                                      ToPixelSize(p.rect.width, p.rect.height));
   }
-  for (const ControlPlace& p : FormTemplate()) {
+  for (const FormControl& p : FormControls()) {
     const wxPoint pos = ToPixels(p.rect.x, p.rect.y);
     const wxSize size = ToPixelSize(p.rect.width, p.rect.height);
     wxWindow* w = nullptr;
@@ -111,7 +104,7 @@ void CDetailedView::CreateControls() {
         w = new CompactEdit(formWindow, WindowId(p.id), pos, size);
         break;
       case ControlKind::CheckBox:
-        if (p.textOnLeft) {
+        if ((p.style & kTextOnLeft) != 0) {
           // Boxes with their text on the left line up at the right edge of
           // their column: each takes its natural width, flush right.
           w = new CompactCheckBox(formWindow, WindowId(p.id), wxString(p.text), pos, wxDefaultSize, true);
@@ -124,7 +117,7 @@ void CDetailedView::CreateControls() {
         break;
       case ControlKind::ListView: {
         auto* list = new wxListCtrl(formWindow, WindowId(p.id), pos, size,
-                                    wxLC_REPORT | wxBORDER_SUNKEN | (SingleSelection(p.id) ? wxLC_SINGLE_SEL : 0));
+                                    wxLC_REPORT | wxBORDER_SUNKEN | ((p.style & kSingleSelection) != 0 ? wxLC_SINGLE_SEL : 0));
         list->Bind(wxEVT_LIST_ITEM_ACTIVATED, &CDetailedView::OnListActivated, this);
         // A double click beside the rows names no row; the control itself
         // reports only clicks on rows.
@@ -150,7 +143,7 @@ void CDetailedView::CreateControls() {
     controls[p.id] = w;
   }
   for (const auto& [id, w] : controls)
-    if (HiddenInTemplate(id)) w->Hide();
+    if (HasStyle(id, kHiddenInTemplate)) w->Hide();
 }
 
 wxWindow* CDetailedView::Control(ControlId id) const {
@@ -159,7 +152,8 @@ wxWindow* CDetailedView::Control(ControlId id) const {
 }
 
 CPieChartCtrl* CDetailedView::Chart(ControlId id) const {
-  return KindOfControl(id) == ControlKind::PieChart ? static_cast<CPieChartCtrl*>(Control(id)) : nullptr;
+  const FormControl* c = FindControl(id);
+  return c != nullptr && c->kind == ControlKind::PieChart ? static_cast<CPieChartCtrl*>(Control(id)) : nullptr;
 }
 
 void CDetailedView::OnUpdate(long hint, StorageNode* node) {
@@ -181,21 +175,21 @@ void CDetailedView::PushForm() {
       static_cast<wxTextCtrl*>(Control(id))->ChangeValue(wxString(text));
   for (const auto& [id, checked] : now.Checks())
     if (before == nullptr || before->Checked(id) != checked) static_cast<wxCheckBox*>(Control(id))->SetValue(checked);
-  for (ControlId id : RetitledFrameIds())
+  for (ControlId id : ControlsOfKind(ControlKind::GroupBox))
     if (before == nullptr || before->FrameTitle(id) != now.FrameTitle(id))
       Control(id)->SetLabel(wxString(now.FrameTitle(id)));
-  for (ControlId id : ListViewIds()) {
+  for (ControlId id : ControlsOfKind(ControlKind::ListView)) {
     const ListViewState& list = now.List(id);
     if (before == nullptr || !SameRows(before->List(id), list)) PushList(id, list);
   }
-  for (ControlId id : ListBoxIds()) {
+  for (ControlId id : ControlsOfKind(ControlKind::ListBox)) {
     const ListBoxState& box = now.ListBox(id);
     if (before != nullptr && before->ListBox(id).lines == box.lines) continue;
     auto* listBox = static_cast<wxListBox*>(Control(id));
     listBox->Clear();
     for (const std::wstring& line : box.lines) listBox->Append(wxString(line));
   }
-  for (ControlId id : PieChartIds())
+  for (ControlId id : ControlsOfKind(ControlKind::PieChart))
     if (before == nullptr || !(before->Chart(id) == now.Chart(id))) Chart(id)->Show(now.Chart(id));
   formWindow->Thaw();
   ScrollToPanel(now.PanelOnDisplay());
