@@ -323,8 +323,8 @@ TEST(InquiryWalk, ARawHostileAnswerDuringTheScanOnlyShortensTheDevice) {
 
 }  // namespace
 
-#include "app/common/model_json.h"
-#include "app/common/tree_printer.h"
+#include "ui/text/model_json.h"
+#include "ui/text/tree_printer.h"
 
 namespace {
 

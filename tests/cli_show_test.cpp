@@ -7,14 +7,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/common/form_printer.h"
-#include "app/common/node_lookup.h"
-#include "app/common/tree_printer.h"
 #include "platform/wide_text.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/presentation_fixture.h"
 #include "ui/detailed_form.h"
 #include "ui/form_layout.h"
+#include "ui/text/form_printer.h"
+#include "ui/text/node_lookup.h"
+#include "ui/text/tree_printer.h"
 
 namespace {
 

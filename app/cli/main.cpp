@@ -8,12 +8,12 @@
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
 #include "app/common/shared_options.h"
-#include "app/common/model_json.h"
 #include "app/common/show_command.h"
-#include "app/common/tree_printer.h"
 #include "platform/machine/machine_file.h"
 #include "platform/machine/machine_writer.h"
 #include "scan/quelbrin_doc.h"
+#include "ui/text/model_json.h"
+#include "ui/text/tree_printer.h"
 
 namespace {
 

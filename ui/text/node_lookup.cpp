@@ -1,4 +1,4 @@
-#include "app/common/node_lookup.h"
+#include "ui/text/node_lookup.h"
 
 #include <algorithm>
 #include <cwctype>

@@ -1,4 +1,4 @@
-#include "app/common/tree_printer.h"
+#include "ui/text/tree_printer.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "app/common/model_json.h"
+#include "ui/text/model_json.h"
 
 #include <cstdio>
 #include <string>

@@ -1,4 +1,4 @@
-#include "app/common/form_printer.h"
+#include "ui/text/form_printer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,6 +8,7 @@
 #include "platform/wide_text.h"
 #include "ui/form_layout.h"
 #include "ui/form_state.h"
+#include "ui/text/pie_svg.h"
 
 namespace {
 
