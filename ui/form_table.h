@@ -63,6 +63,9 @@ std::span<const FormControl> FormControls();
 // The nine panels in template order, top to bottom.
 std::span<const FormPanel> FormPanels();
 
-// The whole form, in dialog units.
+// The whole form, in dialog units, and the font its dialog template names
+// (dialog units are measured in it).
 constexpr int kFormWidthDialogUnits = 517;
 constexpr int kFormHeightDialogUnits = 3351;
+constexpr int kFormFontPoints = 8;
+constexpr const wchar_t* kFormFontFace = L"MS Shell Dlg";
