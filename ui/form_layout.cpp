@@ -98,7 +98,8 @@ const PanelInfo* PanelOfControl(ControlId id) {
 
 const FormControl* FindControl(ControlId id) {
   const auto all = FormControls();
-  const auto it = std::lower_bound(all.begin(), all.end(), id, [](const FormControl& c, ControlId v) { return c.id < v; });
+  const auto it =
+      std::lower_bound(all.begin(), all.end(), id, [](const FormControl& c, ControlId v) { return c.id < v; });
   return it != all.end() && it->id == id ? &*it : nullptr;
 }
 

@@ -116,8 +116,8 @@ void CDetailedView::CreateControls() {
         w->Bind(wxEVT_CHECKBOX, &CDetailedView::OnCheckBox, this);
         break;
       case ControlKind::ListView: {
-        auto* list = new wxListCtrl(formWindow, WindowId(p.id), pos, size,
-                                    wxLC_REPORT | wxBORDER_SUNKEN | ((p.style & kSingleSelection) != 0 ? wxLC_SINGLE_SEL : 0));
+        const long selection = (p.style & kSingleSelection) != 0 ? wxLC_SINGLE_SEL : 0;
+        auto* list = new wxListCtrl(formWindow, WindowId(p.id), pos, size, wxLC_REPORT | wxBORDER_SUNKEN | selection);
         list->Bind(wxEVT_LIST_ITEM_ACTIVATED, &CDetailedView::OnListActivated, this);
         // A double click beside the rows names no row; the control itself
         // reports only clicks on rows.
