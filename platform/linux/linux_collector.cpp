@@ -44,6 +44,8 @@ BYTE WholeDiskType(const std::string& fsType) {
   if (fsType == "vfat" || fsType == "msdos") return 0x0c;
   if (fsType == "ntfs" || fsType == "exfat" || fsType == "fuseblk") return 0x07;
   if (fsType == "swap") return 0x82;
+  if (fsType == "LVM2_member") return 0x8e;
+  if (fsType == "linux_raid_member") return 0xfd;
   return 0x83;
 }
 
