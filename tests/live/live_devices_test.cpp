@@ -293,9 +293,12 @@ TEST_F(LiveDevices, AnUnansweringFilesystemHoldsUpNothing) {
   const std::string pid = Of("exfat_daemon");
   ASSERT_FALSE(pid.empty());
   const std::string target = Mount("exfat");
+  // A leak check at exit would wait for the thread still inside the
+  // filesystem, which cannot be stopped there; the program itself does not.
+  const std::string noLeakCheck = "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 ";
   ASSERT_EQ(::kill(std::stoi(pid), SIGSTOP), 0);
-  const Result tree = Shell(Cli("tree"));
-  const Result asJson = Shell(Cli("json"));
+  const Result tree = Shell(noLeakCheck + Cli("tree"));
+  const Result asJson = Shell(noLeakCheck + Cli("json"));
   ::kill(std::stoi(pid), SIGCONT);
   EXPECT_EQ(tree.status, 0);
   const std::string said = "quelbrin-cli: " + target + " (" + Of("a") + "p3) did not answer";
