@@ -3,6 +3,8 @@
 class StorageNode;
 
 enum UpdateHint : long {
+  // The views' first-time initialisation; carries the node to show, if any.
+  HintInitialUpdate = 0,
   HintSelectNode = 1,
   HintRebuild = -1,
   // A refresh deleted the model and its scan failed: nothing may refer to the
@@ -15,5 +17,5 @@ enum UpdateHint : long {
 class DocumentListener {
  public:
   virtual ~DocumentListener() = default;
-  virtual void OnUpdate(long hint, StorageNode* object) = 0;
+  virtual void OnUpdate(UpdateHint hint, StorageNode* object) = 0;
 };

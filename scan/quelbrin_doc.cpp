@@ -98,7 +98,7 @@ void CQuelbrinDoc::RemoveListener(DocumentListener* listener) {
   listeners.erase(std::remove(listeners.begin(), listeners.end(), listener), listeners.end());
 }
 
-void CQuelbrinDoc::UpdateAllViews(long hint, StorageNode* object) {
+void CQuelbrinDoc::UpdateAllViews(UpdateHint hint, StorageNode* object) {
   // A listener may register or leave while being told; walk a copy.
   const std::vector<DocumentListener*> current = listeners;
   for (DocumentListener* listener : current) listener->OnUpdate(hint, object);

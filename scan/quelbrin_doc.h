@@ -33,7 +33,7 @@ class CQuelbrinDoc {
 
   void AddListener(DocumentListener* listener);
   void RemoveListener(DocumentListener* listener);
-  void UpdateAllViews(long hint, StorageNode* object);
+  void UpdateAllViews(UpdateHint hint, StorageNode* object);
 
   const std::wstring& GetTitle() const { return title; }
   void SetTitle(const std::wstring& text) { title = text; }

@@ -20,7 +20,7 @@ namespace {
 
 std::size_t Columns(const std::string& utf8Line) { return WideFromUtf8(utf8Line).size(); }
 
-std::string PanelTitleOfKind(int kind) { return Utf8FromWide(PanelOfKind(kind)->title); }
+std::string PanelTitleOfKind(NodeKind kind) { return Utf8FromWide(PanelOfKind(kind)->title); }
 
 }  // namespace
 

@@ -29,7 +29,7 @@ TEST(Document, SetCurrentNodeTellsTheViewsOnlyOfAChange) {
   StorageNode* disk = h.Disk(0);
   h.doc->SetCurrentNode(disk);
   ASSERT_EQ(h.listener.updates.size(), 1u);
-  EXPECT_EQ(h.listener.updates[0], std::make_pair(long{HintSelectNode}, disk));
+  EXPECT_EQ(h.listener.updates[0], std::make_pair(HintSelectNode, disk));
   EXPECT_EQ(h.doc->GetCurrentNode(), disk);
   h.doc->SetCurrentNode(disk);
   EXPECT_EQ(h.listener.updates.size(), 1u);

@@ -18,7 +18,7 @@ long Closes(const RecordingProgress& progress) {
 }
 
 struct OddNode : StorageNode {
-  OddNode() : StorageNode(42) { name = L"odd"; }
+  OddNode() : StorageNode(static_cast<NodeKind>(42)) { name = L"odd"; }
 };
 
 }  // namespace

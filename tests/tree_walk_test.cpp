@@ -328,7 +328,7 @@ TEST(DiskTree, RefreshClearsWithoutTellingTheDocumentAndRebuilds) {
   // Updates without a node change nothing.
   const auto items = control.items.size();
   tree.OnUpdate(HintRebuild, nullptr);
-  tree.OnUpdate(0, nullptr);
+  tree.OnUpdate(HintInitialUpdate, nullptr);
   EXPECT_EQ(control.items.size(), items);
 }
 

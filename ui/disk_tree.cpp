@@ -26,7 +26,7 @@ void DiskTree::OnInitialUpdate() {
   ShowNode(doc.GetCurrentNode());
 }
 
-void DiskTree::OnUpdate(long hint, StorageNode* node) {
+void DiskTree::OnUpdate(UpdateHint hint, StorageNode* node) {
   if (hint == HintModelGone) {
     Clear();
     return;

@@ -34,15 +34,15 @@ std::wstring Hex4(unsigned value) { return FormatWide(L"%04.4x", value); }
 std::wstring Hex8(unsigned value) { return FormatWide(L"%08.8x", value); }
 
 void ShowPartitionStyle(FormState& form, const DISK_PARTITION_INFO& info) {
-  switch (static_cast<int>(info.PartitionStyle)) {
-    case 0:
+  switch (info.PartitionStyle) {
+    case PARTITION_STYLE_MBR:
       form.SetFrameTitle(1066, L"MBR Partition");
       form.SetEdit(1068, Hex8(info.Mbr.Signature));
       form.SetEdit(1070, Hex8(info.Mbr.CheckSum));
       form.ShowControlRange(1071, 1072, false);
       form.ShowControlRange(1067, 1070, true);
       break;
-    case 1:
+    case PARTITION_STYLE_GPT:
       form.ShowControlRange(1071, 1072, true);
       form.ShowControlRange(1067, 1070, false);
       form.SetFrameTitle(1066, L"GPT Partition");
@@ -57,9 +57,9 @@ void ShowPartitionStyle(FormState& form, const DISK_PARTITION_INFO& info) {
 }
 
 void ShowDetection(FormState& form, const DISK_DETECTION_INFO& info) {
-  const auto type = static_cast<std::uint32_t>(info.DetectionType);
-  form.SetFrameTitle(1073, ValueNames::DetectionTypeName(type));
-  if (type == 2) {
+  const DETECTION_TYPE type = info.DetectionType;
+  form.SetFrameTitle(1073, ValueNames::DetectionTypeName(static_cast<std::uint32_t>(type)));
+  if (type == DetectExInt13) {
     const DISK_EX_INT13_INFO& x = info.ExInt13;
     form.ShowControlRange(1074, 1083, false);
     form.ShowControlRange(1084, 1099, true);
@@ -71,7 +71,7 @@ void ShowDetection(FormState& form, const DISK_DETECTION_INFO& info) {
     form.SetEdit(1095, FormatWide(L"%I64x", static_cast<ull>(x.ExSectorsPerDrive)));
     form.SetEdit(1097, Hex4(x.ExSectorSize));
     form.SetEdit(1099, Hex4(x.ExReserved));
-  } else if (type == 1) {
+  } else if (type == DetectInt13) {
     const DISK_INT13_INFO& b = info.Int13;
     form.ShowControlRange(1074, 1083, true);
     form.ShowControlRange(1084, 1099, false);
@@ -89,7 +89,7 @@ void ShowDetection(FormState& form, const DISK_DETECTION_INFO& info) {
 // partition type GUID rather than a name read from the GUID's first byte.
 std::wstring PartitionTypeCell(const DiskPartitionNode& p) {
   if (!p.hasPartitionInfoEx) return ValueNames::PartitionTypeName(p.partitionInfo.PartitionType);
-  if (static_cast<int>(p.partitionInfoEx.PartitionStyle) == 1)
+  if (p.partitionInfoEx.PartitionStyle == PARTITION_STYLE_GPT)
     return ValueNames::FormatGuid(p.partitionInfoEx.Gpt.PartitionType);
   return ValueNames::PartitionTypeName(p.partitionInfoEx.Mbr.PartitionType);
 }

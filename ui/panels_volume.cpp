@@ -12,6 +12,9 @@ namespace {
 
 using ull = unsigned long long;
 
+// A style the platform does not define, which the form still names.
+constexpr int kPartitionStyleDynamic = 255;
+
 ull U64(LONGLONG v) { return static_cast<ull>(v); }
 
 // After the slice of extent i, the next extent slice takes this colour.
@@ -36,19 +39,18 @@ void ApplyPartitionRule(FormState& form, const MountPointNode& mp) {
     return;
   }
   const PARTITION_INFORMATION_EX& p = mp.partitionInfoEx;
-  const auto style = static_cast<int>(p.PartitionStyle);
   const wchar_t* styleText = nullptr;
-  switch (style) {
-    case 0:
+  switch (static_cast<int>(p.PartitionStyle)) {
+    case PARTITION_STYLE_MBR:
       styleText = L"MBR";
       break;
-    case 1:
+    case PARTITION_STYLE_GPT:
       styleText = L"GPT";
       break;
-    case 2:
+    case PARTITION_STYLE_RAW:
       styleText = L"RAW";
       break;
-    case 255:
+    case kPartitionStyleDynamic:
       styleText = L"DYNAMIC";
       break;
     default:
@@ -59,7 +61,7 @@ void ApplyPartitionRule(FormState& form, const MountPointNode& mp) {
   }
   form.SetEdit(1024, styleText);
   SetNumberOffsetLength(form, p.PartitionNumber, p.StartingOffset.QuadPart, p.PartitionLength.QuadPart);
-  if (style != 0) return;
+  if (p.PartitionStyle != PARTITION_STYLE_MBR) return;
   form.SetEdit(1032, ValueNames::PartitionTypeName(p.Mbr.PartitionType));
   form.SetEdit(1036, FormatWide(L"%d", static_cast<int>(p.Mbr.HiddenSectors)));
   form.SetCheck(1031, p.RewritePartition != 0);
@@ -164,14 +166,14 @@ void ShowDiskPartition(FormState& form, const DiskPartitionNode& partition) {
   };
   if (partition.hasPartitionInfoEx) {
     const PARTITION_INFORMATION_EX& p = partition.partitionInfoEx;
-    switch (static_cast<int>(p.PartitionStyle)) {
-      case 0:
+    switch (p.PartitionStyle) {
+      case PARTITION_STYLE_MBR:
         showMbrGroup(true, L"MBR Partition");
         showPlace(p.StartingOffset, p.PartitionLength, p.PartitionNumber);
         showMbr(p.Mbr.HiddenSectors, p.Mbr.PartitionType, p.Mbr.RecognizedPartition != 0, p.RewritePartition != 0,
                 p.Mbr.BootIndicator != 0);
         break;
-      case 1:
+      case PARTITION_STYLE_GPT:
         showMbrGroup(false, L"GPT Partition");
         showPlace(p.StartingOffset, p.PartitionLength, p.PartitionNumber);
         form.SetEdit(1816, ValueNames::FormatGuid(p.Gpt.PartitionType));

@@ -94,7 +94,7 @@ TEST(Commands, NextPaneMovesTheFocusBetweenThePanes) {
 // Notes whether the wait cursor is up when the rebuilt model arrives.
 class BusyWatcher : public DocumentListener {
  public:
-  void OnUpdate(long hint, StorageNode*) override {
+  void OnUpdate(UpdateHint hint, StorageNode*) override {
     if (hint == HintRebuild) busyDuringRebuild = wxIsBusy();
   }
   bool busyDuringRebuild = false;

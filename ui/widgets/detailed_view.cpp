@@ -154,7 +154,7 @@ CPieChartCtrl* CDetailedView::Chart(int id) const {
   return KindOfControl(id) == ControlKind::PieChart ? static_cast<CPieChartCtrl*>(Control(id)) : nullptr;
 }
 
-void CDetailedView::OnUpdate(long hint, StorageNode* node) {
+void CDetailedView::OnUpdate(UpdateHint hint, StorageNode* node) {
   form.OnUpdate(hint, node);
   // A shown node reached the controls already, before its splash closed.
   PushForm();

@@ -23,7 +23,7 @@ class CDetailedView : public wxPanel, public DocumentListener {
 
   // Shows the document's current node.
   void OnInitialUpdate() { form.OnInitialUpdate(); }
-  void OnUpdate(long hint, StorageNode* node) override;
+  void OnUpdate(UpdateHint hint, StorageNode* node) override;
   // A double click on a row of a list (-1: beside the rows).
   void OnListDoubleClick(int listId, int row) { form.OnListDoubleClick(listId, row); }
 

@@ -16,7 +16,7 @@ class CDiskTreeView : public wxTreeCtrl, public TreeControl, public DocumentList
 
   // Runs the first scan and builds the tree.
   void OnInitialUpdate() { tree.OnInitialUpdate(); }
-  void OnUpdate(long hint, StorageNode* node) override { tree.OnUpdate(hint, node); }
+  void OnUpdate(UpdateHint hint, StorageNode* node) override { tree.OnUpdate(hint, node); }
 
   const DiskTree& Tree() const { return tree; }
   // The node an item stands for; null for none.
