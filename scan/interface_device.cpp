@@ -1,9 +1,9 @@
 // Present device interfaces of a class, opened one index at a time.
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <vector>
 
+#include "model/zeroed_buffer.h"
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
 #include "scan/scan_steps.h"
@@ -30,11 +30,7 @@ DWORD ReadInterfacePath(Platform& platform, HDEVINFO set, SP_DEVICE_INTERFACE_DA
   // Eight-byte units keep the record aligned as the platform expects; the
   // record is written and read byte by byte, never through a cast pointer.
   std::vector<std::uint64_t> storage;
-  try {
-    storage.assign((required + 7) / 8, 0);
-  } catch (const std::bad_alloc&) {
-    return ERROR_NOT_ENOUGH_MEMORY;
-  }
+  if (!AllocateZeroed(storage, (required + 7) / 8)) return ERROR_NOT_ENOUGH_MEMORY;
   BYTE* bytes = reinterpret_cast<BYTE*>(storage.data());
   const DWORD cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
   std::memcpy(bytes, &cbSize, sizeof cbSize);

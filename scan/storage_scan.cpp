@@ -1,10 +1,10 @@
 // Mount points and the volumes behind them: the outer half of every scan.
 #include <map>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "model/zeroed_buffer.h"
 #include "platform/wide_text.h"
 #include "scan/answer_buffer.h"
 #include "scan/growing_request.h"
@@ -110,11 +110,7 @@ void ReadVolumePathNames(Platform& platform, const std::wstring& volumeGuidPath,
     if (platform.GetLastError() != ERROR_MORE_DATA || returned <= size || returned > kLargestPathNames) return;
     // The size comes from the platform; memory it cannot have ends the names
     // here rather than the scan.
-    try {
-      buffer.assign(returned, 0);
-    } catch (const std::bad_alloc&) {
-      return;
-    }
+    if (!AllocateZeroed(buffer, returned)) return;
   }
 }
 
