@@ -11,7 +11,6 @@
 #include "app/common/model_json.h"
 #include "app/common/show_command.h"
 #include "app/common/tree_printer.h"
-#include "platform/machine/machine_file.h"
 #include "platform/machine/machine_writer.h"
 #include "scan/quelbrin_doc.h"
 
@@ -69,14 +68,7 @@ int UsageError(const std::string& message) {
 int Capture(const Options& options) {
   machine::Machine m;
   std::string error;
-  if (options.source.machineFile) {
-    try {
-      m = LoadMachineFile(*options.source.machineFile);
-    } catch (const MachineFileError& e) {
-      std::cerr << "quelbrin-cli: " << e.what() << "\n";
-      return 2;
-    }
-  } else if (!CollectLiveMachine(options.source.systemRoot, m, error)) {
+  if (!LoadMachine(options.source, m, error)) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;
   }
