@@ -8,7 +8,6 @@
 #include "model/zeroed_buffer.h"
 #include "platform/wide_text.h"
 #include "scan/device_manager.h"
-#include "scan/quelbrin_doc.h"
 
 namespace {
 
@@ -318,8 +317,7 @@ bool AppendDriverFiles(Platform& platform, HDEVINFO set, SP_DEVINFO_DATA& device
   return result;
 }
 
-void GatherDeviceManagerInfo(CQuelbrinDoc& doc, const GUID& interfaceClass, DWORD index, DeviceManagerInfo& info) {
-  Platform& platform = doc.platform;
+void GatherDeviceManagerInfo(Platform& platform, const GUID& interfaceClass, DWORD index, DeviceManagerInfo& info) {
   HDEVINFO set = OpenPresentInterfaceDevices(platform, interfaceClass);
   if (set == INVALID_HANDLE_VALUE) return;
   SP_DEVINFO_LIST_DETAIL_DATA_W detail{};

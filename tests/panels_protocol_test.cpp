@@ -90,11 +90,11 @@ TEST(PanelProtocol, DispatchByKindIgnoresNullAndUnknownNodes) {
   EXPECT_EQ(form.PanelOnDisplay(), 1050);
   EXPECT_EQ(form.Edit(1053), L"7470c06000");
   const std::pair<StorageNode*, int> expected[] = {
-      {sample.doc.mountPoints.get(), 2000},
-      {sample.doc.physicalDisks.get(), 2100},
-      {sample.doc.mountPoints->children[0].get(), 1010},
-      {sample.doc.allExtents[0].get(), 1500},
-      {sample.doc.allPartitions[0].get(), 1800},
+      {sample.doc.Model().MountPoints(), 2000},
+      {sample.doc.Model().PhysicalDisks(), 2100},
+      {sample.doc.Model().MountPoints()->children[0].get(), 1010},
+      {sample.doc.Model().Extents()[0].get(), 1500},
+      {sample.doc.Model().Partitions()[0].get(), 1800},
       {&sample.Disk(0), 1050},
   };
   for (const auto& [node, panel] : expected) {
@@ -106,7 +106,7 @@ TEST(PanelProtocol, DispatchByKindIgnoresNullAndUnknownNodes) {
 TEST(ListPanels, MountPointsAndDisks) {
   ScannedSample sample("workstation.json");
   FormState form;
-  ShowMountPointList(form, *sample.doc.mountPoints);
+  ShowMountPointList(form, *sample.doc.Model().MountPoints());
   EXPECT_EQ(form.PanelOnDisplay(), 2000);
   const ListViewState& mps = form.List(2001);
   EXPECT_EQ(Headings(mps), (Cells{L"Name", L"Device Name", L"Label", L"Serial Number", L"File System"}));
@@ -114,9 +114,9 @@ TEST(ListPanels, MountPointsAndDisks) {
   ASSERT_EQ(mps.rows.size(), 7u);
   EXPECT_EQ(mps.rows[0].cells, (Cells{L"\\DosDevices\\C:", L"\\Device\\HarddiskVolume2", L"Windows", L"5a3e91c2", L"NTFS"}));
   EXPECT_EQ(mps.rows[4].cells, (Cells{L"\\DosDevices\\E:", L"\\Device\\CdRom0", L"", L"0", L""}));
-  EXPECT_EQ(mps.rows[3].node, sample.doc.mountPoints->children[3].get());
+  EXPECT_EQ(mps.rows[3].node, sample.doc.Model().MountPoints()->children[3].get());
 
-  ShowPhysicalDiskList(form, *sample.doc.physicalDisks);
+  ShowPhysicalDiskList(form, *sample.doc.Model().PhysicalDisks());
   EXPECT_EQ(form.PanelOnDisplay(), 2100);
   const ListViewState& disks = form.List(2101);
   EXPECT_EQ(Headings(disks), (Cells{L"Name", L"Size", L"Partition Count", L"Scsi Adapter", L"Bus,Target,Lun"}));
@@ -132,13 +132,13 @@ TEST(DetailedForm, FollowsTheDocumentAndClosesTheSplash) {
   RecordingProgress progress;
   ScannedSample sample("workstation.json");
   DetailedForm view(sample.doc, &progress);
-  sample.doc.AddListener(&view);
+  const Subscription listening = sample.doc.Subscribe(view);
   view.OnInitialUpdate();
   EXPECT_EQ(view.Form().PanelOnDisplay(), 2000);
   EXPECT_EQ(Closes(progress), 1);
 
   // A double click on a disk row shows that disk.
-  sample.doc.SetCurrentNode(sample.doc.physicalDisks.get());
+  sample.doc.SetCurrentNode(sample.doc.Model().PhysicalDisks());
   EXPECT_EQ(view.Form().PanelOnDisplay(), 2100);
   view.OnListDoubleClick(2101, 2);
   EXPECT_EQ(sample.doc.GetCurrentNode(), &sample.Disk(2));
@@ -159,15 +159,14 @@ TEST(DetailedForm, FollowsTheDocumentAndClosesTheSplash) {
   EXPECT_EQ(view.Form().PanelOnDisplay(), 1800);
   view.OnListDoubleClick(1051, 99);
   EXPECT_EQ(sample.doc.GetCurrentNode(), nullptr);
-  sample.doc.RemoveListener(&view);
 }
 
 TEST(DetailedForm, AFailedRefreshLeavesNoRowOnADeletedNode) {
   ScannedSample sample("failing-layout.json");
   ASSERT_FALSE(sample.scanned);
   DetailedForm view(sample.doc, nullptr);
-  sample.doc.AddListener(&view);
-  view.OnUpdate(HintSelectNode, sample.doc.mountPoints.get());
+  const Subscription listening = sample.doc.Subscribe(view);
+  view.OnUpdate(HintSelectNode, sample.doc.Model().MountPoints());
   ASSERT_EQ(view.Form().List(2001).rows.size(), 1u);
 
   sample.doc.Refresh(false);  // fails again at the second disk
@@ -176,18 +175,16 @@ TEST(DetailedForm, AFailedRefreshLeavesNoRowOnADeletedNode) {
   EXPECT_TRUE(view.Form().List(2001).columns.empty());
   view.OnListDoubleClick(2001, 0);
   EXPECT_EQ(sample.doc.GetCurrentNode(), nullptr);
-  sample.doc.RemoveListener(&view);
 }
 
 TEST(DetailedForm, ARefreshShowsTheNewMountPointList) {
   ScannedSample sample("workstation.json");
   DetailedForm view(sample.doc, nullptr);
-  sample.doc.AddListener(&view);
+  const Subscription listening = sample.doc.Subscribe(view);
   sample.doc.SetCurrentNode(&sample.Disk(0));
   ASSERT_EQ(view.Form().PanelOnDisplay(), 1050);
   sample.doc.Refresh(true);
   EXPECT_EQ(view.Form().PanelOnDisplay(), 2000);
   EXPECT_EQ(view.Form().List(2001).rows.size(), 11u);
-  EXPECT_EQ(view.Form().List(2001).rows[0].node, sample.doc.mountPoints->children[0].get());
-  sample.doc.RemoveListener(&view);
+  EXPECT_EQ(view.Form().List(2001).rows[0].node, sample.doc.Model().MountPoints()->children[0].get());
 }

@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
   }
   ConsolePrompt prompt;
   CQuelbrinDoc doc(*platform, prompt, nullptr);
-  doc.showAllMountPoints = options.allMountPoints;
+  doc.SetShowAllMountPoints(options.allMountPoints);
   const bool scanned = doc.InitialScan();
   if (options.command == "show") {
     const int shown = ShowNodeCommand(doc, options.operands[0], options.svgDir, std::cout, std::cerr);
@@ -150,10 +150,10 @@ int main(int argc, char** argv) {
   }
   if (scanned) return 0;
   // An empty listing must not pass for a machine without storage.
-  if (doc.mountPointManager == INVALID_HANDLE_VALUE) {
+  if (!doc.MountPointManagerOpen()) {
     std::cerr << "quelbrin-cli: the mount point manager cannot be opened\n";
   } else {
-    std::cerr << "quelbrin-cli: the scan stopped with error " << doc.lastScanResult << "\n";
+    std::cerr << "quelbrin-cli: the scan stopped with error " << doc.LastScanResult() << "\n";
   }
   return 1;
 }

@@ -103,9 +103,9 @@ class BusyWatcher : public DocumentListener {
 TEST(Commands, ARescanRunsUnderTheWaitCursor) {
   FrameOnSample f("workstation.json");
   BusyWatcher watcher;
-  f.Doc().AddListener(&watcher);
+  Subscription listening = f.Doc().Subscribe(watcher);
   gui::Command(f.Frame(), ID_REFRESH);
-  f.Doc().RemoveListener(&watcher);
+  listening.Reset();
   EXPECT_TRUE(watcher.busyDuringRebuild);
   EXPECT_FALSE(wxIsBusy());
 }

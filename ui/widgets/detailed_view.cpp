@@ -77,10 +77,8 @@ CDetailedView::CDetailedView(wxWindow* parent, CQuelbrinDoc& document, ProgressS
     Bind(type, [](wxScrollWinEvent&) {});
   Bind(wxEVT_MOUSEWHEEL, [](wxMouseEvent&) {});
   formWindow->Bind(wxEVT_MOUSEWHEEL, [](wxMouseEvent&) {});
-  doc.AddListener(this);
+  subscription = doc.Subscribe(*this);
 }
-
-CDetailedView::~CDetailedView() { doc.RemoveListener(this); }
 
 void CDetailedView::CreateControls() {
   // Frames first, so that the fields inside them stand above them.

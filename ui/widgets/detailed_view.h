@@ -17,9 +17,9 @@ class CPieChartCtrl;
 
 class CDetailedView : public wxPanel, public DocumentListener {
  public:
-  // Registers with the document as one of its views; `progress` may be null.
+  // Listens to the document as one of its views until destroyed; `progress`
+  // may be null.
   CDetailedView(wxWindow* parent, CQuelbrinDoc& document, ProgressSink* progress);
-  ~CDetailedView() override;
 
   // Shows the document's current node.
   void OnInitialUpdate() { form.OnInitialUpdate(); }
@@ -67,4 +67,5 @@ class CDetailedView : public wxPanel, public DocumentListener {
   std::map<int, wxWindow*> controls;
   // What the controls show now; nothing before the first push.
   std::optional<FormState> pushed;
+  Subscription subscription;
 };

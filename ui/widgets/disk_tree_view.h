@@ -10,9 +10,9 @@
 
 class CDiskTreeView : public wxTreeCtrl, public TreeControl, public DocumentListener {
  public:
-  // Registers with the document as one of its views; `progress` may be null.
+  // Listens to the document as one of its views until destroyed; `progress`
+  // may be null.
   CDiskTreeView(wxWindow* parent, CQuelbrinDoc& document, ProgressSink* progress);
-  ~CDiskTreeView() override;
 
   // Runs the first scan and builds the tree.
   void OnInitialUpdate() { tree.OnInitialUpdate(); }
@@ -41,4 +41,5 @@ class CDiskTreeView : public wxTreeCtrl, public TreeControl, public DocumentList
 
   CQuelbrinDoc& doc;
   DiskTree tree;
+  Subscription subscription;
 };
