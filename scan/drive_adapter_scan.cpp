@@ -103,17 +103,9 @@ DWORD ScanDriveAdapter(ScanContext& scan, HANDLE drive, PhysicalDiskNode& disk, 
     newDevice.reset();
     disk.SetDevice(device);
   } else {
-    ScsiDeviceNode* candidate = newDevice.get();
-    if (adapter->AddDevice(newDevice)) {
-      device = candidate;
-    } else {
-      // A device with this address but another descriptor is listed: the disk
-      // refers to it, so that no disk refers to a device no adapter owns.
-      for (const auto& listed : adapter->devices) {
-        if (listed->HasAddress(address)) device = listed.get();
-      }
-      newDevice.reset();
-    }
+    // Where a device with this address but another descriptor is listed, the
+    // disk refers to that one, so that no disk refers to a device no adapter owns.
+    device = &adapter->AddDevice(std::move(newDevice));
     if (diskIsNew) disk.SetDevice(device);
   }
   if (diskIsNew) disk.SetAdapter(adapter);
