@@ -166,7 +166,8 @@ void AppendResourcesOfType(Platform& platform, DEVINST instance, HMACHINE machin
         size <= kLargestResourceData) {
       // A record whose memory cannot be had is left out like an unreadable one.
       RecordBytes data;
-      if (AllocateZeroed(data, size) && platform.CM_Get_Res_Des_Data_Ex(current, data.data(), size, 0, machine) == CR_SUCCESS)
+      if (AllocateZeroed(data, size) &&
+          platform.CM_Get_Res_Des_Data_Ex(current, data.data(), size, 0, machine) == CR_SUCCESS)
         AppendResourceLine(reported, data, list);
     }
     RES_DES next = 0;
