@@ -126,7 +126,7 @@ TEST(CliShow, EveryNodeOfEverySampleFitsEightyColumns) {
         const std::string where = sampleName + ": " + Utf8FromWide(entry.path);
         // The panel of the node's kind; adapters and devices retitle theirs.
         if (entry.node->kind != KindScsiAdapter && entry.node->kind != KindScsiDevice) {
-          EXPECT_EQ(text.rfind(PanelTitleOfKind(static_cast<NodeKind>(entry.node->kind)) + "\n", 0), 0u) << where;
+          EXPECT_EQ(text.rfind(PanelTitleOfKind(entry.node->kind) + "\n", 0), 0u) << where;
         }
         std::istringstream lines(text);
         for (std::string line; std::getline(lines, line);) EXPECT_LE(Columns(line), 80u) << where << "\n" << line;
@@ -177,8 +177,8 @@ TEST(CliShow, PrintsLabelsChecksTablesAndSlices) {
 TEST(CliShow, NamesThatFitNoneOrSeveralNodes) {
   ScannedSample sample("workstation.json");
   EXPECT_EQ(FindNode(sample.doc, "PhysicalDrive2").node, &sample.Disk(2));
-  EXPECT_EQ(FindNode(sample.doc, "Mountpoints").node, sample.doc.mountPoints.get());
-  EXPECT_EQ(FindNode(sample.doc, "Physical Disks/").node, sample.doc.physicalDisks.get());
+  EXPECT_EQ(FindNode(sample.doc, "Mountpoints").node, sample.doc.Model().MountPoints());
+  EXPECT_EQ(FindNode(sample.doc, "Physical Disks/").node, sample.doc.Model().PhysicalDisks());
   EXPECT_EQ(FindNode(sample.doc, "physicaldrive2").node, &sample.Disk(2));
   // A partition listed in both forms: its name fits two nodes.
   const NodeLookup twice = FindNode(sample.doc, "DP(1)100000-1f400000");

@@ -37,19 +37,19 @@ constexpr std::uint64_t kSector = 512;
 // A scan of a collected machine.
 struct Scanned {
   explicit Scanned(machine::Machine m, bool showAll = false) : platform(std::move(m)), doc(platform, prompt, nullptr) {
-    doc.showAllMountPoints = showAll;
+    doc.SetShowAllMountPoints(showAll);
     ok = doc.InitialScan();
   }
   const MountPointNode* MountPoint(const std::wstring& name) const {
-    for (const auto& mp : doc.mountPoints->children) {
+    for (const auto& mp : doc.Model().MountPoints()->children) {
       if (mp->symbolicLinkName == name) return mp.get();
     }
     return nullptr;
   }
-  const PhysicalDiskNode* Disk(int number) const { return doc.physicalDisks->FindPhysicalDisk(number); }
+  const PhysicalDiskNode* Disk(int number) const { return doc.Model().PhysicalDisks()->FindPhysicalDisk(number); }
   std::vector<std::wstring> Names() const {
     std::vector<std::wstring> names;
-    for (const auto& mp : doc.mountPoints->children) names.push_back(mp->symbolicLinkName);
+    for (const auto& mp : doc.Model().MountPoints()->children) names.push_back(mp->symbolicLinkName);
     return names;
   }
 
@@ -455,7 +455,7 @@ TEST(LinuxCollectorServer, FilesystemOnAWholeDiskAndClonedUuids) {
   // sda5 and vdb carry one filesystem UUID; their volume names still differ.
   std::set<std::wstring> volumeNames;
   std::size_t count = 0;
-  for (const auto& mp : s.doc.mountPoints->children) {
+  for (const auto& mp : s.doc.Model().MountPoints()->children) {
     if (mp->symbolicLinkName.rfind(L"\\??\\Volume{", 0) != 0) continue;
     volumeNames.insert(mp->symbolicLinkName);
     ++count;
@@ -567,7 +567,7 @@ TEST(LinuxCollectorServer, StacksOfMdLvmAndCryptReachTheirDisks) {
   Scanned s(linuxsys::CollectMachine(files, options), true);
 
   const MountPointNode* secure = nullptr;
-  for (const auto& mp : s.doc.mountPoints->children) {
+  for (const auto& mp : s.doc.Model().MountPoints()->children) {
     if (mp->deviceName == L"/dev/dm-2" && mp->symbolicLinkName.rfind(L"\\DosDevices\\", 0) == 0) secure = mp.get();
   }
   ASSERT_NE(secure, nullptr);

@@ -12,7 +12,7 @@ using enum ControlId;
 namespace {
 
 ScsiAdapterNode& Adapter(ScannedSample& sample, const std::wstring& name) {
-  for (const auto& a : sample.doc.adapters->children)
+  for (const auto& a : sample.doc.Model().Adapters()->children)
     if (a->GetName() == name) return *a;
   throw std::out_of_range("no such adapter");
 }
@@ -70,7 +70,7 @@ RecordBytes IdDescriptor(DWORD count, const std::vector<Identifier>& ids, DWORD 
 TEST(AdapterListPanel, ListsEveryAdapterWithBusTypeAndTransferLength) {
   ScannedSample sample("workstation.json");
   FormState form;
-  ShowAdapterList(form, *sample.doc.adapters);
+  ShowAdapterList(form, *sample.doc.Model().Adapters());
   EXPECT_EQ(form.PanelOnDisplay(), AdapterListPanel);
   const ListViewState& list = form.List(AllAdaptersList);
   EXPECT_EQ(Headings(list), (Cells{L"Name", L"Bus Type", L"Max TXFR Len", L"Scsi Devices"}));
@@ -82,7 +82,7 @@ TEST(AdapterListPanel, ListsEveryAdapterWithBusTypeAndTransferLength) {
   // The pseudo-adapters have no capabilities.
   EXPECT_EQ(list.rows[2].cells, (Cells{L"UsbStorage", L"BusTypeUsb", L"0x0", L"1"}));
   EXPECT_EQ(list.rows[3].cells, (Cells{L"1394Storage", L"BusType1394", L"0x0", L"1"}));
-  EXPECT_EQ(list.rows[3].node, sample.doc.adapters->children[3].get());
+  EXPECT_EQ(list.rows[3].node, sample.doc.Model().Adapters()->children[3].get());
 
   // An adapter without a descriptor has no bus type to name.
   AdapterList hand;

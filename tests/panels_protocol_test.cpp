@@ -20,7 +20,7 @@ long Closes(const RecordingProgress& progress) {
 }
 
 struct OddNode : StorageNode {
-  OddNode() : StorageNode(42) { name = L"odd"; }
+  OddNode() : StorageNode(static_cast<NodeKind>(42)) { name = L"odd"; }
 };
 
 }  // namespace
@@ -87,11 +87,11 @@ TEST(PanelProtocol, DispatchByKindIgnoresNullAndUnknownNodes) {
   EXPECT_EQ(form.PanelOnDisplay(), DiskPanel);
   EXPECT_EQ(form.Edit(DiskSizeEdit), L"7470c06000");
   const std::pair<StorageNode*, ControlId> expected[] = {
-      {sample.doc.mountPoints.get(), MountPointListPanel},
-      {sample.doc.physicalDisks.get(), DiskListPanel},
-      {sample.doc.mountPoints->children[0].get(), MountPointPanel},
-      {sample.doc.allExtents[0].get(), ExtentPanel},
-      {sample.doc.allPartitions[0].get(), PartitionPanel},
+      {sample.doc.Model().MountPoints(), MountPointListPanel},
+      {sample.doc.Model().PhysicalDisks(), DiskListPanel},
+      {sample.doc.Model().MountPoints()->children[0].get(), MountPointPanel},
+      {sample.doc.Model().Extents()[0].get(), ExtentPanel},
+      {sample.doc.Model().Partitions()[0].get(), PartitionPanel},
       {&sample.Disk(0), DiskPanel},
   };
   for (const auto& [node, panel] : expected) {
@@ -103,7 +103,7 @@ TEST(PanelProtocol, DispatchByKindIgnoresNullAndUnknownNodes) {
 TEST(ListPanels, MountPointsAndDisks) {
   ScannedSample sample("workstation.json");
   FormState form;
-  ShowMountPointList(form, *sample.doc.mountPoints);
+  ShowMountPointList(form, *sample.doc.Model().MountPoints());
   EXPECT_EQ(form.PanelOnDisplay(), MountPointListPanel);
   const ListViewState& mps = form.List(AllMountPointsList);
   EXPECT_EQ(Headings(mps), (Cells{L"Name", L"Device Name", L"Label", L"Serial Number", L"File System"}));
@@ -111,9 +111,9 @@ TEST(ListPanels, MountPointsAndDisks) {
   ASSERT_EQ(mps.rows.size(), 7u);
   EXPECT_EQ(mps.rows[0].cells, (Cells{L"\\DosDevices\\C:", L"\\Device\\HarddiskVolume2", L"Windows", L"5a3e91c2", L"NTFS"}));
   EXPECT_EQ(mps.rows[4].cells, (Cells{L"\\DosDevices\\E:", L"\\Device\\CdRom0", L"", L"0", L""}));
-  EXPECT_EQ(mps.rows[3].node, sample.doc.mountPoints->children[3].get());
+  EXPECT_EQ(mps.rows[3].node, sample.doc.Model().MountPoints()->children[3].get());
 
-  ShowPhysicalDiskList(form, *sample.doc.physicalDisks);
+  ShowPhysicalDiskList(form, *sample.doc.Model().PhysicalDisks());
   EXPECT_EQ(form.PanelOnDisplay(), DiskListPanel);
   const ListViewState& disks = form.List(AllDisksList);
   EXPECT_EQ(Headings(disks), (Cells{L"Name", L"Size", L"Partition Count", L"Scsi Adapter", L"Bus,Target,Lun"}));
@@ -129,13 +129,13 @@ TEST(DetailedForm, FollowsTheDocumentAndClosesTheSplash) {
   RecordingProgress progress;
   ScannedSample sample("workstation.json");
   DetailedForm view(sample.doc, &progress);
-  sample.doc.AddListener(&view);
+  const Subscription listening = sample.doc.Subscribe(view);
   view.OnInitialUpdate();
   EXPECT_EQ(view.Form().PanelOnDisplay(), MountPointListPanel);
   EXPECT_EQ(Closes(progress), 1);
 
   // A double click on a disk row shows that disk.
-  sample.doc.SetCurrentNode(sample.doc.physicalDisks.get());
+  sample.doc.SetCurrentNode(sample.doc.Model().PhysicalDisks());
   EXPECT_EQ(view.Form().PanelOnDisplay(), DiskListPanel);
   view.OnListDoubleClick(AllDisksList, 2);
   EXPECT_EQ(sample.doc.GetCurrentNode(), &sample.Disk(2));
@@ -156,15 +156,14 @@ TEST(DetailedForm, FollowsTheDocumentAndClosesTheSplash) {
   EXPECT_EQ(view.Form().PanelOnDisplay(), PartitionPanel);
   view.OnListDoubleClick(DiskPartitionList, 99);
   EXPECT_EQ(sample.doc.GetCurrentNode(), nullptr);
-  sample.doc.RemoveListener(&view);
 }
 
 TEST(DetailedForm, AFailedRefreshLeavesNoRowOnADeletedNode) {
   ScannedSample sample("failing-layout.json");
   ASSERT_FALSE(sample.scanned);
   DetailedForm view(sample.doc, nullptr);
-  sample.doc.AddListener(&view);
-  view.OnUpdate(HintSelectNode, sample.doc.mountPoints.get());
+  const Subscription listening = sample.doc.Subscribe(view);
+  view.OnUpdate(HintSelectNode, sample.doc.Model().MountPoints());
   ASSERT_EQ(view.Form().List(AllMountPointsList).rows.size(), 1u);
 
   sample.doc.Refresh(false);  // fails again at the second disk
@@ -173,18 +172,16 @@ TEST(DetailedForm, AFailedRefreshLeavesNoRowOnADeletedNode) {
   EXPECT_TRUE(view.Form().List(AllMountPointsList).columns.empty());
   view.OnListDoubleClick(AllMountPointsList, 0);
   EXPECT_EQ(sample.doc.GetCurrentNode(), nullptr);
-  sample.doc.RemoveListener(&view);
 }
 
 TEST(DetailedForm, ARefreshShowsTheNewMountPointList) {
   ScannedSample sample("workstation.json");
   DetailedForm view(sample.doc, nullptr);
-  sample.doc.AddListener(&view);
+  const Subscription listening = sample.doc.Subscribe(view);
   sample.doc.SetCurrentNode(&sample.Disk(0));
   ASSERT_EQ(view.Form().PanelOnDisplay(), DiskPanel);
   sample.doc.Refresh(true);
   EXPECT_EQ(view.Form().PanelOnDisplay(), MountPointListPanel);
   EXPECT_EQ(view.Form().List(AllMountPointsList).rows.size(), 11u);
-  EXPECT_EQ(view.Form().List(AllMountPointsList).rows[0].node, sample.doc.mountPoints->children[0].get());
-  sample.doc.RemoveListener(&view);
+  EXPECT_EQ(view.Form().List(AllMountPointsList).rows[0].node, sample.doc.Model().MountPoints()->children[0].get());
 }

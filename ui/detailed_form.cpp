@@ -5,9 +5,9 @@
 
 DetailedForm::DetailedForm(CQuelbrinDoc& document, ProgressSink* sink) : doc(document), progress(sink) {}
 
-void DetailedForm::OnInitialUpdate() { OnUpdate(0, doc.GetCurrentNode()); }
+void DetailedForm::OnInitialUpdate() { OnUpdate(HintInitialUpdate, doc.GetCurrentNode()); }
 
-void DetailedForm::OnUpdate(long hint, StorageNode* node) {
+void DetailedForm::OnUpdate(UpdateHint hint, StorageNode* node) {
   if (hint == HintModelGone) {
     form.Reset();
     return;

@@ -36,15 +36,15 @@ std::wstring Hex4(unsigned value) { return FormatWide(L"%04.4x", value); }
 std::wstring Hex8(unsigned value) { return FormatWide(L"%08.8x", value); }
 
 void ShowPartitionStyle(FormState& form, const DISK_PARTITION_INFO& info) {
-  switch (static_cast<int>(info.PartitionStyle)) {
-    case 0:
+  switch (info.PartitionStyle) {
+    case PARTITION_STYLE_MBR:
       form.SetFrameTitle(DiskStyleFrame, L"MBR Partition");
       form.SetEdit(DiskSignatureEdit, Hex8(info.Mbr.Signature));
       form.SetEdit(DiskChecksumEdit, Hex8(info.Mbr.CheckSum));
       form.ShowControlRange(DiskIdLabel, DiskIdEdit, false);
       form.ShowControlRange(DiskSignatureLabel, DiskChecksumEdit, true);
       break;
-    case 1:
+    case PARTITION_STYLE_GPT:
       form.ShowControlRange(DiskIdLabel, DiskIdEdit, true);
       form.ShowControlRange(DiskSignatureLabel, DiskChecksumEdit, false);
       form.SetFrameTitle(DiskStyleFrame, L"GPT Partition");
@@ -59,9 +59,9 @@ void ShowPartitionStyle(FormState& form, const DISK_PARTITION_INFO& info) {
 }
 
 void ShowDetection(FormState& form, const DISK_DETECTION_INFO& info) {
-  const auto type = static_cast<std::uint32_t>(info.DetectionType);
-  form.SetFrameTitle(DiskDetectionFrame, ValueNames::DetectionTypeName(type));
-  if (type == 2) {
+  const DETECTION_TYPE type = info.DetectionType;
+  form.SetFrameTitle(DiskDetectionFrame, ValueNames::DetectionTypeName(static_cast<std::uint32_t>(type)));
+  if (type == DetectExInt13) {
     const DISK_EX_INT13_INFO& x = info.ExInt13;
     form.ShowControlRange(DiskInt13DriveSelectLabel, DiskInt13DriveCountEdit, false);
     form.ShowControlRange(DiskExInt13BufferSizeLabel, DiskExInt13ReservedEdit, true);
@@ -73,7 +73,7 @@ void ShowDetection(FormState& form, const DISK_DETECTION_INFO& info) {
     form.SetEdit(DiskExInt13SectorsPerDriveEdit, FormatWide(L"%I64x", static_cast<ull>(x.ExSectorsPerDrive)));
     form.SetEdit(DiskExInt13SectorSizeEdit, Hex4(x.ExSectorSize));
     form.SetEdit(DiskExInt13ReservedEdit, Hex4(x.ExReserved));
-  } else if (type == 1) {
+  } else if (type == DetectInt13) {
     const DISK_INT13_INFO& b = info.Int13;
     form.ShowControlRange(DiskInt13DriveSelectLabel, DiskInt13DriveCountEdit, true);
     form.ShowControlRange(DiskExInt13BufferSizeLabel, DiskExInt13ReservedEdit, false);
@@ -91,7 +91,7 @@ void ShowDetection(FormState& form, const DISK_DETECTION_INFO& info) {
 // partition type GUID rather than a name read from the GUID's first byte.
 std::wstring PartitionTypeCell(const DiskPartitionNode& p) {
   if (!p.hasPartitionInfoEx) return ValueNames::PartitionTypeName(p.partitionInfo.PartitionType);
-  if (static_cast<int>(p.partitionInfoEx.PartitionStyle) == 1)
+  if (p.partitionInfoEx.PartitionStyle == PARTITION_STYLE_GPT)
     return ValueNames::FormatGuid(p.partitionInfoEx.Gpt.PartitionType);
   return ValueNames::PartitionTypeName(p.partitionInfoEx.Mbr.PartitionType);
 }

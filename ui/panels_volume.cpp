@@ -14,6 +14,9 @@ namespace {
 
 using ull = unsigned long long;
 
+// A style the platform does not define, which the form still names.
+constexpr int kPartitionStyleDynamic = 255;
+
 ull U64(LONGLONG v) { return static_cast<ull>(v); }
 
 // After the slice of extent i, the next extent slice takes this colour.
@@ -38,19 +41,18 @@ void ApplyPartitionRule(FormState& form, const MountPointNode& mp) {
     return;
   }
   const PARTITION_INFORMATION_EX& p = mp.partitionInfoEx;
-  const auto style = static_cast<int>(p.PartitionStyle);
   const wchar_t* styleText = nullptr;
-  switch (style) {
-    case 0:
+  switch (static_cast<int>(p.PartitionStyle)) {
+    case PARTITION_STYLE_MBR:
       styleText = L"MBR";
       break;
-    case 1:
+    case PARTITION_STYLE_GPT:
       styleText = L"GPT";
       break;
-    case 2:
+    case PARTITION_STYLE_RAW:
       styleText = L"RAW";
       break;
-    case 255:
+    case kPartitionStyleDynamic:
       styleText = L"DYNAMIC";
       break;
     default:
@@ -64,7 +66,7 @@ void ApplyPartitionRule(FormState& form, const MountPointNode& mp) {
   }
   form.SetEdit(MountPointStyleEdit, styleText);
   SetNumberOffsetLength(form, p.PartitionNumber, p.StartingOffset.QuadPart, p.PartitionLength.QuadPart);
-  if (style != 0) return;
+  if (p.PartitionStyle != PARTITION_STYLE_MBR) return;
   form.SetEdit(MountPointPartitionTypeEdit, ValueNames::PartitionTypeName(p.Mbr.PartitionType));
   form.SetEdit(MountPointHiddenSectorsEdit, FormatWide(L"%d", static_cast<int>(p.Mbr.HiddenSectors)));
   form.SetCheck(MountPointRewriteCheck, p.RewritePartition != 0);
@@ -169,14 +171,14 @@ void ShowDiskPartition(FormState& form, const DiskPartitionNode& partition) {
   };
   if (partition.hasPartitionInfoEx) {
     const PARTITION_INFORMATION_EX& p = partition.partitionInfoEx;
-    switch (static_cast<int>(p.PartitionStyle)) {
-      case 0:
+    switch (p.PartitionStyle) {
+      case PARTITION_STYLE_MBR:
         showMbrGroup(true, L"MBR Partition");
         showPlace(p.StartingOffset, p.PartitionLength, p.PartitionNumber);
         showMbr(p.Mbr.HiddenSectors, p.Mbr.PartitionType, p.Mbr.RecognizedPartition != 0, p.RewritePartition != 0,
                 p.Mbr.BootIndicator != 0);
         break;
-      case 1:
+      case PARTITION_STYLE_GPT:
         showMbrGroup(false, L"GPT Partition");
         showPlace(p.StartingOffset, p.PartitionLength, p.PartitionNumber);
         form.SetEdit(PartitionGptTypeEdit, ValueNames::FormatGuid(p.Gpt.PartitionType));

@@ -7,13 +7,7 @@
 #include "platform/linux/linux_collector.h"
 #endif
 
-bool HasLiveMachine() {
-#ifdef __linux__
-  return true;
-#else
-  return false;
-#endif
-}
+namespace {
 
 bool CollectLiveMachine(const std::string& systemRoot, machine::Machine& out, std::string& error,
                         const CollectNote& note) {
@@ -33,24 +27,23 @@ bool CollectLiveMachine(const std::string& systemRoot, machine::Machine& out, st
 #endif
 }
 
-std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error, const CollectNote& note) {
-  if (!source.machineFile) {
-    // The live machine is collected once into a description; the recorded
-    // backend then answers from it like from a file.
-    machine::Machine live;
-    if (!CollectLiveMachine(source.systemRoot, live, error, note)) return nullptr;
-    return std::make_unique<RecordedPlatform>(std::move(live));
-  }
+}  // namespace
+
+bool LoadMachine(const MachineSource& source, machine::Machine& out, std::string& error, const CollectNote& note) {
+  if (!source.machineFile) return CollectLiveMachine(source.systemRoot, out, error, note);
   try {
-    return std::make_unique<RecordedPlatform>(LoadMachineFile(*source.machineFile));
+    out = LoadMachineFile(*source.machineFile);
+    return true;
   } catch (const MachineFileError& e) {
     error = e.what();
-    return nullptr;
+    return false;
   }
 }
 
-std::unique_ptr<Platform> OpenMachine(const std::optional<std::string>& machineFile, std::string& error) {
-  MachineSource source;
-  source.machineFile = machineFile;
-  return OpenMachine(source, error);
+std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error, const CollectNote& note) {
+  // The live machine too is read once into a description; the recorded
+  // backend then answers from it as from a file.
+  machine::Machine m;
+  if (!LoadMachine(source, m, error, note)) return nullptr;
+  return std::make_unique<RecordedPlatform>(std::move(m));
 }

@@ -99,7 +99,7 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
     prompt = ownPrompt.get();
   }
   document = std::make_unique<CQuelbrinDoc>(platform, *prompt, this);
-  document->showAllMountPoints = options.showAllMountPoints;
+  document->SetShowAllMountPoints(options.showAllMountPoints);
   SetIcons(AppIcons());
   // The splash comes up first and follows everything below.
   StartSplash();
@@ -151,9 +151,9 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
 }
 
 CMainFrame::~CMainFrame() {
-  // The views leave the document before it goes.
+  // The views, destroyed after the document by the toolkit, end their
+  // subscriptions themselves and touch nothing of it.
   if (splash != nullptr) splash->onClosedByUser = nullptr;
-  if (splitter != nullptr) splitter->DestroyChildren();
 }
 
 void CMainFrame::BuildMenus() {

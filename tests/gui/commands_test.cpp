@@ -107,7 +107,7 @@ TEST(Commands, NextPaneMovesTheFocusBetweenThePanes) {
 // Notes whether the wait cursor is up when the rebuilt model arrives.
 class BusyWatcher : public DocumentListener {
  public:
-  void OnUpdate(long hint, StorageNode*) override {
+  void OnUpdate(UpdateHint hint, StorageNode*) override {
     if (hint == HintRebuild) busyDuringRebuild = wxIsBusy();
   }
   bool busyDuringRebuild = false;
@@ -116,9 +116,9 @@ class BusyWatcher : public DocumentListener {
 TEST(Commands, ARescanRunsUnderTheWaitCursor) {
   FrameOnSample f("workstation.json");
   BusyWatcher watcher;
-  f.Doc().AddListener(&watcher);
+  Subscription listening = f.Doc().Subscribe(watcher);
   gui::Command(f.Frame(), ID_REFRESH);
-  f.Doc().RemoveListener(&watcher);
+  listening.Reset();
   EXPECT_TRUE(watcher.busyDuringRebuild);
   EXPECT_FALSE(wxIsBusy());
 }

@@ -61,7 +61,7 @@ TEST(MainFrame, StartsWithTheMountPointListBesideATreeOfThreeRoots) {
   gui::ExpectPanelAtTop(f.Detail());
   gui::ExpectControlsShowForm(f.Detail());
   EXPECT_EQ(static_cast<wxListCtrl*>(f.Detail().Control(AllMountPointsList))->GetItemCount(),
-            static_cast<int>(f.Doc().mountPoints->children.size()));
+            static_cast<int>(f.Doc().Model().MountPoints()->children.size()));
 
   // The splash closed once, bringing the frame forward; printing is off.
   EXPECT_EQ(frame.Splash(), nullptr);
@@ -129,7 +129,7 @@ void WalkEveryTreeItem(FrameOnSample& f, const std::string& sample) {
     EXPECT_EQ(f.Doc().GetCurrentNode(), node);
     EXPECT_TRUE(f.Tree().IsSelected(item));
     if (!gui::KindHasPanel(node)) continue;
-    EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), PanelOfKind(static_cast<NodeKind>(node->kind))->groupBoxId);
+    EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), PanelOfKind(node->kind)->groupBoxId);
     gui::ExpectPanelAtTop(f.Detail());
     gui::ExpectControlsShowForm(f.Detail());
     gui::ExpectNothingClipped(f.Detail());
@@ -169,7 +169,8 @@ class DoubleClicks : public testing::TestWithParam<const char*> {};
 
 TEST_P(DoubleClicks, InTheListsReachEveryListedNode) {
   FrameOnSample f(GetParam(), true);
-  std::vector<StorageNode*> toVisit{f.Doc().mountPoints.get(), f.Doc().physicalDisks.get(), f.Doc().adapters.get()};
+  const StorageModel& model = f.Doc().Model();
+  std::vector<StorageNode*> toVisit{model.MountPoints(), model.PhysicalDisks(), model.Adapters()};
   std::set<StorageNode*> seen;
   int doubleClicks = 0;
   while (!toVisit.empty()) {
@@ -200,7 +201,7 @@ TEST_P(DoubleClicks, InTheListsReachEveryListedNode) {
           EXPECT_EQ(f.Tree().NodeOfItem(f.Tree().GetSelection()), nullptr);
         }
         if (gui::KindHasPanel(node)) {
-          EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), PanelOfKind(static_cast<NodeKind>(node->kind))->groupBoxId);
+          EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), PanelOfKind(node->kind)->groupBoxId);
           gui::ExpectPanelAtTop(f.Detail());
           gui::ExpectControlsShowForm(f.Detail());
         }
@@ -215,14 +216,14 @@ INSTANTIATE_TEST_SUITE_P(Samples, DoubleClicks, testing::Values("workstation.jso
 
 TEST(MainFrame, ADiskChosenInTheListIsSelectedUnderPhysicalDisks) {
   FrameOnSample f("workstation.json");
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks.get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks());
   Pump(5);
   gui::DoubleClickRow(f.Detail(), AllDisksList, 0);
   const wxTreeItemId selected = f.Tree().GetSelection();
   EXPECT_EQ(Text(f.Tree().GetItemText(f.Tree().GetItemParent(selected))), "Physical Disks");
   // The same row again changes nothing.
   StorageNode* before = f.Doc().GetCurrentNode();
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks.get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks());
   Pump(5);
   gui::DoubleClickRow(f.Detail(), AllDisksList, 0);
   EXPECT_EQ(f.Doc().GetCurrentNode(), before);
@@ -240,7 +241,7 @@ TEST(MainFrame, ADoubleClickBesideTheRowsLeavesBothPanesAsTheyAre) {
 
 TEST(MainFrame, ScrollRequestsAndTheWheelMoveNothing) {
   FrameOnSample f("workstation.json");
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks->children.at(0).get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks()->children.at(0).get());
   Pump(5);
   const wxPoint before = f.Detail().FormWindow()->GetPosition();
   wxScrollWinEvent down(wxEVT_SCROLLWIN_PAGEDOWN, 0, wxVERTICAL);
@@ -258,7 +259,7 @@ TEST(MainFrame, ScrollRequestsAndTheWheelMoveNothing) {
 
 TEST(MainFrame, CheckBoxesKeepWhatTheViewSet) {
   FrameOnSample f("workstation.json");
-  f.Doc().SetCurrentNode(f.Doc().mountPoints->children.at(0).get());
+  f.Doc().SetCurrentNode(f.Doc().Model().MountPoints()->children.at(0).get());
   Pump(5);
   auto* box = static_cast<wxCheckBox*>(f.Detail().Control(MountPointBootIndicatorCheck));
   const bool set = f.Detail().Form().Checked(MountPointBootIndicatorCheck);
@@ -272,12 +273,12 @@ TEST(MainFrame, CheckBoxesKeepWhatTheViewSet) {
 TEST(MainFrame, RefreshRebuildsTheTreeAndShowsTheNewMountPointList) {
   FrameOnSample f("workstation.json");
   const std::vector<std::string> before = gui::TreeLines(f.Tree());
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks->children.at(0).get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks()->children.at(0).get());
   Pump(5);
   gui::Command(f.Frame(), ID_REFRESH);
   EXPECT_EQ(gui::TreeLines(f.Tree()), before);
   EXPECT_EQ(gui::TreeLines(f.Tree()), gui::ModelTreeLines(f.Doc()));
-  EXPECT_EQ(f.Tree().NodeOfItem(f.Tree().GetSelection()), f.Doc().mountPoints.get());
+  EXPECT_EQ(f.Tree().NodeOfItem(f.Tree().GetSelection()), f.Doc().Model().MountPoints());
   EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), MountPointListPanel);
   gui::ExpectPanelAtTop(f.Detail());
   gui::ExpectControlsShowForm(f.Detail());
@@ -289,15 +290,15 @@ TEST(MainFrame, RefreshRebuildsTheTreeAndShowsTheNewMountPointList) {
 
 TEST(MainFrame, AllMountPointsTogglesTheFilterAndItsCheckMark) {
   FrameOnSample f("workstation.json");
-  const std::size_t lettersOnly = f.Doc().mountPoints->children.size();
+  const std::size_t lettersOnly = f.Doc().Model().MountPoints()->children.size();
   gui::Command(f.Frame(), ID_VIEW_ALL_MOUNT_POINTS);
   EXPECT_TRUE(f.Doc().GetShowAllMountPoints());
   EXPECT_TRUE(MenuChecked(f.Frame(), ID_VIEW_ALL_MOUNT_POINTS));
   EXPECT_TRUE(f.Frame().GetToolBar()->GetToolState(ID_VIEW_ALL_MOUNT_POINTS));
-  EXPECT_GT(f.Doc().mountPoints->children.size(), lettersOnly);
+  EXPECT_GT(f.Doc().Model().MountPoints()->children.size(), lettersOnly);
   EXPECT_EQ(gui::TreeLines(f.Tree()), gui::ModelTreeLines(f.Doc()));
   EXPECT_EQ(static_cast<wxListCtrl*>(f.Detail().Control(AllMountPointsList))->GetItemCount(),
-            static_cast<int>(f.Doc().mountPoints->children.size()));
+            static_cast<int>(f.Doc().Model().MountPoints()->children.size()));
   EXPECT_TRUE(gui::SaveScreenshot(&f.Frame(), "all-mount-points").size() > 0);
 
   gui::Command(f.Frame(), ID_REFRESH);
@@ -307,7 +308,7 @@ TEST(MainFrame, AllMountPointsTogglesTheFilterAndItsCheckMark) {
   EXPECT_FALSE(f.Doc().GetShowAllMountPoints());
   EXPECT_FALSE(MenuChecked(f.Frame(), ID_VIEW_ALL_MOUNT_POINTS));
   EXPECT_FALSE(f.Frame().GetToolBar()->GetToolState(ID_VIEW_ALL_MOUNT_POINTS));
-  EXPECT_EQ(f.Doc().mountPoints->children.size(), lettersOnly);
+  EXPECT_EQ(f.Doc().Model().MountPoints()->children.size(), lettersOnly);
 }
 
 TEST(MainFrame, ToolbarAndStatusBarToggle) {
@@ -327,7 +328,7 @@ TEST(MainFrame, ContextHelpFindsThePageOfThePartClickedOn) {
   FrameOnSample f("workstation.json");
   EXPECT_EQ(Text(CMainFrame::HelpPageFor(&f.Tree())), "tree.html");
   EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Detail().Control(AllMountPointsList))), "mountpoints.html");
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks->children.at(0).get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks()->children.at(0).get());
   Pump(5);
   EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Detail().Control(DiskSizeEdit))), "disk.html");
   EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Frame().GetToolBar())), "commands.html");

@@ -242,7 +242,7 @@ std::vector<std::string> TreeLines(CDiskTreeView& tree) {
 std::vector<std::string> ModelTreeLines(CQuelbrinDoc& doc) {
   LineSink sink;
   TreeItemMap items;
-  WalkStorageTree(doc.mountPoints.get(), doc.physicalDisks.get(), doc.adapters.get(), sink, items);
+  WalkStorageTree(doc.Model(), sink, items);
   return sink.lines;
 }
 

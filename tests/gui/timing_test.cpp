@@ -66,11 +66,11 @@ TEST(Timing, TreeBuildOnTheServer) {
 
   // The build alone, then with a splash following every step as in a refresh.
   Clock::time_point start = Clock::now();
-  tree.OnUpdate(HintRebuild, f.Doc().mountPoints.get());
+  tree.OnUpdate(HintRebuild, f.Doc().Model().MountPoints());
   const double quiet = MillisecondsSince(start);
   f.Frame().RestartSplash();
   start = Clock::now();
-  tree.OnUpdate(HintRebuild, f.Doc().mountPoints.get());
+  tree.OnUpdate(HintRebuild, f.Doc().Model().MountPoints());
   const double withSplash = MillisecondsSince(start);
   f.Frame().CloseSplash();
   start = Clock::now();

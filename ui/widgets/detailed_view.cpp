@@ -77,10 +77,8 @@ CDetailedView::CDetailedView(wxWindow* parent, CQuelbrinDoc& document, ProgressS
     Bind(type, [](wxScrollWinEvent&) {});
   Bind(wxEVT_MOUSEWHEEL, [](wxMouseEvent&) {});
   formWindow->Bind(wxEVT_MOUSEWHEEL, [](wxMouseEvent&) {});
-  doc.AddListener(this);
+  subscription = doc.Subscribe(*this);
 }
-
-CDetailedView::~CDetailedView() { doc.RemoveListener(this); }
 
 void CDetailedView::CreateControls() {
   // Frames first, so that the fields inside them stand above them.
@@ -156,7 +154,7 @@ CPieChartCtrl* CDetailedView::Chart(ControlId id) const {
   return c != nullptr && c->kind == ControlKind::PieChart ? static_cast<CPieChartCtrl*>(Control(id)) : nullptr;
 }
 
-void CDetailedView::OnUpdate(long hint, StorageNode* node) {
+void CDetailedView::OnUpdate(UpdateHint hint, StorageNode* node) {
   form.OnUpdate(hint, node);
   // A shown node reached the controls already, before its splash closed.
   PushForm();

@@ -17,13 +17,13 @@ class CPieChartCtrl;
 
 class CDetailedView : public wxPanel, public DocumentListener {
  public:
-  // Registers with the document as one of its views; `progress` may be null.
+  // Listens to the document as one of its views until destroyed; `progress`
+  // may be null.
   CDetailedView(wxWindow* parent, CQuelbrinDoc& document, ProgressSink* progress);
-  ~CDetailedView() override;
 
   // Shows the document's current node.
   void OnInitialUpdate() { form.OnInitialUpdate(); }
-  void OnUpdate(long hint, StorageNode* node) override;
+  void OnUpdate(UpdateHint hint, StorageNode* node) override;
   // A double click on a row of a list (-1: beside the rows).
   void OnListDoubleClick(ControlId listId, int row) { form.OnListDoubleClick(listId, row); }
 
@@ -67,4 +67,5 @@ class CDetailedView : public wxPanel, public DocumentListener {
   std::map<ControlId, wxWindow*> controls;
   // What the controls show now; nothing before the first push.
   std::optional<FormState> pushed;
+  Subscription subscription;
 };
