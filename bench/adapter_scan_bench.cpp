@@ -75,13 +75,14 @@ void ScanPortMachine(benchmark::State& state) {
   for (auto _ : state) {
     RecordedPlatform platform(described);
     CQuelbrinDoc doc(platform, prompt, nullptr);
-    doc.showAllMountPoints = true;
+    doc.SetShowAllMountPoints(true);
     const bool scanned = doc.InitialScan();
-    if (!scanned || doc.adapters->children.size() != static_cast<std::size_t>(ports)) state.SkipWithError("scan failed");
+    if (!scanned || doc.Model().Adapters()->children.size() != static_cast<std::size_t>(ports))
+      state.SkipWithError("scan failed");
     std::size_t devices = 0;
-    for (const auto& a : doc.adapters->children) devices += a->devices.size();
+    for (const auto& a : doc.Model().Adapters()->children) devices += a->devices.size();
     if (devices != static_cast<std::size_t>(disks)) state.SkipWithError("devices lost");
-    benchmark::DoNotOptimize(doc.adapters.get());
+    benchmark::DoNotOptimize(doc.Model().Adapters());
   }
   state.counters["disks"] = disks;
 }

@@ -120,8 +120,8 @@ void BM_InitialScan(benchmark::State& state) {
     state.ResumeTiming();
     {
       CQuelbrinDoc doc(*platform, prompt, nullptr);
-      doc.showAllMountPoints = true;
-      if (!doc.InitialScan() || doc.mountPoints->children.size() != static_cast<std::size_t>(count)) {
+      doc.SetShowAllMountPoints(true);
+      if (!doc.InitialScan() || doc.Model().MountPoints()->children.size() != static_cast<std::size_t>(count)) {
         state.SkipWithError("the scan did not keep every mount point");
         break;
       }

@@ -1,7 +1,7 @@
 #include "model/list_nodes.h"
 
 namespace {
-constexpr const wchar_t* RootName(int kind) {
+constexpr const wchar_t* RootName(NodeKind kind) {
   switch (kind) {
     case KindMountPointList:
       return L"Mountpoints";
@@ -13,7 +13,7 @@ constexpr const wchar_t* RootName(int kind) {
 }
 }  // namespace
 
-template <int Kind, class Child>
+template <NodeKind Kind, class Child>
 ListNode<Kind, Child>::ListNode() : StorageNode(Kind) {
   name = RootName(Kind);
 }

@@ -10,7 +10,7 @@
 #include "model/scsi_adapter_node.h"
 #include "model/storage_node.h"
 
-template <int Kind, class Child>
+template <NodeKind Kind, class Child>
 class ListNode : public StorageNode {
  public:
   ListNode();

@@ -18,12 +18,12 @@ void ScsiAdapterNode::Make1394Storage() {
   name = L"1394Storage";
 }
 
-bool ScsiAdapterNode::AddDevice(std::unique_ptr<ScsiDeviceNode>& device) {
+ScsiDeviceNode& ScsiAdapterNode::AddDevice(std::unique_ptr<ScsiDeviceNode> device) {
   for (const auto& listed : devices) {
-    if (listed->HasAddress(device->scsiAddress)) return false;
+    if (listed->HasAddress(device->scsiAddress)) return *listed;
   }
   devices.push_back(std::move(device));
-  return true;
+  return *devices.back();
 }
 
 ScsiDeviceNode* ScsiAdapterNode::FindDeviceByDescriptor(const ScsiDeviceNode& probe) const {

@@ -25,9 +25,10 @@ class ScsiAdapterNode : public StorageNode {
   bool IsUsbStorage() const { return isUsbStorage; }
   bool Is1394Storage() const { return is1394Storage; }
   void SetNumberOfBuses(int count) { numberOfBuses = count; }
-  // Appends and takes the device unless one with the same address is listed;
-  // then returns false and the caller keeps it.
-  bool AddDevice(std::unique_ptr<ScsiDeviceNode>& device);
+  // Appends the device unless one with the same address is listed; that one
+  // stays and the new one is deleted. Either way returns the device now listed
+  // under the address.
+  ScsiDeviceNode& AddDevice(std::unique_ptr<ScsiDeviceNode> device);
   ScsiDeviceNode* FindDeviceByDescriptor(const ScsiDeviceNode& probe) const;
   ScsiDeviceNode* FindDeviceByDescriptorAndAddress(const ScsiDeviceNode& probe) const;
   // Path id, target id and logical unit; the port number is not compared.

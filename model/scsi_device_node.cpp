@@ -1,7 +1,6 @@
 #include "model/scsi_device_node.h"
 
-#include <new>
-
+#include "model/zeroed_buffer.h"
 #include "platform/wide_text.h"
 
 void ScsiDeviceNode::SetScsiAddress(const SCSI_ADDRESS& address) {
@@ -30,12 +29,7 @@ void ScsiDeviceNode::SetInquiryData(const BYTE* record, std::size_t available) {
       std::min<std::size_t>(header.InquiryDataLength, available - layout::kInquiryRecordHeader);
   header.InquiryDataLength = static_cast<ULONG>(length);
   // The length comes from the port; a copy that cannot be had leaves none.
-  try {
-    inquiryRecord.resize(layout::kInquiryRecordHeader + length);
-  } catch (const std::bad_alloc&) {
-    inquiryRecord.clear();
-    return;
-  }
+  if (!AllocateZeroed(inquiryRecord, layout::kInquiryRecordHeader + length)) return;
   std::memcpy(inquiryRecord.data(), &header, layout::kInquiryRecordHeader);
   if (length > 0) std::memcpy(inquiryRecord.data() + layout::kInquiryRecordHeader, record + layout::kInquiryRecordHeader, length);
   inquiryData = inquiryRecord.data() + layout::kInquiryRecordHeader;

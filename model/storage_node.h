@@ -25,9 +25,9 @@ class StorageNode {
   virtual void Serialize() {}
   virtual const std::wstring& GetName() const { return name; }
 
-  const int kind;
+  const NodeKind kind;
   std::wstring name;
 
  protected:
-  explicit StorageNode(int nodeKind) : kind(nodeKind) {}
+  explicit StorageNode(NodeKind nodeKind) : kind(nodeKind) {}
 };

@@ -4,20 +4,16 @@
 
 #include <cstddef>
 #include <cstring>
-#include <new>
 #include <vector>
 
+#include "model/zeroed_buffer.h"
 #include "platform/win_types.h"
 
 class AnswerBuffer {
  public:
   // Returns false when the memory cannot be had.
   bool Allocate(std::size_t size) {
-    try {
-      bytes_.assign(size, 0);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
+    if (!AllocateZeroed(bytes_, size)) return false;
     returned_ = 0;
     return true;
   }

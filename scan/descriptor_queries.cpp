@@ -1,8 +1,8 @@
 // The adapter and device descriptors of a drive or port, read in two steps:
 // the header tells the size, then the whole descriptor is read.
 #include <cstring>
-#include <new>
 
+#include "model/zeroed_buffer.h"
 #include "scan/adapter_steps.h"
 
 namespace {
@@ -34,11 +34,7 @@ bool QueryProperty(Platform& platform, HANDLE device, STORAGE_PROPERTY_ID proper
   out.clear();
   if (header.Size == 0) return true;
   if (header.Size > kLargestDescriptor) return false;
-  try {
-    out.assign(header.Size, 0);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (!AllocateZeroed(out, header.Size)) return false;
   if (!platform.DeviceIoControl(device, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, out.data(),
                                 static_cast<DWORD>(out.size()), &returned, nullptr)) {
     if (!Tolerated(platform.GetLastError(), invalidParameterToo)) {

@@ -9,10 +9,8 @@
 #include "model/device_manager_info.h"
 #include "platform/platform.h"
 
-class CQuelbrinDoc;
-
 // Fills `info` for the index-th present device of the interface class.
-void GatherDeviceManagerInfo(CQuelbrinDoc& doc, const GUID& interfaceClass, DWORD index, DeviceManagerInfo& info);
+void GatherDeviceManagerInfo(Platform& platform, const GUID& interfaceClass, DWORD index, DeviceManagerInfo& info);
 
 // The present devices of the interface class in a new set; INVALID_HANDLE_VALUE
 // when the set cannot be had.

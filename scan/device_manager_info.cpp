@@ -3,12 +3,11 @@
 // of its installed driver. Only the process's own device information set is
 // changed, and the driver's file queue is scanned, never committed.
 #include <algorithm>
-#include <new>
 
 #include "model/record_bytes.h"
+#include "model/zeroed_buffer.h"
 #include "platform/wide_text.h"
 #include "scan/device_manager.h"
-#include "scan/quelbrin_doc.h"
 
 namespace {
 
@@ -132,11 +131,7 @@ std::optional<std::vector<std::wstring>> GetMultiStringProperty(Platform& platfo
   DWORD ask = kFirstPropertyBytes;
   std::vector<BYTE> buffer;
   for (;;) {
-    try {
-      buffer.assign(ask + kPropertySlack, 0);
-    } catch (const std::bad_alloc&) {
-      return std::nullopt;
-    }
+    if (!AllocateZeroed(buffer, std::size_t{ask} + kPropertySlack)) return std::nullopt;
     DWORD type = 0;
     DWORD required = 0;
     if (platform.SetupDiGetDeviceRegistryPropertyW(set, &device, property, &type, buffer.data(), ask, &required)) {
@@ -171,12 +166,8 @@ void AppendResourcesOfType(Platform& platform, DEVINST instance, HMACHINE machin
         size <= kLargestResourceData) {
       // A record whose memory cannot be had is left out like an unreadable one.
       RecordBytes data;
-      try {
-        data.assign(size, 0);
-      } catch (const std::bad_alloc&) {
-        data.clear();
-      }
-      if (!data.empty() && platform.CM_Get_Res_Des_Data_Ex(current, data.data(), size, 0, machine) == CR_SUCCESS)
+      if (AllocateZeroed(data, size) &&
+          platform.CM_Get_Res_Des_Data_Ex(current, data.data(), size, 0, machine) == CR_SUCCESS)
         AppendResourceLine(reported, data, list);
     }
     RES_DES next = 0;
@@ -327,8 +318,7 @@ bool AppendDriverFiles(Platform& platform, HDEVINFO set, SP_DEVINFO_DATA& device
   return result;
 }
 
-void GatherDeviceManagerInfo(CQuelbrinDoc& doc, const GUID& interfaceClass, DWORD index, DeviceManagerInfo& info) {
-  Platform& platform = doc.platform;
+void GatherDeviceManagerInfo(Platform& platform, const GUID& interfaceClass, DWORD index, DeviceManagerInfo& info) {
   HDEVINFO set = OpenPresentInterfaceDevices(platform, interfaceClass);
   if (set == INVALID_HANDLE_VALUE) return;
   SP_DEVINFO_LIST_DETAIL_DATA_W detail{};

@@ -5,7 +5,6 @@
 
 #include "platform/wide_text.h"
 #include "scan/adapter_steps.h"
-#include "scan/quelbrin_doc.h"
 #include "scan/scan_steps.h"
 #include "scan/scoped_handle.h"
 
@@ -15,9 +14,9 @@ constexpr DWORD kPortDeviceNameChars = 256;
 
 // Files a USB or 1394 drive under its pseudo-adapter; devices there carry no
 // SCSI address, so only their descriptors tell them apart.
-void FilePseudoDevice(CQuelbrinDoc& doc, std::unique_ptr<ScsiAdapterNode> newAdapter,
+void FilePseudoDevice(StorageModel& model, std::unique_ptr<ScsiAdapterNode> newAdapter,
                       std::unique_ptr<ScsiDeviceNode> newDevice, PhysicalDiskNode& disk, bool usb) {
-  ScsiAdapterNode* adapter = usb ? doc.FindUsbStorageAdapter() : doc.Find1394StorageAdapter();
+  ScsiAdapterNode* adapter = usb ? model.FindUsbStorageAdapter() : model.Find1394StorageAdapter();
   if (adapter == nullptr) {
     if (usb) {
       newAdapter->MakeUsbStorage();
@@ -25,7 +24,7 @@ void FilePseudoDevice(CQuelbrinDoc& doc, std::unique_ptr<ScsiAdapterNode> newAda
       newAdapter->Make1394Storage();
     }
     adapter = newAdapter.get();
-    doc.adapters->children.push_back(std::move(newAdapter));
+    model.Adapters()->children.push_back(std::move(newAdapter));
   }
   disk.SetAdapter(adapter);
   if (usb) {
@@ -51,8 +50,8 @@ std::wstring QueryPortDeviceName(Platform& platform, BYTE portNumber) {
 
 }  // namespace
 
-DWORD ScanDriveAdapter(CQuelbrinDoc& doc, HANDLE drive, PhysicalDiskNode& disk, bool diskIsNew) {
-  Platform& platform = doc.platform;
+DWORD ScanDriveAdapter(ScanContext& scan, HANDLE drive, PhysicalDiskNode& disk, bool diskIsNew) {
+  Platform& platform = scan.platform;
   auto newAdapter = std::make_unique<ScsiAdapterNode>();
   auto newDevice = std::make_unique<ScsiDeviceNode>();
   QueryAdapterDescriptor(platform, drive, *newAdapter);
@@ -61,7 +60,7 @@ DWORD ScanDriveAdapter(CQuelbrinDoc& doc, HANDLE drive, PhysicalDiskNode& disk, 
   // An adapter without a descriptor reads bus type 0 and is taken as a SCSI port.
   const BYTE busType = newAdapter->GetBusType();
   if (busType == BusType1394 || busType == BusTypeUsb) {
-    FilePseudoDevice(doc, std::move(newAdapter), std::move(newDevice), disk, busType == BusTypeUsb);
+    FilePseudoDevice(scan.model, std::move(newAdapter), std::move(newDevice), disk, busType == BusTypeUsb);
     return 0;
   }
 
@@ -71,16 +70,16 @@ DWORD ScanDriveAdapter(CQuelbrinDoc& doc, HANDLE drive, PhysicalDiskNode& disk, 
                                 nullptr)) {
     DWORD code = platform.GetLastError();
     if (code == 0) code = ERROR_GEN_FAILURE;  // a stop must carry a code
-    doc.prompt.ShowMessageBox(L"IOCTL_SCSI_GET_ADDRESS Error");
+    scan.prompt.ShowMessageBox(L"IOCTL_SCSI_GET_ADDRESS Error");
     return code;
   }
   newAdapter->SetScsiAddress(address);
 
-  ScsiAdapterNode* adapter = doc.FindScsiPortAdapter(*newAdapter);
+  ScsiAdapterNode* adapter = scan.model.FindScsiPortAdapter(*newAdapter);
   const bool adapterIsNew = adapter == nullptr;
   if (adapterIsNew) {
     adapter = newAdapter.get();
-    doc.adapters->children.push_back(std::move(newAdapter));
+    scan.model.Adapters()->children.push_back(std::move(newAdapter));
   } else {
     newAdapter.reset();
   }
@@ -104,17 +103,9 @@ DWORD ScanDriveAdapter(CQuelbrinDoc& doc, HANDLE drive, PhysicalDiskNode& disk, 
     newDevice.reset();
     disk.SetDevice(device);
   } else {
-    ScsiDeviceNode* candidate = newDevice.get();
-    if (adapter->AddDevice(newDevice)) {
-      device = candidate;
-    } else {
-      // A device with this address but another descriptor is listed: the disk
-      // refers to it, so that no disk refers to a device no adapter owns.
-      for (const auto& listed : adapter->devices) {
-        if (listed->HasAddress(address)) device = listed.get();
-      }
-      newDevice.reset();
-    }
+    // Where a device with this address but another descriptor is listed, the
+    // disk refers to that one, so that no disk refers to a device no adapter owns.
+    device = &adapter->AddDevice(std::move(newDevice));
     if (diskIsNew) disk.SetDevice(device);
   }
   if (diskIsNew) disk.SetAdapter(adapter);

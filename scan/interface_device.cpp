@@ -1,11 +1,10 @@
 // Present device interfaces of a class, opened one index at a time.
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <vector>
 
+#include "model/zeroed_buffer.h"
 #include "platform/wide_text.h"
-#include "scan/quelbrin_doc.h"
 #include "scan/scan_steps.h"
 
 const GUID kStoragePortInterfaceClass = {0x2ACCFE60, 0xC130, 0x11D2, {0xB0, 0x82, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
@@ -30,11 +29,7 @@ DWORD ReadInterfacePath(Platform& platform, HDEVINFO set, SP_DEVICE_INTERFACE_DA
   // Eight-byte units keep the record aligned as the platform expects; the
   // record is written and read byte by byte, never through a cast pointer.
   std::vector<std::uint64_t> storage;
-  try {
-    storage.assign((required + 7) / 8, 0);
-  } catch (const std::bad_alloc&) {
-    return ERROR_NOT_ENOUGH_MEMORY;
-  }
+  if (!AllocateZeroed(storage, (required + 7) / 8)) return ERROR_NOT_ENOUGH_MEMORY;
   BYTE* bytes = reinterpret_cast<BYTE*>(storage.data());
   const DWORD cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
   std::memcpy(bytes, &cbSize, sizeof cbSize);
@@ -52,9 +47,9 @@ DWORD ReadInterfacePath(Platform& platform, HDEVINFO set, SP_DEVICE_INTERFACE_DA
 
 }  // namespace
 
-DWORD OpenInterfaceDevice(CQuelbrinDoc& doc, const GUID& interfaceClass, DWORD index, HANDLE& handle,
+DWORD OpenInterfaceDevice(ScanContext& scan, const GUID& interfaceClass, DWORD index, HANDLE& handle,
                           std::wstring& path) {
-  Platform& platform = doc.platform;
+  Platform& platform = scan.platform;
   handle = INVALID_HANDLE_VALUE;
   HDEVINFO set = platform.SetupDiGetClassDevsW(&interfaceClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
   // Without the list, or without the interface at this index, no later index
@@ -69,11 +64,11 @@ DWORD OpenInterfaceDevice(CQuelbrinDoc& doc, const GUID& interfaceClass, DWORD i
     result = ReadInterfacePath(platform, set, iface, path);
   }
   if (result == 0) {
-    doc.prompt.Diagnostic(FormatWide(L"Attempting to open %s\n", path.c_str()));
+    scan.prompt.Diagnostic(FormatWide(L"Attempting to open %s\n", path.c_str()));
     handle = platform.CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-      doc.prompt.Diagnostic(FormatWide(L"FAILED to open %s\n", path.c_str()));
+      scan.prompt.Diagnostic(FormatWide(L"FAILED to open %s\n", path.c_str()));
       result = LastErrorOr(platform, ERROR_GEN_FAILURE);
     }
   }

@@ -4,17 +4,13 @@
 
 #include <memory>
 #include <string>
-#include <tuple>
-#include <vector>
 
-#include "model/disk_extent_node.h"
-#include "model/disk_partition_node.h"
-#include "model/first_by_key.h"
-#include "model/list_nodes.h"
+#include "model/storage_model.h"
 #include "platform/platform.h"
 #include "scan/document_listener.h"
 #include "scan/progress_sink.h"
 #include "scan/prompt.h"
+#include "scan/scan_context.h"
 
 class CQuelbrinDoc {
  public:
@@ -27,60 +23,35 @@ class CQuelbrinDoc {
   bool InitialScan();
   void Refresh(bool showAll);
   bool GetShowAllMountPoints() const { return showAllMountPoints; }
+  // The setting the first scan starts with; each refresh is given its own.
+  void SetShowAllMountPoints(bool showAll) { showAllMountPoints = showAll; }
   StorageNode* GetCurrentNode() const { return currentNode; }
   void SetCurrentNode(StorageNode* node);
   void OnCloseDocument();
 
-  void AddListener(DocumentListener* listener);
-  void RemoveListener(DocumentListener* listener);
-  void UpdateAllViews(long hint, StorageNode* object);
+  // The model of the last scan; empty before the first and after a close.
+  const StorageModel& Model() const { return model; }
+  // Whether the mount point manager could be opened.
+  bool MountPointManagerOpen() const { return mountPointManager != INVALID_HANDLE_VALUE; }
+  // The code the last scan ended with (0, 8, or the error of the query that stopped it).
+  DWORD LastScanResult() const { return lastScanResult; }
+
+  // The listener is told of every change until the subscription ends.
+  [[nodiscard]] Subscription Subscribe(DocumentListener& listener) { return Subscription(listeners, listener); }
 
   const std::wstring& GetTitle() const { return title; }
-  void SetTitle(const std::wstring& text) { title = text; }
-
-  // Lookups that keep extents and partitions unique within one scan.
-  DiskExtentNode* FindExtent(const DISK_EXTENT& extent) const;
-  DiskPartitionNode* FindPartitionEx(const PARTITION_INFORMATION_EX& info, int diskNumber) const;
-  DiskPartitionNode* FindPartition(const PARTITION_INFORMATION& info, int diskNumber) const;
-  // Lookups that keep adapters unique within one scan.
-  ScsiAdapterNode* FindUsbStorageAdapter() const;
-  ScsiAdapterNode* Find1394StorageAdapter() const;
-  // The SCSI port adapter (neither pseudo-adapter) with the probe's port number.
-  ScsiAdapterNode* FindScsiPortAdapter(const ScsiAdapterNode& probe) const;
-
-  Platform& platform;
-  Prompt& prompt;
-  ProgressSink* progress;
-
-  HANDLE mountPointManager = INVALID_HANDLE_VALUE;
-  std::unique_ptr<MountPointList> mountPoints;
-  std::unique_ptr<AdapterList> adapters;
-  std::unique_ptr<PhysicalDiskList> physicalDisks;
-  std::vector<std::unique_ptr<DiskExtentNode>> allExtents;
-  std::vector<std::unique_ptr<DiskPartitionNode>> allPartitions;
-  StorageNode* currentNode = nullptr;
-  bool showAllMountPoints = false;
-  // The code the last scan ended with (0, 8, or the error of the query that stopped it).
-  DWORD lastScanResult = 0;
 
  private:
   bool OpenMountPointManager();
   bool RunScan();
-  void StoragePortStage();
-  void DeleteModel();
+  void UpdateAllViews(UpdateHint hint, StorageNode* object) { listeners->Notify(hint, object); }
 
-  // Empties both flat arrays and forgets their lookups.
-  void DeleteExtentsAndPartitions();
-
+  StorageModel model;
+  ScanContext scan;
+  HANDLE mountPointManager = INVALID_HANDLE_VALUE;
+  StorageNode* currentNode = nullptr;
+  bool showAllMountPoints = false;
+  DWORD lastScanResult = 0;
   std::wstring title;
-  std::vector<DocumentListener*> listeners;
-
-  using ExtentKey = std::tuple<DWORD, LONGLONG, LONGLONG>;
-  // Whether the record is the extended one, disk number, partition style or
-  // type, starting offset, partition number, length.
-  using PartitionKey = std::tuple<bool, int, int, LONGLONG, DWORD, LONGLONG>;
-  static ExtentKey KeyOf(const DiskExtentNode& node);
-  static PartitionKey KeyOf(const DiskPartitionNode& node);
-  FirstByKey<DiskExtentNode, ExtentKey> extentLookup{&KeyOf};
-  FirstByKey<DiskPartitionNode, PartitionKey> partitionLookup{&KeyOf};
+  std::shared_ptr<ListenerRegistry> listeners = std::make_shared<ListenerRegistry>();
 };

@@ -1,14 +1,13 @@
 // Mount points and the volumes behind them: the outer half of every scan.
 #include <map>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "model/zeroed_buffer.h"
 #include "platform/wide_text.h"
 #include "scan/answer_buffer.h"
 #include "scan/growing_request.h"
-#include "scan/quelbrin_doc.h"
 #include "scan/scan_steps.h"
 #include "scan/scoped_handle.h"
 
@@ -20,14 +19,14 @@ constexpr std::size_t kExtentsHeader = offsetof(VOLUME_DISK_EXTENTS, Extents);
 constexpr DWORD kVolumeNameChars = 256;
 constexpr DWORD kLargestPathNames = 1u << 20;
 
-bool QueryMountPoints(CQuelbrinDoc& doc, AnswerBuffer& answer) {
+bool QueryMountPoints(Platform& platform, HANDLE mountPointManager, AnswerBuffer& answer) {
   MOUNTMGR_MOUNT_POINT everyMountPoint{};
   auto sizeInAnswer = [](const AnswerBuffer& a) -> std::size_t { return a.Read<ULONG>(0); };
   auto presetSize = [](AnswerBuffer& a) {
     const ULONG size = a.size();
     std::memcpy(a.data(), &size, sizeof size);
   };
-  return SendGrowingRequest(doc.platform, doc.mountPointManager, IOCTL_MOUNTMGR_QUERY_POINTS, &everyMountPoint,
+  return SendGrowingRequest(platform, mountPointManager, IOCTL_MOUNTMGR_QUERY_POINTS, &everyMountPoint,
                             sizeof everyMountPoint, answer, sizeInAnswer, presetSize);
 }
 
@@ -110,11 +109,7 @@ void ReadVolumePathNames(Platform& platform, const std::wstring& volumeGuidPath,
     if (platform.GetLastError() != ERROR_MORE_DATA || returned <= size || returned > kLargestPathNames) return;
     // The size comes from the platform; memory it cannot have ends the names
     // here rather than the scan.
-    try {
-      buffer.assign(returned, 0);
-    } catch (const std::bad_alloc&) {
-      return;
-    }
+    if (!AllocateZeroed(buffer, returned)) return;
   }
 }
 
@@ -172,14 +167,14 @@ bool ReadPartitionRecord(Platform& platform, HANDLE volume, MountPointNode& node
 }
 
 // Scans the extents of the open volume. Returns 0 or the code that stops the scan.
-DWORD ScanExtents(CQuelbrinDoc& doc, HANDLE volume, MountPointNode& node, bool useExtendedLayout) {
+DWORD ScanExtents(ScanContext& scan, HANDLE volume, MountPointNode& node, bool useExtendedLayout) {
   AnswerBuffer answer;
   if (!answer.Allocate(layout::kVolumeDiskExtentsBytes)) return 0;
   auto needed = [](const AnswerBuffer& a) -> std::size_t {
     if (a.valid() < sizeof(DWORD)) return 0;
     return kExtentsHeader + std::size_t{a.Read<DWORD>(0)} * sizeof(DISK_EXTENT);
   };
-  if (!SendGrowingRequest(doc.platform, volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0, answer, needed))
+  if (!SendGrowingRequest(scan.platform, volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0, answer, needed))
     return 0;
   // Never more extents than the answer holds.
   std::size_t count = answer.Read<DWORD>(0);
@@ -187,7 +182,7 @@ DWORD ScanExtents(CQuelbrinDoc& doc, HANDLE volume, MountPointNode& node, bool u
   if (count > held) count = held;
   for (std::size_t i = 0; i < count; ++i) {
     const auto extent = answer.Read<DISK_EXTENT>(kExtentsHeader + i * sizeof(DISK_EXTENT));
-    const DWORD code = ScanVolumeExtent(doc, node, extent, static_cast<int>(i), useExtendedLayout);
+    const DWORD code = ScanVolumeExtent(scan, node, extent, static_cast<int>(i), useExtendedLayout);
     if (code != 0) return code;
   }
   return 0;
@@ -195,13 +190,13 @@ DWORD ScanExtents(CQuelbrinDoc& doc, HANDLE volume, MountPointNode& node, bool u
 
 // One entry of the mount point manager's answer. Returns 0 or the code that
 // stops the scan.
-DWORD ScanMountPoint(CQuelbrinDoc& doc, const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry,
-                     const VolumeNames& volumeNames) {
+DWORD ScanMountPoint(ScanContext& scan, const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry,
+                     const VolumeNames& volumeNames, bool showAllMountPoints) {
   auto node = std::make_unique<MountPointNode>();
-  if (doc.progress != nullptr) doc.progress->StepProgress();
+  if (scan.progress != nullptr) scan.progress->StepProgress();
   if (!ReadNames(answer, entry, *node)) return 0;
 
-  Platform& platform = doc.platform;
+  Platform& platform = scan.platform;
   const std::wstring& link = node->symbolicLinkName;
   HANDLE volume = INVALID_HANDLE_VALUE;
   if (link.find(L"\\DosDevices\\") != std::wstring::npos) {
@@ -212,7 +207,7 @@ DWORD ScanMountPoint(CQuelbrinDoc& doc, const AnswerBuffer& answer, const MOUNTM
       volume = OpenVolume(platform, path);
       ReadVolumeInformation(platform, path + L"\\", *node);
     }
-  } else if (!doc.showAllMountPoints) {
+  } else if (!showAllMountPoints) {
     return 0;
   } else {
     // The first four characters are the "\??\" prefix; a link with nothing
@@ -231,26 +226,24 @@ DWORD ScanMountPoint(CQuelbrinDoc& doc, const AnswerBuffer& answer, const MOUNTM
   }
 
   const bool useExtendedLayout = ReadPartitionRecord(platform, volume, *node);
-  const DWORD code = ScanExtents(doc, volume, *node, useExtendedLayout);
+  const DWORD code = ScanExtents(scan, volume, *node, useExtendedLayout);
   if (code != 0) return code;
-  doc.mountPoints->children.push_back(std::move(node));
+  scan.model.MountPoints()->children.push_back(std::move(node));
   return 0;
 }
 
 }  // namespace
 
-DWORD StorageScan(CQuelbrinDoc& doc) {
+DWORD StorageScan(ScanContext& scan, HANDLE mountPointManager, bool showAllMountPoints) {
   AnswerBuffer answer;
   if (!answer.Allocate(kWorkingBufferBytes)) return ERROR_NOT_ENOUGH_MEMORY;
-  if (doc.progress != nullptr) {
-    doc.progress->SetProgressText(L"Getting Mount Points");
-    doc.progress->SetProgressRange(0, 100);
+  if (scan.progress != nullptr) {
+    scan.progress->SetProgressText(L"Getting Mount Points");
+    scan.progress->SetProgressRange(0, 100);
   }
-  doc.mountPoints = std::make_unique<MountPointList>();
-  doc.physicalDisks = std::make_unique<PhysicalDiskList>();
-  doc.adapters = std::make_unique<AdapterList>();
+  scan.model.CreateRoots();
 
-  if (!QueryMountPoints(doc, answer) || answer.valid() < kMountPointsHeader) return 0;
+  if (!QueryMountPoints(scan.platform, mountPointManager, answer) || answer.valid() < kMountPointsHeader) return 0;
   const ULONG size = answer.Read<ULONG>(0);
   std::size_t count = answer.Read<ULONG>(4);
   if (size == 0 || count == 0) return 0;
@@ -258,11 +251,11 @@ DWORD StorageScan(CQuelbrinDoc& doc) {
   const std::size_t held = (answer.valid() - kMountPointsHeader) / sizeof(MOUNTMGR_MOUNT_POINT);
   if (count > held) count = held;
 
-  if (doc.progress != nullptr) doc.progress->SetProgressRange(0, static_cast<int>(count));
+  if (scan.progress != nullptr) scan.progress->SetProgressRange(0, static_cast<int>(count));
   const VolumeNames volumeNames = CollectVolumeNames(answer, count);
   for (std::size_t i = 0; i < count; ++i) {
     const auto entry = answer.Read<MOUNTMGR_MOUNT_POINT>(kMountPointsHeader + i * sizeof(MOUNTMGR_MOUNT_POINT));
-    const DWORD code = ScanMountPoint(doc, answer, entry, volumeNames);
+    const DWORD code = ScanMountPoint(scan, answer, entry, volumeNames, showAllMountPoints);
     if (code != 0) return code;
   }
   return 0;

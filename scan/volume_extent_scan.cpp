@@ -4,7 +4,6 @@
 #include "platform/wide_text.h"
 #include "scan/answer_buffer.h"
 #include "scan/growing_request.h"
-#include "scan/quelbrin_doc.h"
 #include "scan/scan_steps.h"
 #include "scan/scoped_handle.h"
 
@@ -31,7 +30,7 @@ std::size_t EntriesHeld(const AnswerBuffer& answer, std::size_t header, std::siz
 }
 
 template <class Record, class Find>
-void LinkLayoutEntries(CQuelbrinDoc& doc, const AnswerBuffer& answer, std::size_t header, PhysicalDiskNode& disk,
+void LinkLayoutEntries(StorageModel& model, const AnswerBuffer& answer, std::size_t header, PhysicalDiskNode& disk,
                        DiskExtentNode& extent, int diskNumber, Find find) {
   const std::size_t count = EntriesHeld(answer, header, sizeof(Record));
   for (std::size_t i = 0; i < count; ++i) {
@@ -42,9 +41,8 @@ void LinkLayoutEntries(CQuelbrinDoc& doc, const AnswerBuffer& answer, std::size_
       auto created = std::make_unique<DiskPartitionNode>();
       created->Fill(record, diskNumber);
       created->SetDisk(&disk);
-      partition = created.get();
+      partition = &model.AddPartition(std::move(created));
       disk.AddPartition(partition);
-      doc.allPartitions.push_back(std::move(created));
     }
     if (ExtentStartsPartition(*partition, extent)) extent.partition = partition;
   }
@@ -52,24 +50,24 @@ void LinkLayoutEntries(CQuelbrinDoc& doc, const AnswerBuffer& answer, std::size_
 
 // Reads the drive layout in the chosen form and links its partitions. False
 // when the query failed.
-bool ScanLayout(CQuelbrinDoc& doc, HANDLE drive, PhysicalDiskNode& disk, DiskExtentNode& extent, int diskNumber,
+bool ScanLayout(ScanContext& scan, HANDLE drive, PhysicalDiskNode& disk, DiskExtentNode& extent, int diskNumber,
                 bool useExtendedLayout) {
   AnswerBuffer answer;
   if (!answer.Allocate(layout::kDriveLayoutExBytes)) return false;
   // The layout answers do not say how much room they need; the buffer doubles.
   const NeededBytes unknown;
   if (useExtendedLayout) {
-    if (!SendGrowingRequest(doc.platform, drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0, answer, unknown))
+    if (!SendGrowingRequest(scan.platform, drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0, answer, unknown))
       return false;
     LinkLayoutEntries<PARTITION_INFORMATION_EX>(
-        doc, answer, kLayoutExHeader, disk, extent, diskNumber,
-        [&doc](const PARTITION_INFORMATION_EX& r, int n) { return doc.FindPartitionEx(r, n); });
+        scan.model, answer, kLayoutExHeader, disk, extent, diskNumber,
+        [&scan](const PARTITION_INFORMATION_EX& r, int n) { return scan.model.FindPartitionEx(r, n); });
   } else {
-    if (!SendGrowingRequest(doc.platform, drive, IOCTL_DISK_GET_DRIVE_LAYOUT, nullptr, 0, answer, unknown))
+    if (!SendGrowingRequest(scan.platform, drive, IOCTL_DISK_GET_DRIVE_LAYOUT, nullptr, 0, answer, unknown))
       return false;
     LinkLayoutEntries<PARTITION_INFORMATION>(
-        doc, answer, kLayoutHeader, disk, extent, diskNumber,
-        [&doc](const PARTITION_INFORMATION& r, int n) { return doc.FindPartition(r, n); });
+        scan.model, answer, kLayoutHeader, disk, extent, diskNumber,
+        [&scan](const PARTITION_INFORMATION& r, int n) { return scan.model.FindPartition(r, n); });
   }
   return true;
 }
@@ -94,10 +92,10 @@ bool ScanGeometry(Platform& platform, HANDLE drive, PhysicalDiskNode& disk, bool
 }
 
 // A stop deletes the disk created in this run; partitions already kept in the
-// document must not point at it afterwards.
-DWORD Stop(CQuelbrinDoc& doc, std::unique_ptr<PhysicalDiskNode>& newDisk, DWORD code) {
+// model must not point at it afterwards.
+DWORD Stop(StorageModel& model, std::unique_ptr<PhysicalDiskNode>& newDisk, DWORD code) {
   if (newDisk) {
-    for (const auto& partition : doc.allPartitions) {
+    for (const auto& partition : model.Partitions()) {
       if (partition->disk == newDisk.get()) partition->disk = nullptr;
     }
     newDisk.reset();
@@ -107,25 +105,25 @@ DWORD Stop(CQuelbrinDoc& doc, std::unique_ptr<PhysicalDiskNode>& newDisk, DWORD 
 
 }  // namespace
 
-DWORD ScanVolumeExtent(CQuelbrinDoc& doc, MountPointNode& mountPoint, const DISK_EXTENT& extentRecord,
+DWORD ScanVolumeExtent(ScanContext& scan, MountPointNode& mountPoint, const DISK_EXTENT& extentRecord,
                        int extentIndex, bool useExtendedLayout) {
-  Platform& platform = doc.platform;
+  Platform& platform = scan.platform;
+  StorageModel& model = scan.model;
   const int diskNumber = static_cast<int>(extentRecord.DiskNumber);
 
   std::unique_ptr<PhysicalDiskNode> newDisk;
-  PhysicalDiskNode* disk = doc.physicalDisks->FindPhysicalDisk(diskNumber);
+  PhysicalDiskNode* disk = model.PhysicalDisks()->FindPhysicalDisk(diskNumber);
   const bool diskIsNew = disk == nullptr;
   if (diskIsNew) {
     newDisk = std::make_unique<PhysicalDiskNode>();
     disk = newDisk.get();
   }
 
-  DiskExtentNode* extent = doc.FindExtent(extentRecord);
+  DiskExtentNode* extent = model.FindExtent(extentRecord);
   if (extent == nullptr) {
     auto created = std::make_unique<DiskExtentNode>();
     created->Fill(extentRecord, extentIndex);
-    extent = created.get();
-    doc.allExtents.push_back(std::move(created));
+    extent = &model.AddExtent(std::move(created));
   }
 
   if (diskIsNew) disk->SetDiskNumber(diskNumber);
@@ -139,24 +137,24 @@ DWORD ScanVolumeExtent(CQuelbrinDoc& doc, MountPointNode& mountPoint, const DISK
     // process); the scan stops as a failed layout query does, with the code
     // that says why the drive did not open.
     const DWORD code = StopCode(platform);
-    doc.prompt.ShowMessageBox(L"No Physical Drive");
-    doc.prompt.ShowMessageBox(L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");
-    return Stop(doc, newDisk, code);
+    scan.prompt.ShowMessageBox(L"No Physical Drive");
+    scan.prompt.ShowMessageBox(L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");
+    return Stop(model, newDisk, code);
   }
-  if (!ScanLayout(doc, drive.get(), *disk, *extent, diskNumber, useExtendedLayout)) {
+  if (!ScanLayout(scan, drive.get(), *disk, *extent, diskNumber, useExtendedLayout)) {
     const DWORD code = StopCode(platform);
-    doc.prompt.ShowMessageBox(L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");
-    return Stop(doc, newDisk, code);
+    scan.prompt.ShowMessageBox(L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");
+    return Stop(model, newDisk, code);
   }
   if (!ScanGeometry(platform, drive.get(), *disk, diskIsNew)) {
     const DWORD code = StopCode(platform);
-    doc.prompt.ShowMessageBox(L"IOCTL_DISK_GET_DRIVE_GEOMETRY_EX Error");
-    return Stop(doc, newDisk, code);
+    scan.prompt.ShowMessageBox(L"IOCTL_DISK_GET_DRIVE_GEOMETRY_EX Error");
+    return Stop(model, newDisk, code);
   }
-  const DWORD adapterCode = ScanDriveAdapter(doc, drive.get(), *disk, diskIsNew);
-  if (adapterCode != 0) return Stop(doc, newDisk, adapterCode);
+  const DWORD adapterCode = ScanDriveAdapter(scan, drive.get(), *disk, diskIsNew);
+  if (adapterCode != 0) return Stop(model, newDisk, adapterCode);
 
-  if (diskIsNew) doc.physicalDisks->children.push_back(std::move(newDisk));
+  if (diskIsNew) model.PhysicalDisks()->children.push_back(std::move(newDisk));
   mountPoint.extents.push_back(extent);
   return 0;
 }

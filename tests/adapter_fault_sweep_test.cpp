@@ -49,11 +49,11 @@ const std::vector<Target> kTargets = {
 
 // Every disk's adapter and device are nodes that the adapter list owns.
 void ExpectLinksOwned(const CQuelbrinDoc& doc, const std::string& what) {
-  if (!doc.physicalDisks || !doc.adapters) return;
-  for (const auto& disk : doc.physicalDisks->children) {
+  if (!doc.Model().PhysicalDisks() || !doc.Model().Adapters()) return;
+  for (const auto& disk : doc.Model().PhysicalDisks()->children) {
     bool adapterOwned = disk->adapter == nullptr;
     bool deviceOwned = disk->device == nullptr;
-    for (const auto& a : doc.adapters->children) {
+    for (const auto& a : doc.Model().Adapters()->children) {
       if (a.get() == disk->adapter) adapterOwned = true;
       for (const auto& d : a->devices) {
         if (d.get() == disk->device) deviceOwned = true;
@@ -92,7 +92,7 @@ TEST(AdapterFaultSweep, EveryRequestFailingAtEachOfItsFirstCallsEndsTheScanWell)
             } else {
               // Only the address query ends a scan, and it says so.
               EXPECT_EQ(request, "IOCTL_SCSI_GET_ADDRESS") << what;
-              EXPECT_EQ(s.doc->lastScanResult, code) << what;
+              EXPECT_EQ(s.doc->LastScanResult(), code) << what;
               ASSERT_EQ(s.prompt.messages.size(), 1u) << what;
               EXPECT_EQ(s.prompt.messages[0], L"IOCTL_SCSI_GET_ADDRESS Error") << what;
             }

@@ -58,7 +58,7 @@ TEST(AdapterMachineFile, DriveWithoutPlacementReportsPortZeroAndItsNumberAsTarge
   AddDrive(m, 3, 'C', nullptr, nullptr);
   Scan s(m);
   ASSERT_TRUE(s.scanned);
-  ASSERT_EQ(s.doc->adapters->children.size(), 1u);
+  ASSERT_EQ(s.doc->Model().Adapters()->children.size(), 1u);
   ScsiAdapterNode* adapter = s.Adapter(L"Scsi0");
   ASSERT_NE(adapter, nullptr);
   EXPECT_TRUE(adapter->adapterDescriptor.empty());
@@ -156,16 +156,16 @@ TEST(AdapterSamples, ServerScansEveryDiskOntoItsPort) {
   RecordedPlatform platform(ParseMachine(text.str(), "server.json"));
   RecordingPrompt prompt;
   CQuelbrinDoc doc(platform, prompt, nullptr);
-  doc.showAllMountPoints = true;
+  doc.SetShowAllMountPoints(true);
   ASSERT_TRUE(doc.InitialScan());
-  ASSERT_EQ(doc.adapters->children.size(), 5u);
+  ASSERT_EQ(doc.Model().Adapters()->children.size(), 5u);
   std::size_t devices = 0;
-  for (const auto& a : doc.adapters->children) {
+  for (const auto& a : doc.Model().Adapters()->children) {
     devices += a->devices.size();
     // Every port but the NVMe one, whose interface cannot be opened, has its text.
     EXPECT_EQ(a->hasDeviceManagerInfo, a->GetName() != L"Scsi4") << Utf8FromWide(a->GetName());
   }
-  EXPECT_EQ(devices, doc.physicalDisks->children.size());
+  EXPECT_EQ(devices, doc.Model().PhysicalDisks()->children.size());
   EXPECT_EQ(devices, 39u);
 }
 

@@ -69,19 +69,21 @@ TEST(AdapterNodes, NamesFollowAddressAndPseudoKind) {
   EXPECT_EQ(disk1394.GetName(), L"1394 Disk");
 }
 
-TEST(AdapterNodes, AddDeviceRefusesAListedAddressEvenWithAnotherDescriptor) {
+TEST(AdapterNodes, AddDeviceKeepsTheListedDeviceOfAnAddressEvenWithAnotherDescriptor) {
   ScsiAdapterNode adapter;
   auto first = Device(Address(1, 0, 1, 0), Descriptor("A", "1"));
   ScsiDeviceNode* kept = first.get();
-  ASSERT_TRUE(adapter.AddDevice(first));
-  EXPECT_EQ(first, nullptr);
+  EXPECT_EQ(&adapter.AddDevice(std::move(first)), kept);
   auto second = Device(Address(1, 0, 1, 0), Descriptor("B", "2"));
   // A different length field does not make the address differ.
   second->scsiAddress.Length = 99;
-  EXPECT_FALSE(adapter.AddDevice(second));
-  ASSERT_NE(second, nullptr);  // the caller keeps it
-  ASSERT_EQ(adapter.devices.size(), 1u);
+  EXPECT_EQ(&adapter.AddDevice(std::move(second)), kept);
+  auto third = Device(Address(1, 0, 2, 0), Descriptor("B", "2"));
+  ScsiDeviceNode* added = third.get();
+  EXPECT_EQ(&adapter.AddDevice(std::move(third)), added);
+  ASSERT_EQ(adapter.devices.size(), 2u);
   EXPECT_EQ(adapter.devices[0].get(), kept);
+  EXPECT_EQ(adapter.devices[1].get(), added);
 }
 
 TEST(AdapterNodes, FindsOnAnEmptyAdapterFindNothing) {
@@ -95,8 +97,7 @@ TEST(AdapterNodes, FindsOnAnEmptyAdapterFindNothing) {
 TEST(AdapterNodes, PathTargetLunIgnoresPortNumberAndAddressSearchNeedsBoth) {
   ScsiAdapterNode adapter;
   auto d = Device(Address(3, 1, 2, 0), Descriptor("A", "1"));
-  ScsiDeviceNode* listed = d.get();
-  adapter.AddDevice(d);
+  ScsiDeviceNode* listed = &adapter.AddDevice(std::move(d));
   EXPECT_EQ(adapter.FindDeviceByPathTargetLun(Address(7, 1, 2, 0)), listed);
   EXPECT_EQ(adapter.FindDeviceByPathTargetLun(Address(3, 1, 2, 1)), nullptr);
 

@@ -22,7 +22,7 @@ TEST(DriveAdapterScan, UsbDrivesGatherUnderOnePseudoAdapterAndSecondVolumeAddsNo
   AddDrive(m, 2, 'G', {{"port", 4}}, Usb("BBB"));
   Scan s(m);
   ASSERT_TRUE(s.scanned);
-  ASSERT_EQ(s.doc->adapters->children.size(), 1u);
+  ASSERT_EQ(s.doc->Model().Adapters()->children.size(), 1u);
   ScsiAdapterNode* usb = s.Adapter(L"UsbStorage");
   ASSERT_NE(usb, nullptr);
   EXPECT_TRUE(usb->IsUsbStorage());
@@ -47,14 +47,14 @@ TEST(DriveAdapterScan, DriveOnPortZeroIsFiledUnderScsi0AfterA1394PseudoAdapter) 
   AddDrive(m, 0, 'C', {{"port", 0}, {"target", 0}}, {{"product", "Disk"}});
   Scan s(m);
   ASSERT_TRUE(s.scanned);
-  ASSERT_EQ(s.doc->adapters->children.size(), 2u);
-  EXPECT_EQ(s.doc->adapters->children[0]->GetName(), L"1394Storage");
+  ASSERT_EQ(s.doc->Model().Adapters()->children.size(), 2u);
+  EXPECT_EQ(s.doc->Model().Adapters()->children[0]->GetName(), L"1394Storage");
   ScsiAdapterNode* scsi0 = s.Adapter(L"Scsi0");
   ASSERT_NE(scsi0, nullptr);
   EXPECT_EQ(s.Disk(0)->adapter, scsi0);
   ASSERT_EQ(scsi0->devices.size(), 1u);
   EXPECT_EQ(scsi0->devices[0]->GetName(), L"Bus0,Target0,Lun0");
-  EXPECT_EQ(s.doc->adapters->children[0]->devices.size(), 1u);
+  EXPECT_EQ(s.doc->Model().Adapters()->children[0]->devices.size(), 1u);
 }
 
 TEST(DriveAdapterScan, ADriveWithoutAnAdapterEntryIsNotAnsweredForByAPortZero) {
@@ -121,8 +121,8 @@ TEST(DriveAdapterScan, SecondVolumeFindsAdapterAndDeviceAndRefreshesOnlyTheInqui
   {
     CQuelbrinDoc doc(platform, prompt, nullptr);
     ASSERT_TRUE(doc.InitialScan());
-    ASSERT_EQ(doc.adapters->children.size(), 1u);
-    ScsiAdapterNode& adapter = *doc.adapters->children[0];
+    ASSERT_EQ(doc.Model().Adapters()->children.size(), 1u);
+    ScsiAdapterNode& adapter = *doc.Model().Adapters()->children[0];
     EXPECT_EQ(adapter.GetName(), L"Scsi2");
     EXPECT_EQ(adapter.portDeviceName, L"\\Device\\RaidPort0");
     EXPECT_EQ(platform.requestCounts().at("QueryDosDeviceW"), 1u) << "an old adapter is not asked again";
@@ -131,7 +131,7 @@ TEST(DriveAdapterScan, SecondVolumeFindsAdapterAndDeviceAndRefreshesOnlyTheInqui
     EXPECT_EQ(adapter.numberOfBuses, 1);
     ASSERT_EQ(adapter.devices.size(), 1u);
     const ScsiDeviceNode& device = *adapter.devices[0];
-    EXPECT_EQ(doc.physicalDisks->FindPhysicalDisk(0)->device, &device);
+    EXPECT_EQ(doc.Model().PhysicalDisks()->FindPhysicalDisk(0)->device, &device);
     ASSERT_GE(device.InquiryLength(), 16u);
     EXPECT_EQ(device.inquiryData[8], 'Z') << "the second pass refreshes the inquiry record";
   }
@@ -204,10 +204,10 @@ TEST(DriveAdapterScan, AddressFailureStopsTheScanWithItsMessageAndCode) {
   m["drives"][0]["fail"] = {{"IOCTL_SCSI_GET_ADDRESS", 31}};
   Scan s(m);
   EXPECT_FALSE(s.scanned);
-  EXPECT_EQ(s.doc->lastScanResult, 31u);
+  EXPECT_EQ(s.doc->LastScanResult(), 31u);
   ASSERT_EQ(s.prompt.messages.size(), 1u);
   EXPECT_EQ(s.prompt.messages[0], L"IOCTL_SCSI_GET_ADDRESS Error");
-  EXPECT_TRUE(s.doc->adapters->children.empty());
+  EXPECT_TRUE(s.doc->Model().Adapters()->children.empty());
   EXPECT_EQ(s.HandlesLeftAfterClose(), 0u);
 }
 
@@ -323,8 +323,8 @@ TEST(InquiryWalk, ARawHostileAnswerDuringTheScanOnlyShortensTheDevice) {
 
 }  // namespace
 
-#include "app/common/model_json.h"
-#include "app/common/tree_printer.h"
+#include "ui/text/model_json.h"
+#include "ui/text/tree_printer.h"
 
 namespace {
 

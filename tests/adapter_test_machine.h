@@ -52,12 +52,12 @@ struct Scan {
     if (run) scanned = doc->InitialScan();
   }
   ScsiAdapterNode* Adapter(const std::wstring& name) const {
-    for (const auto& a : doc->adapters->children) {
+    for (const auto& a : doc->Model().Adapters()->children) {
       if (a->GetName() == name) return a.get();
     }
     return nullptr;
   }
-  PhysicalDiskNode* Disk(int number) const { return doc->physicalDisks->FindPhysicalDisk(number); }
+  PhysicalDiskNode* Disk(int number) const { return doc->Model().PhysicalDisks()->FindPhysicalDisk(number); }
   // Every handle the scan opened is closed again once the document is gone.
   std::size_t HandlesLeftAfterClose() {
     doc.reset();

@@ -70,7 +70,7 @@ std::string RawManagerMachine(const std::vector<BYTE>& answer) {
 
 std::vector<std::wstring> KeptNames(const CQuelbrinDoc& doc) {
   std::vector<std::wstring> out;
-  for (const auto& mp : doc.mountPoints->children) out.push_back(mp->GetName());
+  for (const auto& mp : doc.Model().MountPoints()->children) out.push_back(mp->GetName());
   return out;
 }
 
@@ -107,7 +107,7 @@ TEST(MountPointAnswerBounds, CountsAndSizesBeyondTheAnswerAreNotBelieved) {
   // An answer shorter than its header holds nothing.
   ScanHarness cut(RawManagerMachine({0x20, 0, 0}));
   ASSERT_TRUE(cut.InitialScan());
-  EXPECT_TRUE(cut.doc->mountPoints->children.empty());
+  EXPECT_TRUE(cut.doc->Model().MountPoints()->children.empty());
 
   // An odd name length takes the whole characters only.
   RawEntry odd(u"\\DosDevices\\C:");
@@ -158,9 +158,10 @@ TEST(GrowingAnswers, TwoThousandMountPointsAreAllKept) {
   // More than the 100000 bytes a first buffer holds.
   ASSERT_GT(answers::MountPoints(h.recorded.description()).bytes.size(), 100000u);
   ASSERT_TRUE(h.InitialScan());
-  ASSERT_EQ(h.doc->mountPoints->children.size(), static_cast<std::size_t>(kCount));
-  EXPECT_EQ(h.doc->mountPoints->children.back()->GetName(), L"\\??\\Volume{000007cf-0000-0000-0000-000000000000}");
-  EXPECT_EQ(h.doc->allExtents.size(), static_cast<std::size_t>(kCount));
+  ASSERT_EQ(h.doc->Model().MountPoints()->children.size(), static_cast<std::size_t>(kCount));
+  EXPECT_EQ(h.doc->Model().MountPoints()->children.back()->GetName(),
+            L"\\??\\Volume{000007cf-0000-0000-0000-000000000000}");
+  EXPECT_EQ(h.doc->Model().Extents().size(), static_cast<std::size_t>(kCount));
   EXPECT_EQ(h.progress.calls.at(2), "range 0 2000");
   EXPECT_EQ(h.recorded.OpenHandleCount(), 1u);
 }

@@ -7,20 +7,20 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/common/form_printer.h"
-#include "app/common/node_lookup.h"
-#include "app/common/tree_printer.h"
 #include "platform/wide_text.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/presentation_fixture.h"
 #include "ui/detailed_form.h"
 #include "ui/form_layout.h"
+#include "ui/text/form_printer.h"
+#include "ui/text/node_lookup.h"
+#include "ui/text/tree_printer.h"
 
 namespace {
 
 std::size_t Columns(const std::string& utf8Line) { return WideFromUtf8(utf8Line).size(); }
 
-std::string PanelTitleOfKind(int kind) { return Utf8FromWide(PanelOfKind(kind)->title); }
+std::string PanelTitleOfKind(NodeKind kind) { return Utf8FromWide(PanelOfKind(kind)->title); }
 
 }  // namespace
 
@@ -177,8 +177,8 @@ TEST(CliShow, PrintsLabelsChecksTablesAndSlices) {
 TEST(CliShow, NamesThatFitNoneOrSeveralNodes) {
   ScannedSample sample("workstation.json");
   EXPECT_EQ(FindNode(sample.doc, "PhysicalDrive2").node, &sample.Disk(2));
-  EXPECT_EQ(FindNode(sample.doc, "Mountpoints").node, sample.doc.mountPoints.get());
-  EXPECT_EQ(FindNode(sample.doc, "Physical Disks/").node, sample.doc.physicalDisks.get());
+  EXPECT_EQ(FindNode(sample.doc, "Mountpoints").node, sample.doc.Model().MountPoints());
+  EXPECT_EQ(FindNode(sample.doc, "Physical Disks/").node, sample.doc.Model().PhysicalDisks());
   EXPECT_EQ(FindNode(sample.doc, "physicaldrive2").node, &sample.Disk(2));
   // A partition listed in both forms: its name fits two nodes.
   const NodeLookup twice = FindNode(sample.doc, "DP(1)100000-1f400000");

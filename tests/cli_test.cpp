@@ -108,6 +108,35 @@ TEST(Cli, HelpListsExactlyWhatIsAccepted) {
   }
 }
 
+// scripts/run tells a command from an option's value by this list alone, so
+// it must say of every option exactly what the program does with it.
+TEST(Cli, ListedOptionsTakeAValueExactlyWhenListedSo) {
+  const CliRun list = RunCliLine("--list-options");
+  ASSERT_EQ(list.status, 0);
+  std::istringstream lines(list.out);
+  std::set<std::string> listed;
+  for (std::string name, kind, programs; lines >> name >> kind >> programs;) {
+    SCOPED_TRACE(name);
+    listed.insert(name);
+    EXPECT_TRUE(kind == "value" || kind == "flag");
+    EXPECT_TRUE(programs == "cli" || programs == "gui" || programs == "cli,gui");
+    if (programs == "gui") continue;
+    if (kind == "value") {
+      // Without its value it is a usage error; with one, the value is not
+      // taken for a command.
+      const CliRun bare = RunCliLine(name);
+      EXPECT_EQ(bare.status, 2);
+      EXPECT_TRUE(Contains(bare.err, name + " needs ")) << bare.err;
+      EXPECT_FALSE(Contains(RunCliLine("tree " + name + " tree").err, "unexpected argument"));
+    } else {
+      EXPECT_EQ(RunCliLine(name + " --machine " + Sample("workstation.json") + " tree").status, 0);
+    }
+  }
+  for (const char* o : {"--machine", "--root", "--all-mount-points", "-h", "--help", "--version", "--svg", "-o",
+                        "--output"})
+    EXPECT_EQ(listed.count(o), 1u) << o;
+}
+
 TEST(Cli, VersionAndUsageErrors) {
   const CliRun version = RunCliLine("--version");
   EXPECT_EQ(version.status, 0);

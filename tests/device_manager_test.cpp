@@ -94,9 +94,11 @@ TEST(StoragePortStage, PseudoAdaptersNeverReceiveDeviceManagerText) {
 TEST(StoragePortStage, EmptyInterfaceClassAnswersNoMoreItemsAtIndexZero) {
   json m = NewMachine();
   Scan s(m, false);
+  StorageModel model;
+  ScanContext scan{*s.platform, s.prompt, nullptr, model};
   HANDLE handle = nullptr;
   std::wstring path;
-  EXPECT_EQ(OpenInterfaceDevice(*s.doc, kStoragePortInterfaceClass, 0, handle, path), ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(OpenInterfaceDevice(scan, kStoragePortInterfaceClass, 0, handle, path), ERROR_NO_MORE_ITEMS);
   EXPECT_EQ(handle, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(s.prompt.diagnostics.empty());
   EXPECT_EQ(s.platform->OpenHandleCount(), 0u);
@@ -129,10 +131,11 @@ class UnterminatedInterfacePaths : public RecordedPlatform {
 TEST(StoragePortStage, AnInterfacePathWithoutTerminatorEndsWithItsRecord) {
   UnterminatedInterfacePaths platform(ParseMachine(TwoPorts().dump(), "test"));
   RecordingPrompt prompt;
-  CQuelbrinDoc doc(platform, prompt, nullptr);
+  StorageModel model;
+  ScanContext scan{platform, prompt, nullptr, model};
   HANDLE handle = nullptr;
   std::wstring path;
-  EXPECT_EQ(OpenInterfaceDevice(doc, kStoragePortInterfaceClass, 0, handle, path), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenInterfaceDevice(scan, kStoragePortInterfaceClass, 0, handle, path), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(path, L"odd-port");
   ASSERT_EQ(prompt.diagnostics.size(), 2u);
   EXPECT_EQ(prompt.diagnostics[1], L"FAILED to open odd-port\n");

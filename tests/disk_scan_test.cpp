@@ -36,15 +36,15 @@ std::string TwoDriveMachine(const std::string& drive1Extra = "") {
 TEST(DiskScan, VolumesOnOneDiskShareItsNodeAndPartitions) {
   ScanHarness h(TwoDriveMachine());
   ASSERT_TRUE(h.InitialScan());
-  ASSERT_EQ(h.doc->physicalDisks->children.size(), 2u);
+  ASSERT_EQ(h.doc->Model().PhysicalDisks()->children.size(), 2u);
   // Disks stand in the order of their first extent.
-  EXPECT_EQ(h.doc->physicalDisks->children[0]->GetName(), L"PhysicalDrive0");
-  EXPECT_EQ(h.doc->physicalDisks->children[1]->GetName(), L"PhysicalDrive1");
+  EXPECT_EQ(h.doc->Model().PhysicalDisks()->children[0]->GetName(), L"PhysicalDrive0");
+  EXPECT_EQ(h.doc->Model().PhysicalDisks()->children[1]->GetName(), L"PhysicalDrive1");
   const PhysicalDiskNode* disk0 = h.Disk(0);
   ASSERT_EQ(disk0->partitions.size(), 2u);
   EXPECT_EQ(disk0->partitions[0]->GetName(), L"DP(1)100000-1f400000");
   EXPECT_EQ(disk0->partitions[1]->GetName(), L"DP(2)1f500000-3200000000");
-  EXPECT_EQ(h.doc->allPartitions.size(), 3u);
+  EXPECT_EQ(h.doc->Model().Partitions().size(), 3u);
   for (const DiskPartitionNode* p : disk0->partitions) {
     EXPECT_EQ(p->disk, disk0);
     EXPECT_EQ(p->diskNumber, 0);
@@ -113,8 +113,8 @@ TEST(DiskScan, LegacyVolumeAddsTheLegacyFormOfEveryPartition) {
   EXPECT_FALSE(disk->partitions[3]->hasPartitionInfoEx);
   EXPECT_EQ(disk->partitions[2]->GetName(), disk->partitions[0]->GetName());
   // The entry numbered 0 became no node in either form.
-  for (const auto& p : h.doc->allPartitions) EXPECT_NE(p->PartitionNumber(), 0u);
-  EXPECT_EQ(h.doc->allPartitions.size(), 4u);
+  for (const auto& p : h.doc->Model().Partitions()) EXPECT_NE(p->PartitionNumber(), 0u);
+  EXPECT_EQ(h.doc->Model().Partitions().size(), 4u);
 
   const MountPointNode* f = h.MountPoint(L"\\DosDevices\\F:");
   EXPECT_FALSE(f->hasPartitionInfoEx);
@@ -159,13 +159,13 @@ TEST(DiskScanStops, FailedLayoutQueryDropsTheVolumeAndANewDisk) {
   ScanHarness h(TwoDriveMachine(R"(, "fail": {"IOCTL_DISK_GET_DRIVE_LAYOUT_EX": 1117})"));
   EXPECT_FALSE(h.InitialScan());
   EXPECT_EQ(h.prompt.messages, std::vector<std::wstring>{kLayoutError});
-  EXPECT_EQ(h.doc->lastScanResult, 1117u);
+  EXPECT_EQ(h.doc->LastScanResult(), 1117u);
   // What was linked before the stop stays; the volume being built and the disk
   // seen for the first time are gone; the scan went no further.
-  ASSERT_TRUE(h.doc->mountPoints);
-  ASSERT_EQ(h.doc->mountPoints->children.size(), 1u);
-  EXPECT_EQ(h.doc->mountPoints->children[0]->GetName(), L"\\DosDevices\\C:");
-  ASSERT_EQ(h.doc->physicalDisks->children.size(), 1u);
+  ASSERT_TRUE(h.doc->Model().MountPoints());
+  ASSERT_EQ(h.doc->Model().MountPoints()->children.size(), 1u);
+  EXPECT_EQ(h.doc->Model().MountPoints()->children[0]->GetName(), L"\\DosDevices\\C:");
+  ASSERT_EQ(h.doc->Model().PhysicalDisks()->children.size(), 1u);
   EXPECT_EQ(h.Disk(1), nullptr);
   EXPECT_EQ(h.MountPoint(L"\\DosDevices\\D:"), nullptr);
   EXPECT_EQ(h.doc->GetCurrentNode(), nullptr);
@@ -185,7 +185,7 @@ TEST(DiskScanStops, UnopenableDriveShowsNoPhysicalDriveThenTheLayoutError) {
   EXPECT_EQ(h.prompt.messages, (std::vector<std::wstring>{L"No Physical Drive", kLayoutError}));
   // The code says why the drive did not open; nothing is asked through the
   // handle that did not open.
-  EXPECT_EQ(h.doc->lastScanResult, 5u);
+  EXPECT_EQ(h.doc->LastScanResult(), 5u);
   EXPECT_FALSE(h.faults.FindCall("DeviceIoControl", L"(no handle)"));
   EXPECT_EQ(h.Disk(1), nullptr);
   EXPECT_EQ(h.doc->GetCurrentNode(), nullptr);
@@ -197,13 +197,13 @@ TEST(DiskScanStops, BothGeometryQueriesFailing) {
       R"(, "fail": {"IOCTL_DISK_GET_DRIVE_GEOMETRY_EX": 1117, "IOCTL_DISK_GET_DRIVE_GEOMETRY": 21})"));
   EXPECT_FALSE(h.InitialScan());
   EXPECT_EQ(h.prompt.messages, std::vector<std::wstring>{kGeometryError});
-  EXPECT_EQ(h.doc->lastScanResult, 21u);
+  EXPECT_EQ(h.doc->LastScanResult(), 21u);
   EXPECT_EQ(h.Disk(1), nullptr);
   // The layout was read before the stop: its partitions stay in the document
   // but point at no deleted disk.
-  ASSERT_EQ(h.doc->allPartitions.size(), 3u);
-  EXPECT_EQ(h.doc->allPartitions[2]->diskNumber, 1);
-  EXPECT_EQ(h.doc->allPartitions[2]->disk, nullptr);
+  ASSERT_EQ(h.doc->Model().Partitions().size(), 3u);
+  EXPECT_EQ(h.doc->Model().Partitions()[2]->diskNumber, 1);
+  EXPECT_EQ(h.doc->Model().Partitions()[2]->disk, nullptr);
   EXPECT_TRUE(DanglingLinks(*h.doc).empty());
   EXPECT_EQ(h.recorded.OpenHandleCount(), 1u);
 }
@@ -218,6 +218,6 @@ TEST(DiskScanStops, RefusalWithoutAnErrorCodeStillStopsWithOne) {
   ScanHarness h(machine);
   h.faults.FailCall(*layout, 0);
   EXPECT_FALSE(h.InitialScan());
-  EXPECT_EQ(h.doc->lastScanResult, ERROR_GEN_FAILURE);
+  EXPECT_EQ(h.doc->LastScanResult(), ERROR_GEN_FAILURE);
   EXPECT_EQ(h.prompt.messages, std::vector<std::wstring>{kLayoutError});
 }

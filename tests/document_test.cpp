@@ -20,7 +20,7 @@ TEST(Document, SetCurrentNodeTellsTheViewsOnlyOfAChange) {
   ASSERT_TRUE(h.InitialScan());
   // The first scan sends nothing: its caller builds the tree itself.
   EXPECT_TRUE(h.listener.updates.empty());
-  StorageNode* list = h.doc->mountPoints.get();
+  StorageNode* list = h.doc->Model().MountPoints();
   ASSERT_EQ(h.doc->GetCurrentNode(), list);
 
   h.doc->SetCurrentNode(list);
@@ -29,13 +29,13 @@ TEST(Document, SetCurrentNodeTellsTheViewsOnlyOfAChange) {
   StorageNode* disk = h.Disk(0);
   h.doc->SetCurrentNode(disk);
   ASSERT_EQ(h.listener.updates.size(), 1u);
-  EXPECT_EQ(h.listener.updates[0], std::make_pair(long{HintSelectNode}, disk));
+  EXPECT_EQ(h.listener.updates[0], std::make_pair(HintSelectNode, disk));
   EXPECT_EQ(h.doc->GetCurrentNode(), disk);
   h.doc->SetCurrentNode(disk);
   EXPECT_EQ(h.listener.updates.size(), 1u);
 
   // A listener that leaves is told nothing more.
-  h.doc->RemoveListener(&h.listener);
+  h.listening.Reset();
   h.doc->SetCurrentNode(list);
   EXPECT_EQ(h.listener.updates.size(), 1u);
 }
@@ -44,7 +44,7 @@ TEST(Document, RefreshRebuildsAndTogglesShowAll) {
   ScanHarness h(kMachine);
   ASSERT_TRUE(h.InitialScan());
   EXPECT_FALSE(h.doc->GetShowAllMountPoints());
-  EXPECT_EQ(h.doc->mountPoints->children.size(), 1u);
+  EXPECT_EQ(h.doc->Model().MountPoints()->children.size(), 1u);
   h.progress.calls.clear();
 
   // "All Mount Points" passes the negation of the flag.
@@ -52,9 +52,9 @@ TEST(Document, RefreshRebuildsAndTogglesShowAll) {
   EXPECT_TRUE(h.doc->GetShowAllMountPoints());
   ASSERT_EQ(h.listener.updates.size(), 1u);
   EXPECT_EQ(h.listener.updates[0].first, HintRebuild);
-  EXPECT_EQ(h.listener.updates[0].second, h.doc->mountPoints.get());
-  EXPECT_EQ(h.doc->GetCurrentNode(), h.doc->mountPoints.get());
-  EXPECT_EQ(h.doc->mountPoints->children.size(), 2u);
+  EXPECT_EQ(h.listener.updates[0].second, h.doc->Model().MountPoints());
+  EXPECT_EQ(h.doc->GetCurrentNode(), h.doc->Model().MountPoints());
+  EXPECT_EQ(h.doc->Model().MountPoints()->children.size(), 2u);
   ASSERT_FALSE(h.progress.calls.empty());
   EXPECT_EQ(h.progress.calls[0], "restart");
   EXPECT_EQ(h.progress.calls[1], "text Getting Mount Points");
@@ -63,9 +63,9 @@ TEST(Document, RefreshRebuildsAndTogglesShowAll) {
   h.doc->Refresh(h.doc->GetShowAllMountPoints());
   EXPECT_TRUE(h.doc->GetShowAllMountPoints());
   EXPECT_EQ(h.listener.updates.size(), 2u);
-  EXPECT_EQ(h.doc->mountPoints->children.size(), 2u);
-  EXPECT_EQ(h.doc->allExtents.size(), 1u);
-  EXPECT_EQ(h.doc->allPartitions.size(), 1u);
+  EXPECT_EQ(h.doc->Model().MountPoints()->children.size(), 2u);
+  EXPECT_EQ(h.doc->Model().Extents().size(), 1u);
+  EXPECT_EQ(h.doc->Model().Partitions().size(), 1u);
   EXPECT_TRUE(DanglingLinks(*h.doc).empty());
   // The mount point manager stays open for the document's life, and only it.
   EXPECT_EQ(h.recorded.OpenHandleCount(), 1u);
@@ -101,22 +101,22 @@ TEST(Document, RefreshWhoseScanStopsLeavesNoCurrentNode) {
 
   h.doc->Refresh(false);
   EXPECT_EQ(h.doc->GetCurrentNode(), nullptr);
-  EXPECT_EQ(h.doc->lastScanResult, ERROR_IO_DEVICE);
+  EXPECT_EQ(h.doc->LastScanResult(), ERROR_IO_DEVICE);
   // No rebuild; the views only learn that the nodes they show are gone.
   ASSERT_EQ(h.listener.updates.size(), 1u);
   EXPECT_EQ(h.listener.updates[0].first, HintModelGone);
   EXPECT_EQ(h.listener.updates[0].second, nullptr);
   EXPECT_EQ(h.prompt.messages, std::vector<std::wstring>{L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error"});
-  ASSERT_TRUE(h.doc->mountPoints);
-  EXPECT_TRUE(h.doc->mountPoints->children.empty());
+  ASSERT_TRUE(h.doc->Model().MountPoints());
+  EXPECT_TRUE(h.doc->Model().MountPoints()->children.empty());
   EXPECT_TRUE(DanglingLinks(*h.doc).empty());
   EXPECT_EQ(h.recorded.OpenHandleCount(), 1u);
 
   // Closing the document deletes the model; destroying it closes the manager.
   h.doc->OnCloseDocument();
-  EXPECT_FALSE(h.doc->mountPoints);
-  EXPECT_TRUE(h.doc->allExtents.empty());
-  EXPECT_TRUE(h.doc->allPartitions.empty());
+  EXPECT_FALSE(h.doc->Model().MountPoints());
+  EXPECT_TRUE(h.doc->Model().Extents().empty());
+  EXPECT_TRUE(h.doc->Model().Partitions().empty());
   h.doc.reset();
   EXPECT_EQ(h.recorded.OpenHandleCount(), 0u);
 }
@@ -129,9 +129,9 @@ TEST(Document, RefreshReopensAManagerThatDidNotOpenAtFirst) {
   EXPECT_EQ(h.doc->GetCurrentNode(), nullptr);
 
   h.doc->Refresh(false);
-  ASSERT_TRUE(h.doc->mountPoints);
-  EXPECT_EQ(h.doc->mountPoints->children.size(), 1u);
-  EXPECT_EQ(h.doc->GetCurrentNode(), h.doc->mountPoints.get());
+  ASSERT_TRUE(h.doc->Model().MountPoints());
+  EXPECT_EQ(h.doc->Model().MountPoints()->children.size(), 1u);
+  EXPECT_EQ(h.doc->GetCurrentNode(), h.doc->Model().MountPoints());
   ASSERT_EQ(h.listener.updates.size(), 1u);
   EXPECT_EQ(h.listener.updates[0].first, HintRebuild);
 }
@@ -143,10 +143,43 @@ TEST(Document, ASecondInitialScanStartsAfreshOverTheSameManager) {
   EXPECT_TRUE(DanglingLinks(*h.doc).empty());
   ASSERT_NE(h.Disk(0), nullptr);
   EXPECT_EQ(h.Disk(0)->partitions.size(), 1u) << "the new disk has its partition again";
-  EXPECT_EQ(h.doc->allExtents.size(), 1u);
-  EXPECT_EQ(h.doc->allPartitions.size(), 1u);
-  EXPECT_EQ(h.doc->GetCurrentNode(), h.doc->mountPoints.get());
+  EXPECT_EQ(h.doc->Model().Extents().size(), 1u);
+  EXPECT_EQ(h.doc->Model().Partitions().size(), 1u);
+  EXPECT_EQ(h.doc->GetCurrentNode(), h.doc->Model().MountPoints());
   EXPECT_EQ(h.recorded.OpenHandleCount(), 1u) << "one manager handle";
   h.doc.reset();
   EXPECT_EQ(h.recorded.OpenHandleCount(), 0u);
+}
+
+// Views subscribe for their lifetime: a subscription ends with its scope, may
+// end while the document tells the views, and may outlive the document, as the
+// frame's views do.
+TEST(Document, SubscriptionsEndThemselves) {
+  ScanHarness h(kMachine);
+  ASSERT_TRUE(h.InitialScan());
+  RecordingListener scoped;
+  {
+    const Subscription listening = h.doc->Subscribe(scoped);
+    h.doc->SetCurrentNode(h.Disk(0));
+  }
+  h.doc->SetCurrentNode(nullptr);
+  EXPECT_EQ(scoped.updates.size(), 1u);
+  EXPECT_EQ(h.listener.updates.size(), 2u);
+
+  // A view that leaves while an earlier one is being told is not told.
+  struct Leaving : DocumentListener {
+    void OnUpdate(UpdateHint, StorageNode*) override { other->Reset(); }
+    Subscription* other = nullptr;
+  } first;
+  RecordingListener second;
+  const Subscription firstListening = h.doc->Subscribe(first);
+  Subscription secondListening = h.doc->Subscribe(second);
+  first.other = &secondListening;
+  h.doc->SetCurrentNode(h.Disk(0));
+  EXPECT_TRUE(second.updates.empty());
+
+  Subscription outliving = h.doc->Subscribe(scoped);
+  h.doc.reset();
+  outliving.Reset();
+  EXPECT_EQ(scoped.updates.size(), 1u);
 }

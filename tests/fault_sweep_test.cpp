@@ -58,22 +58,22 @@ void Sweep(const std::string& machine, bool showAll) {
     ASSERT_TRUE(h.faults.calls().size() > i && h.faults.calls()[i].injected);
 
     EXPECT_EQ(h.prompt.messages, expected.messages);
-    EXPECT_EQ(h.doc->lastScanResult, expected.code);
+    EXPECT_EQ(h.doc->LastScanResult(), expected.code);
     EXPECT_EQ(scanned, expected.managerOpens && expected.code == 0);
     if (!expected.managerOpens) {
-      EXPECT_FALSE(h.doc->mountPoints);
+      EXPECT_FALSE(h.doc->Model().MountPoints());
     } else {
-      EXPECT_TRUE(h.doc->mountPoints && h.doc->physicalDisks && h.doc->adapters);
+      EXPECT_TRUE(h.doc->Model().MountPoints() && h.doc->Model().PhysicalDisks() && h.doc->Model().Adapters());
     }
-    EXPECT_EQ(h.doc->GetCurrentNode(), scanned ? h.doc->mountPoints.get() : nullptr);
+    EXPECT_EQ(h.doc->GetCurrentNode(), scanned ? h.doc->Model().MountPoints() : nullptr);
     EXPECT_EQ(DanglingLinks(*h.doc), std::vector<std::string>{});
     EXPECT_EQ(h.recorded.OpenHandleCount(), expected.managerOpens ? 1u : 0u);
 
     // A refresh after the refusal scans the whole machine again.
     h.doc->Refresh(showAll);
-    EXPECT_EQ(h.doc->lastScanResult, 0u);
-    ASSERT_TRUE(h.doc->mountPoints);
-    EXPECT_EQ(h.doc->mountPoints->children.size(), clean.doc->mountPoints->children.size());
+    EXPECT_EQ(h.doc->LastScanResult(), 0u);
+    ASSERT_TRUE(h.doc->Model().MountPoints());
+    EXPECT_EQ(h.doc->Model().MountPoints()->children.size(), clean.doc->Model().MountPoints()->children.size());
     EXPECT_EQ(DanglingLinks(*h.doc), std::vector<std::string>{});
     h.doc.reset();
     EXPECT_EQ(h.recorded.OpenHandleCount(), 0u);

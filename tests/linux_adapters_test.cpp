@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/common/console_prompt.h"
-#include "app/common/model_json.h"
+#include "ui/text/model_json.h"
 #include "platform/linux/linux_collector.h"
 #include "platform/recorded/recorded_platform.h"
 #include "scan/quelbrin_doc.h"

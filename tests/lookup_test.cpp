@@ -7,34 +7,32 @@
 
 namespace {
 
-DiskExtentNode* AddExtent(CQuelbrinDoc& doc, const DISK_EXTENT& e, int index) {
+DiskExtentNode* AddExtent(StorageModel& model, const DISK_EXTENT& e, int index) {
   auto node = std::make_unique<DiskExtentNode>();
   node->Fill(e, index);
-  doc.allExtents.push_back(std::move(node));
-  return doc.allExtents.back().get();
+  return &model.AddExtent(std::move(node));
 }
 
 }  // namespace
 
 TEST(Lookups, FirstMatchInOrderOfCreationWhateverWasAskedBefore) {
-  ScanHarness h(MachineJson(R"("mountPoints": [])"));
-  CQuelbrinDoc& doc = *h.doc;
-  EXPECT_EQ(doc.FindExtent(Extent(0, 512, 4096)), nullptr);
-  DiskExtentNode* first = AddExtent(doc, Extent(0, 512, 4096), 0);
-  EXPECT_EQ(doc.FindExtent(Extent(0, 512, 4096)), first);
-  DiskExtentNode* twin = AddExtent(doc, Extent(0, 512, 4096), 1);
-  DiskExtentNode* other = AddExtent(doc, Extent(1, 512, 4096), 2);
-  EXPECT_EQ(doc.FindExtent(Extent(0, 512, 4096)), first);
-  EXPECT_NE(doc.FindExtent(Extent(0, 512, 4096)), twin);
-  EXPECT_EQ(doc.FindExtent(Extent(1, 512, 4096)), other);
+  StorageModel model;
+  EXPECT_EQ(model.FindExtent(Extent(0, 512, 4096)), nullptr);
+  DiskExtentNode* first = AddExtent(model, Extent(0, 512, 4096), 0);
+  EXPECT_EQ(model.FindExtent(Extent(0, 512, 4096)), first);
+  DiskExtentNode* twin = AddExtent(model, Extent(0, 512, 4096), 1);
+  DiskExtentNode* other = AddExtent(model, Extent(1, 512, 4096), 2);
+  EXPECT_EQ(model.FindExtent(Extent(0, 512, 4096)), first);
+  EXPECT_NE(model.FindExtent(Extent(0, 512, 4096)), twin);
+  EXPECT_EQ(model.FindExtent(Extent(1, 512, 4096)), other);
   // Each of disk number, offset and length is part of the key.
-  EXPECT_EQ(doc.FindExtent(Extent(0, 512, 4097)), nullptr);
-  EXPECT_EQ(doc.FindExtent(Extent(0, 513, 4096)), nullptr);
+  EXPECT_EQ(model.FindExtent(Extent(0, 512, 4097)), nullptr);
+  EXPECT_EQ(model.FindExtent(Extent(0, 513, 4096)), nullptr);
 
   // Partitions: the two forms never match each other.
   PARTITION_INFORMATION_EX ex = ExRecord(PARTITION_STYLE_MBR, 1, 1048576, 4096);
   PARTITION_INFORMATION legacy = LegacyRecord(1, 1048576, 4096);
-  EXPECT_EQ(doc.FindPartition(legacy, 0), nullptr);
+  EXPECT_EQ(model.FindPartition(legacy, 0), nullptr);
   auto a = std::make_unique<DiskPartitionNode>();
   a->Fill(legacy, 0);
   auto b = std::make_unique<DiskPartitionNode>();
@@ -43,16 +41,16 @@ TEST(Lookups, FirstMatchInOrderOfCreationWhateverWasAskedBefore) {
   c->Fill(ex, 0);
   DiskPartitionNode* legacyNode = a.get();
   DiskPartitionNode* exNode = b.get();
-  doc.allPartitions.push_back(std::move(a));
-  doc.allPartitions.push_back(std::move(b));
-  doc.allPartitions.push_back(std::move(c));
-  EXPECT_EQ(doc.FindPartition(legacy, 0), legacyNode);
-  EXPECT_EQ(doc.FindPartitionEx(ex, 0), exNode);
-  EXPECT_EQ(doc.FindPartitionEx(ex, 1), nullptr);
+  model.AddPartition(std::move(a));
+  model.AddPartition(std::move(b));
+  model.AddPartition(std::move(c));
+  EXPECT_EQ(model.FindPartition(legacy, 0), legacyNode);
+  EXPECT_EQ(model.FindPartitionEx(ex, 0), exNode);
+  EXPECT_EQ(model.FindPartitionEx(ex, 1), nullptr);
   ex.PartitionStyle = PARTITION_STYLE_GPT;
-  EXPECT_EQ(doc.FindPartitionEx(ex, 0), nullptr);
+  EXPECT_EQ(model.FindPartitionEx(ex, 0), nullptr);
   legacy.PartitionType = 0x07;
-  EXPECT_EQ(doc.FindPartition(legacy, 0), nullptr);
+  EXPECT_EQ(model.FindPartition(legacy, 0), nullptr);
 
   // Disks by number.
   PhysicalDiskList disks;
@@ -64,21 +62,27 @@ TEST(Lookups, FirstMatchInOrderOfCreationWhateverWasAskedBefore) {
   EXPECT_EQ(disks.FindPhysicalDisk(3), disks.children[0].get());
   EXPECT_EQ(disks.FindPhysicalDisk(5), disks.children[1].get());
   EXPECT_EQ(disks.FindPhysicalDisk(4), nullptr);
+  // An array emptied by hand is noticed too.
+  disks.children.clear();
+  EXPECT_EQ(disks.FindPhysicalDisk(3), nullptr);
+
+  // Emptied, the model forgets every node it looked up.
+  model.Clear();
+  EXPECT_EQ(model.FindExtent(Extent(0, 512, 4096)), nullptr);
+  EXPECT_EQ(model.FindPartitionEx(ExRecord(PARTITION_STYLE_MBR, 1, 1048576, 4096), 0), nullptr);
 }
 
 TEST(Lookups, RefreshForgetsTheNodesOfTheLastScan) {
   ScanHarness h(SourceFile("samples/workstation.json"), true);
   ASSERT_TRUE(h.InitialScan());
-  const std::size_t extents = h.doc->allExtents.size();
+  const std::size_t extents = h.doc->Model().Extents().size();
   h.doc->Refresh(true);
-  ASSERT_EQ(h.doc->allExtents.size(), extents);
-  for (const auto& e : h.doc->allExtents) EXPECT_EQ(h.doc->FindExtent(e->diskExtent), e.get());
-  for (const auto& p : h.doc->allPartitions) {
-    const DiskPartitionNode* found = p->hasPartitionInfoEx ? h.doc->FindPartitionEx(p->partitionInfoEx, p->diskNumber)
-                                                           : h.doc->FindPartition(p->partitionInfo, p->diskNumber);
+  ASSERT_EQ(h.doc->Model().Extents().size(), extents);
+  for (const auto& e : h.doc->Model().Extents()) EXPECT_EQ(h.doc->Model().FindExtent(e->diskExtent), e.get());
+  for (const auto& p : h.doc->Model().Partitions()) {
+    const StorageModel& model = h.doc->Model();
+    const DiskPartitionNode* found = p->hasPartitionInfoEx ? model.FindPartitionEx(p->partitionInfoEx, p->diskNumber)
+                                                           : model.FindPartition(p->partitionInfo, p->diskNumber);
     EXPECT_EQ(found, p.get());
   }
-  // An array emptied by hand is noticed too.
-  h.doc->allExtents.clear();
-  EXPECT_EQ(h.doc->FindExtent(DISK_EXTENT{}), nullptr);
 }

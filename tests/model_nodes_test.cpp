@@ -4,6 +4,7 @@
 #include "model/disk_extent_node.h"
 #include "model/disk_partition_node.h"
 #include "model/list_nodes.h"
+#include "scan/scan_steps.h"
 #include "tests/support/records.h"
 #include "tests/support/scan_harness.h"
 
@@ -99,24 +100,28 @@ TEST(PhysicalDiskGeometry, ExtendedAnswerReadsOnlyWhatWasReturned) {
 
 TEST(Ownership, DeletingTheRootsLeavesExtentsAndPartitionsAlive) {
   ScanHarness h(SourceFile("samples/workstation.json"), true);
-  ASSERT_TRUE(h.InitialScan());
-  ASSERT_FALSE(h.doc->allExtents.empty());
-  ASSERT_FALSE(h.doc->allPartitions.empty());
+  StorageModel model;
+  ScanContext scan{h.recorded, h.prompt, nullptr, model};
+  HANDLE manager = h.recorded.CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr);
+  ASSERT_EQ(StorageScan(scan, manager, true), 0u);
+  h.recorded.CloseHandle(manager);
+  ASSERT_FALSE(model.Extents().empty());
+  ASSERT_FALSE(model.Partitions().empty());
   std::vector<std::wstring> before;
-  for (const auto& e : h.doc->allExtents) before.push_back(e->GetName());
-  for (const auto& p : h.doc->allPartitions) before.push_back(p->GetName());
+  for (const auto& e : model.Extents()) before.push_back(e->GetName());
+  for (const auto& p : model.Partitions()) before.push_back(p->GetName());
 
-  h.doc->mountPoints.reset();
-  h.doc->physicalDisks.reset();
-  h.doc->adapters.reset();
+  // New roots in place of the scanned ones delete those alone.
+  model.CreateRoots();
   // Under the address sanitizer, reading a deleted node fails the test.
   std::vector<std::wstring> after;
-  for (const auto& e : h.doc->allExtents) {
+  for (const auto& e : model.Extents()) {
     after.push_back(e->GetName());
     if (e->partition != nullptr) {
       EXPECT_FALSE(e->partition->GetName().empty());
     }
   }
-  for (const auto& p : h.doc->allPartitions) after.push_back(p->GetName());
+  for (const auto& p : model.Partitions()) after.push_back(p->GetName());
   EXPECT_EQ(after, before);
 }

@@ -11,6 +11,8 @@
 #include "ui/form_layout.h"
 #include "ui/panels.h"
 
+using enum ControlId;
+
 namespace {
 
 long Closes(const RecordingProgress& progress) {
@@ -18,23 +20,18 @@ long Closes(const RecordingProgress& progress) {
 }
 
 struct OddNode : StorageNode {
-  OddNode() : StorageNode(42) { name = L"odd"; }
+  OddNode() : StorageNode(static_cast<NodeKind>(42)) { name = L"odd"; }
 };
 
 }  // namespace
 
 TEST(FormTemplate, TwoHundredAndSixControlsInNinePanels) {
   EXPECT_EQ(AllControlIds().size(), 206u);
-  EXPECT_EQ(EditIds().size(), 69u);
-  EXPECT_EQ(CheckBoxIds().size(), 29u);
-  std::size_t groups = 0, labels = 0;
-  for (int id : AllControlIds()) {
-    ASSERT_NE(PanelOfControl(id), nullptr) << id;
-    groups += KindOfControl(id) == ControlKind::GroupBox;
-    labels += KindOfControl(id) == ControlKind::Label;
-  }
-  EXPECT_EQ(groups, 14u);
-  EXPECT_EQ(labels, 78u);
+  EXPECT_EQ(ControlsOfKind(ControlKind::Edit).size(), 69u);
+  EXPECT_EQ(ControlsOfKind(ControlKind::CheckBox).size(), 29u);
+  for (ControlId id : AllControlIds()) ASSERT_NE(PanelOfControl(id), nullptr) << id;
+  EXPECT_EQ(ControlsOfKind(ControlKind::GroupBox).size(), 14u);
+  EXPECT_EQ(ControlsOfKind(ControlKind::Label).size(), 78u);
   // Every control a panel reads out lies in that panel's range.
   for (const PanelInfo& panel : Panels())
     for (const FormField& field : PanelFields(panel.groupBoxId))
@@ -43,15 +40,15 @@ TEST(FormTemplate, TwoHundredAndSixControlsInNinePanels) {
 
 TEST(FormTemplate, InitialStateIsTheTemplates) {
   FormState form;
-  EXPECT_EQ(form.PanelOnDisplay(), 0);
-  for (int id : AllControlIds()) EXPECT_EQ(form.Visible(id), id != 1071 && id != 1072) << id;
-  EXPECT_EQ(form.FrameTitle(1073), L"Detect Int13");
-  EXPECT_EQ(form.FrameTitle(1130), L"Scsi Adapter Information");
-  EXPECT_TRUE(form.ListBox(1039).sorted);
-  EXPECT_FALSE(form.ListBox(1154).sorted);
-  EXPECT_EQ(form.Edit(1001), L"");
-  EXPECT_THROW(form.Edit(1000), std::out_of_range);  // a label, not an edit
-  EXPECT_THROW(form.Checked(1001), std::out_of_range);
+  EXPECT_EQ(form.PanelOnDisplay(), kNoControl);
+  for (ControlId id : AllControlIds()) EXPECT_EQ(form.Visible(id), id != DiskIdLabel && id != DiskIdEdit) << id;
+  EXPECT_EQ(form.FrameTitle(DiskDetectionFrame), L"Detect Int13");
+  EXPECT_EQ(form.FrameTitle(AdapterPanel), L"Scsi Adapter Information");
+  EXPECT_TRUE(form.ListBox(MountPointPathNamesListBox).sorted);
+  EXPECT_FALSE(form.ListBox(AdapterHardwareIdsListBox).sorted);
+  EXPECT_EQ(form.Edit(MountPointVolumeNameEdit), L"");
+  EXPECT_THROW(form.Edit(MountPointVolumeNameLabel), std::out_of_range);  // a label, not an edit
+  EXPECT_THROW(form.Checked(MountPointVolumeNameEdit), std::out_of_range);
 }
 
 TEST(PanelProtocol, OnlyTheOwnPanelIsVisibleAndOtherListsKeepTheirRows) {
@@ -60,24 +57,24 @@ TEST(PanelProtocol, OnlyTheOwnPanelIsVisibleAndOtherListsKeepTheirRows) {
   ShowMountPoint(form, sample.MountPoint(L"\\DosDevices\\S:"));
   ShowPhysicalDisk(form, sample.Disk(1));
   for (const PanelInfo& panel : Panels()) {
-    if (panel.groupBoxId == 1050) continue;
+    if (panel.groupBoxId == DiskPanel) continue;
     EXPECT_TRUE(RangeVisible(form, panel.firstId, panel.lastId, false)) << panel.groupBoxId;
   }
-  EXPECT_TRUE(form.Visible(1050) && form.Visible(1051) && form.Visible(1055));
-  EXPECT_EQ(form.PanelOnDisplay(), 1050);
+  EXPECT_TRUE(form.Visible(DiskPanel) && form.Visible(DiskPartitionList) && form.Visible(DiskChart));
+  EXPECT_EQ(form.PanelOnDisplay(), DiskPanel);
   // Lists of other panels are not reset.
-  EXPECT_EQ(form.List(1008).rows.size(), 2u);
+  EXPECT_EQ(form.List(MountPointExtentList).rows.size(), 2u);
 
   // Showing a panel again starts its lists from nothing: no column twice.
   ShowPhysicalDisk(form, sample.Disk(0));
-  EXPECT_EQ(form.List(1051).columns.size(), 6u);
-  EXPECT_EQ(form.List(1051).rows.size(), 6u);
+  EXPECT_EQ(form.List(DiskPartitionList).columns.size(), 6u);
+  EXPECT_EQ(form.List(DiskPartitionList).rows.size(), 6u);
   // The shown panel's own hidden groups are shown again first, then hidden by rule.
   ShowDiskPartition(form, sample.Partition(1, L"DP(1)100000-6400000"));
   ShowDiskPartition(form, sample.Partition(0, L"DP(1)100000-1f400000"));
-  EXPECT_TRUE(RangeVisible(form, 1800, 1814, true));
-  EXPECT_TRUE(RangeVisible(form, 1815, 1822, false));
-  EXPECT_TRUE(form.Visible(1823));
+  EXPECT_TRUE(RangeVisible(form, PartitionPanel, PartitionRewriteCheck, true));
+  EXPECT_TRUE(RangeVisible(form, PartitionGptTypeLabel, PartitionGptNameEdit, false));
+  EXPECT_TRUE(form.Visible(PartitionChart));
 }
 
 TEST(PanelProtocol, DispatchByKindIgnoresNullAndUnknownNodes) {
@@ -87,15 +84,15 @@ TEST(PanelProtocol, DispatchByKindIgnoresNullAndUnknownNodes) {
   EXPECT_FALSE(ShowNodePanel(form, nullptr));
   OddNode odd;
   EXPECT_FALSE(ShowNodePanel(form, &odd));
-  EXPECT_EQ(form.PanelOnDisplay(), 1050);
-  EXPECT_EQ(form.Edit(1053), L"7470c06000");
-  const std::pair<StorageNode*, int> expected[] = {
-      {sample.doc.mountPoints.get(), 2000},
-      {sample.doc.physicalDisks.get(), 2100},
-      {sample.doc.mountPoints->children[0].get(), 1010},
-      {sample.doc.allExtents[0].get(), 1500},
-      {sample.doc.allPartitions[0].get(), 1800},
-      {&sample.Disk(0), 1050},
+  EXPECT_EQ(form.PanelOnDisplay(), DiskPanel);
+  EXPECT_EQ(form.Edit(DiskSizeEdit), L"7470c06000");
+  const std::pair<StorageNode*, ControlId> expected[] = {
+      {sample.doc.Model().MountPoints(), MountPointListPanel},
+      {sample.doc.Model().PhysicalDisks(), DiskListPanel},
+      {sample.doc.Model().MountPoints()->children[0].get(), MountPointPanel},
+      {sample.doc.Model().Extents()[0].get(), ExtentPanel},
+      {sample.doc.Model().Partitions()[0].get(), PartitionPanel},
+      {&sample.Disk(0), DiskPanel},
   };
   for (const auto& [node, panel] : expected) {
     ASSERT_TRUE(ShowNodePanel(form, node));
@@ -106,19 +103,19 @@ TEST(PanelProtocol, DispatchByKindIgnoresNullAndUnknownNodes) {
 TEST(ListPanels, MountPointsAndDisks) {
   ScannedSample sample("workstation.json");
   FormState form;
-  ShowMountPointList(form, *sample.doc.mountPoints);
-  EXPECT_EQ(form.PanelOnDisplay(), 2000);
-  const ListViewState& mps = form.List(2001);
+  ShowMountPointList(form, *sample.doc.Model().MountPoints());
+  EXPECT_EQ(form.PanelOnDisplay(), MountPointListPanel);
+  const ListViewState& mps = form.List(AllMountPointsList);
   EXPECT_EQ(Headings(mps), (Cells{L"Name", L"Device Name", L"Label", L"Serial Number", L"File System"}));
   EXPECT_EQ(Widths(mps), (std::vector<int>{42, 22, 11, 12, 12}));
   ASSERT_EQ(mps.rows.size(), 7u);
   EXPECT_EQ(mps.rows[0].cells, (Cells{L"\\DosDevices\\C:", L"\\Device\\HarddiskVolume2", L"Windows", L"5a3e91c2", L"NTFS"}));
   EXPECT_EQ(mps.rows[4].cells, (Cells{L"\\DosDevices\\E:", L"\\Device\\CdRom0", L"", L"0", L""}));
-  EXPECT_EQ(mps.rows[3].node, sample.doc.mountPoints->children[3].get());
+  EXPECT_EQ(mps.rows[3].node, sample.doc.Model().MountPoints()->children[3].get());
 
-  ShowPhysicalDiskList(form, *sample.doc.physicalDisks);
-  EXPECT_EQ(form.PanelOnDisplay(), 2100);
-  const ListViewState& disks = form.List(2101);
+  ShowPhysicalDiskList(form, *sample.doc.Model().PhysicalDisks());
+  EXPECT_EQ(form.PanelOnDisplay(), DiskListPanel);
+  const ListViewState& disks = form.List(AllDisksList);
   EXPECT_EQ(Headings(disks), (Cells{L"Name", L"Size", L"Partition Count", L"Scsi Adapter", L"Bus,Target,Lun"}));
   EXPECT_EQ(Widths(disks), (std::vector<int>{12, 12, 20, 21, 33}));
   ASSERT_EQ(disks.rows.size(), 6u);
@@ -132,62 +129,59 @@ TEST(DetailedForm, FollowsTheDocumentAndClosesTheSplash) {
   RecordingProgress progress;
   ScannedSample sample("workstation.json");
   DetailedForm view(sample.doc, &progress);
-  sample.doc.AddListener(&view);
+  const Subscription listening = sample.doc.Subscribe(view);
   view.OnInitialUpdate();
-  EXPECT_EQ(view.Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(view.Form().PanelOnDisplay(), MountPointListPanel);
   EXPECT_EQ(Closes(progress), 1);
 
   // A double click on a disk row shows that disk.
-  sample.doc.SetCurrentNode(sample.doc.physicalDisks.get());
-  EXPECT_EQ(view.Form().PanelOnDisplay(), 2100);
-  view.OnListDoubleClick(2101, 2);
+  sample.doc.SetCurrentNode(sample.doc.Model().PhysicalDisks());
+  EXPECT_EQ(view.Form().PanelOnDisplay(), DiskListPanel);
+  view.OnListDoubleClick(AllDisksList, 2);
   EXPECT_EQ(sample.doc.GetCurrentNode(), &sample.Disk(2));
-  EXPECT_EQ(view.Form().PanelOnDisplay(), 1050);
-  EXPECT_EQ(view.Form().Edit(1053), L"7470c06000");
+  EXPECT_EQ(view.Form().PanelOnDisplay(), DiskPanel);
+  EXPECT_EQ(view.Form().Edit(DiskSizeEdit), L"7470c06000");
 
   // From the disk's partition list to a partition that lies on no volume.
-  view.OnListDoubleClick(1051, 0);
-  EXPECT_EQ(view.Form().PanelOnDisplay(), 1800);
+  view.OnListDoubleClick(DiskPartitionList, 0);
+  EXPECT_EQ(view.Form().PanelOnDisplay(), PartitionPanel);
   const long closes = Closes(progress);
   // The same row again: the node is already current, nothing is broadcast.
-  view.OnListDoubleClick(1051, 0);
+  view.OnListDoubleClick(DiskPartitionList, 0);
   EXPECT_EQ(Closes(progress), closes);
 
   // Beside the rows: no node becomes current and the form stays as it was.
-  view.OnListDoubleClick(1051, -1);
+  view.OnListDoubleClick(DiskPartitionList, -1);
   EXPECT_EQ(sample.doc.GetCurrentNode(), nullptr);
-  EXPECT_EQ(view.Form().PanelOnDisplay(), 1800);
-  view.OnListDoubleClick(1051, 99);
+  EXPECT_EQ(view.Form().PanelOnDisplay(), PartitionPanel);
+  view.OnListDoubleClick(DiskPartitionList, 99);
   EXPECT_EQ(sample.doc.GetCurrentNode(), nullptr);
-  sample.doc.RemoveListener(&view);
 }
 
 TEST(DetailedForm, AFailedRefreshLeavesNoRowOnADeletedNode) {
   ScannedSample sample("failing-layout.json");
   ASSERT_FALSE(sample.scanned);
   DetailedForm view(sample.doc, nullptr);
-  sample.doc.AddListener(&view);
-  view.OnUpdate(HintSelectNode, sample.doc.mountPoints.get());
-  ASSERT_EQ(view.Form().List(2001).rows.size(), 1u);
+  const Subscription listening = sample.doc.Subscribe(view);
+  view.OnUpdate(HintSelectNode, sample.doc.Model().MountPoints());
+  ASSERT_EQ(view.Form().List(AllMountPointsList).rows.size(), 1u);
 
   sample.doc.Refresh(false);  // fails again at the second disk
-  EXPECT_EQ(view.Form().PanelOnDisplay(), 0);
-  EXPECT_TRUE(view.Form().List(2001).rows.empty());
-  EXPECT_TRUE(view.Form().List(2001).columns.empty());
-  view.OnListDoubleClick(2001, 0);
+  EXPECT_EQ(view.Form().PanelOnDisplay(), kNoControl);
+  EXPECT_TRUE(view.Form().List(AllMountPointsList).rows.empty());
+  EXPECT_TRUE(view.Form().List(AllMountPointsList).columns.empty());
+  view.OnListDoubleClick(AllMountPointsList, 0);
   EXPECT_EQ(sample.doc.GetCurrentNode(), nullptr);
-  sample.doc.RemoveListener(&view);
 }
 
 TEST(DetailedForm, ARefreshShowsTheNewMountPointList) {
   ScannedSample sample("workstation.json");
   DetailedForm view(sample.doc, nullptr);
-  sample.doc.AddListener(&view);
+  const Subscription listening = sample.doc.Subscribe(view);
   sample.doc.SetCurrentNode(&sample.Disk(0));
-  ASSERT_EQ(view.Form().PanelOnDisplay(), 1050);
+  ASSERT_EQ(view.Form().PanelOnDisplay(), DiskPanel);
   sample.doc.Refresh(true);
-  EXPECT_EQ(view.Form().PanelOnDisplay(), 2000);
-  EXPECT_EQ(view.Form().List(2001).rows.size(), 11u);
-  EXPECT_EQ(view.Form().List(2001).rows[0].node, sample.doc.mountPoints->children[0].get());
-  sample.doc.RemoveListener(&view);
+  EXPECT_EQ(view.Form().PanelOnDisplay(), MountPointListPanel);
+  EXPECT_EQ(view.Form().List(AllMountPointsList).rows.size(), 11u);
+  EXPECT_EQ(view.Form().List(AllMountPointsList).rows[0].node, sample.doc.Model().MountPoints()->children[0].get());
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ui/pie_chart.h"
+#include "ui/text/pie_svg.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // against described machines, whose every answer and refusal is known.
 #include <gtest/gtest.h>
 
-#include "app/common/model_json.h"
+#include "ui/text/model_json.h"
 #include "platform/capture/platform_capture.h"
 #include "platform/machine/machine_writer.h"
 #include "platform/wide_text.h"
@@ -16,7 +16,7 @@ std::string ScanResult(const machine::Machine& m, bool showAll) {
   RecordedPlatform platform(m);
   RecordingPrompt prompt;
   CQuelbrinDoc doc(platform, prompt, nullptr);
-  doc.showAllMountPoints = showAll;
+  doc.SetShowAllMountPoints(showAll);
   const bool scanned = doc.InitialScan();
   std::string out = BuildModelJson(doc).dump(1) + (scanned ? "\nscanned\n" : "\nstopped\n");
   for (const std::wstring& line : prompt.messages) out += "message: " + Utf8FromWide(line) + "\n";

@@ -63,7 +63,7 @@ TEST(MountPointScan, DriveLetterIsOpenedAndReadThroughItsLetter) {
   EXPECT_EQ(e->partitionInfoEx.PartitionNumber, 1u);
   EXPECT_EQ(e->partitionInfoEx.StartingOffset.QuadPart, 1048576);
   ASSERT_EQ(e->extents.size(), 1u);
-  EXPECT_EQ(h.doc->GetCurrentNode(), h.doc->mountPoints.get());
+  EXPECT_EQ(h.doc->GetCurrentNode(), h.doc->Model().MountPoints());
   EXPECT_EQ(h.recorded.OpenHandleCount(), 1u);  // the mount point manager, kept by the document
   h.doc.reset();
   EXPECT_EQ(h.recorded.OpenHandleCount(), 0u);
@@ -78,14 +78,14 @@ TEST(MountPointScan, ShowAllDecidesWhetherVolumeNamesAreOpened) {
   ScanHarness dropped(machine, false);
   ASSERT_TRUE(dropped.InitialScan());
   EXPECT_FALSE(Contains(OpenedPaths(dropped.recorded), volumePath));
-  ASSERT_EQ(dropped.doc->mountPoints->children.size(), 1u);
-  EXPECT_EQ(dropped.doc->mountPoints->children[0]->GetName(), L"\\DosDevices\\C:");
+  ASSERT_EQ(dropped.doc->Model().MountPoints()->children.size(), 1u);
+  EXPECT_EQ(dropped.doc->Model().MountPoints()->children[0]->GetName(), L"\\DosDevices\\C:");
 
   ScanHarness kept(machine, true);
   ASSERT_TRUE(kept.InitialScan());
   EXPECT_TRUE(Contains(OpenedPaths(kept.recorded), volumePath));
   EXPECT_TRUE(kept.faults.FindCall("GetVolumeInformationW", volumePath + L"\\"));
-  ASSERT_EQ(kept.doc->mountPoints->children.size(), 2u);
+  ASSERT_EQ(kept.doc->Model().MountPoints()->children.size(), 2u);
   const MountPointNode* byName = kept.MountPoint(L"\\??\\Volume{3f1b2c4d-0000-0000-0000-100000000000}");
   ASSERT_NE(byName, nullptr);
   EXPECT_EQ(byName->volumeName, L"Windows");
@@ -93,9 +93,9 @@ TEST(MountPointScan, ShowAllDecidesWhetherVolumeNamesAreOpened) {
   const MountPointNode* byLetter = kept.MountPoint(L"\\DosDevices\\C:");
   ASSERT_EQ(byName->extents.size(), 1u);
   EXPECT_EQ(byName->extents, byLetter->extents);
-  EXPECT_EQ(kept.doc->allExtents.size(), 1u);
-  EXPECT_EQ(kept.doc->allPartitions.size(), 1u);
-  EXPECT_EQ(kept.doc->physicalDisks->children.size(), 1u);
+  EXPECT_EQ(kept.doc->Model().Extents().size(), 1u);
+  EXPECT_EQ(kept.doc->Model().Partitions().size(), 1u);
+  EXPECT_EQ(kept.doc->Model().PhysicalDisks()->children.size(), 1u);
 }
 
 TEST(MountPointScan, UniqueIdIsTextOrAReadableLine) {
@@ -108,7 +108,7 @@ TEST(MountPointScan, UniqueIdIsTextOrAReadableLine) {
          {"name": "\\DosDevices\\E:", "volume": "v", "uniqueId": {"hex": "01 02 03"}},
          {"name": "\\DosDevices\\F:", "volume": "v", "uniqueId": {"hex": ""}})"));
   ASSERT_TRUE(h.InitialScan());
-  ASSERT_EQ(h.doc->mountPoints->children.size(), 6u);
+  ASSERT_EQ(h.doc->Model().MountPoints()->children.size(), 6u);
   const MountPointNode* text = h.MountPoint(L"\\DosDevices\\A:");
   EXPECT_EQ(text->uniqueIdText, L"\\??\\IDE#CdRom");
   EXPECT_TRUE(text->uniqueIdLine.empty());
@@ -133,19 +133,19 @@ TEST(MountPointScan, UniqueIdIsTextOrAReadableLine) {
 TEST(MountPointScan, NoMountPointsGiveThreeEmptyRoots) {
   ScanHarness h(MachineJson(R"("mountPoints": [])"));
   EXPECT_TRUE(h.InitialScan());
-  EXPECT_EQ(h.doc->lastScanResult, 0u);
-  ASSERT_TRUE(h.doc->mountPoints && h.doc->physicalDisks && h.doc->adapters);
-  EXPECT_TRUE(h.doc->mountPoints->children.empty());
-  EXPECT_TRUE(h.doc->physicalDisks->children.empty());
-  EXPECT_TRUE(h.doc->adapters->children.empty());
-  EXPECT_EQ(h.doc->GetCurrentNode(), h.doc->mountPoints.get());
+  EXPECT_EQ(h.doc->LastScanResult(), 0u);
+  ASSERT_TRUE(h.doc->Model().MountPoints() && h.doc->Model().PhysicalDisks() && h.doc->Model().Adapters());
+  EXPECT_TRUE(h.doc->Model().MountPoints()->children.empty());
+  EXPECT_TRUE(h.doc->Model().PhysicalDisks()->children.empty());
+  EXPECT_TRUE(h.doc->Model().Adapters()->children.empty());
+  EXPECT_EQ(h.doc->GetCurrentNode(), h.doc->Model().MountPoints());
 
   // A refused query of the mount points is the same as none.
   ScanHarness refused(OneVolumeMachine(R"({"name": "\\DosDevices\\C:", "volume": "v"})").insert(
       1, R"("mountPointManager": {"fail": {"IOCTL_MOUNTMGR_QUERY_POINTS": 1117}}, )"));
   EXPECT_TRUE(refused.InitialScan());
-  ASSERT_TRUE(refused.doc->mountPoints);
-  EXPECT_TRUE(refused.doc->mountPoints->children.empty());
+  ASSERT_TRUE(refused.doc->Model().MountPoints());
+  EXPECT_TRUE(refused.doc->Model().MountPoints()->children.empty());
   EXPECT_EQ(refused.recorded.opens().size(), 1u);
 }
 
@@ -153,9 +153,9 @@ TEST(MountPointScan, UnopenableManagerLeavesNoRoots) {
   ScanHarness h(MachineJson(R"("mountPointManager": {"fail": {"open": 5}},
                                 "drives": [{"number": 0, "size": 1000}])"));
   EXPECT_FALSE(h.InitialScan());
-  EXPECT_FALSE(h.doc->mountPoints);
-  EXPECT_FALSE(h.doc->physicalDisks);
-  EXPECT_FALSE(h.doc->adapters);
+  EXPECT_FALSE(h.doc->Model().MountPoints());
+  EXPECT_FALSE(h.doc->Model().PhysicalDisks());
+  EXPECT_FALSE(h.doc->Model().Adapters());
   EXPECT_EQ(h.doc->GetCurrentNode(), nullptr);
   EXPECT_TRUE(h.progress.calls.empty());
   EXPECT_TRUE(h.listener.updates.empty());
@@ -182,7 +182,7 @@ TEST(MountPointScan, RefusedVolumeRequestsShortenWhatIsKept) {
                     {"name": "\\DosDevices\\X:", "volume": "noextents"},
                     {"name": "\\DosDevices\\C:", "volume": "closed"}])"));
   ASSERT_TRUE(h.InitialScan());
-  ASSERT_EQ(h.doc->mountPoints->children.size(), 3u);
+  ASSERT_EQ(h.doc->Model().MountPoints()->children.size(), 3u);
 
   // Volume information unavailable, but the volume opens: kept, empty and zero.
   const MountPointNode* noInfo = h.MountPoint(L"\\DosDevices\\I:");
@@ -226,15 +226,15 @@ TEST(MountPointScan, ProgressFollowsEveryEntryIncludingDroppedOnes) {
          {"name": "\\DosDevices\\D:", "volume": "v"})");
   ScanHarness h(machine, false);
   ASSERT_TRUE(h.InitialScan());
-  EXPECT_EQ(h.doc->mountPoints->children.size(), 2u);
+  EXPECT_EQ(h.doc->Model().MountPoints()->children.size(), 2u);
   EXPECT_EQ(h.progress.calls, (std::vector<std::string>{"text Getting Mount Points", "range 0 100", "range 0 3",
                                                         "step", "step", "step"}));
 
   // Without a progress display the scan builds the same model.
   ScanHarness silent(machine, false, false);
   ASSERT_TRUE(silent.InitialScan());
-  ASSERT_EQ(silent.doc->mountPoints->children.size(), 2u);
-  EXPECT_EQ(silent.doc->allExtents.size(), h.doc->allExtents.size());
+  ASSERT_EQ(silent.doc->Model().MountPoints()->children.size(), 2u);
+  EXPECT_EQ(silent.doc->Model().Extents().size(), h.doc->Model().Extents().size());
   EXPECT_TRUE(silent.progress.calls.empty());
 
   // A refused query of the mount points reports only the start.

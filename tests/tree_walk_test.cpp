@@ -70,14 +70,14 @@ struct ShownTree {
   explicit ShownTree(const std::string& sampleName)
       : sample(sampleName), tree(sample.doc, control, nullptr) {
     control.view = &tree;
-    sample.doc.AddListener(&tree);
+    listening = sample.doc.Subscribe(tree);
     tree.ShowNode(sample.doc.GetCurrentNode());
   }
-  ~ShownTree() { sample.doc.RemoveListener(&tree); }
 
   ScannedSample sample;
   FakeTree control;
   DiskTree tree;
+  Subscription listening;
 };
 
 // Counts inserted items and progress steps.
@@ -108,7 +108,7 @@ TEST(TreeWalk, WorkstationTreeItemsAndSteps) {
     TreeItemId InsertItem(StorageNode& n, TreeItemId parent) override { return t.InsertItem(n, parent); }
     void StepProgress() override { p.StepProgress(); }
   } sink(tree, progress);
-  WalkStorageTree(sample.doc.mountPoints.get(), sample.doc.physicalDisks.get(), sample.doc.adapters.get(), sink, map);
+  WalkStorageTree(sample.doc.Model(), sink, map);
 
   const std::vector<std::string> paths = tree.Paths();
   ASSERT_EQ(paths.size(), 73u);
@@ -161,7 +161,7 @@ TEST(TreeWalk, AVolumeUnderTwoMountPointsIsRegisteredUnderTheLater) {
     explicit Forward(FakeTree& tree) : t(tree) {}
     TreeItemId InsertItem(StorageNode& n, TreeItemId parent) override { return t.InsertItem(n, parent); }
   } sink(tree);
-  WalkStorageTree(sample.doc.mountPoints.get(), sample.doc.physicalDisks.get(), sample.doc.adapters.get(), sink, map);
+  WalkStorageTree(sample.doc.Model(), sink, map);
   DiskExtentNode* extent = sample.MountPoint(L"\\DosDevices\\C:").extents[0];
   EXPECT_EQ(extent, sample.MountPoint(L"\\??\\Volume{3f1b2c4d-0000-0000-0000-100000000000}").extents[0]);
   std::size_t places = 0;
@@ -256,7 +256,7 @@ TEST(DiskTree, FirstBuildSelectsMountpointsAndExpandsNothing) {
   FakeTree control;
   DiskTree tree(doc, control, &progress);
   control.view = &tree;
-  doc.AddListener(&tree);
+  const Subscription listening = doc.Subscribe(tree);
   tree.OnInitialUpdate();
   EXPECT_EQ(control.items.size(), 73u);
   EXPECT_EQ(control.Text(control.selected), "Mountpoints");
@@ -267,8 +267,7 @@ TEST(DiskTree, FirstBuildSelectsMountpointsAndExpandsNothing) {
   ASSERT_NE(build, progress.calls.end());
   EXPECT_EQ(*(build + 1), "range 0 100");
   EXPECT_EQ(std::count(build, progress.calls.end(), "step"), 51);
-  EXPECT_EQ(doc.GetCurrentNode(), doc.mountPoints.get());
-  doc.RemoveListener(&tree);
+  EXPECT_EQ(doc.GetCurrentNode(), doc.Model().MountPoints());
 }
 
 TEST(DiskTree, ANodeChosenElsewhereIsRevealedAtItsRegisteredItem) {
@@ -303,7 +302,7 @@ TEST(DiskTree, ANodeWithoutAnItemRebuildsOnceAndSelectsIt) {
   // A node that has an item after the rebuild is selected there.
   tree.ShowNode(sample.doc.GetCurrentNode());
   control.log.clear();
-  sample.doc.SetCurrentNode(sample.doc.adapters.get());
+  sample.doc.SetCurrentNode(sample.doc.Model().Adapters());
   EXPECT_EQ(control.log.back(), "select Adapters");
 }
 
@@ -319,8 +318,8 @@ TEST(DiskTree, RefreshClearsWithoutTellingTheDocumentAndRebuilds) {
   ASSERT_FALSE(control.log.empty());
   EXPECT_EQ(control.log[0], "delete all while clearing");
   EXPECT_EQ(control.log.back(), "select Mountpoints");
-  EXPECT_EQ(sample.doc.GetCurrentNode(), sample.doc.mountPoints.get());
-  EXPECT_EQ(tree.ItemOfNode(sample.doc.mountPoints.get()), control.selected);
+  EXPECT_EQ(sample.doc.GetCurrentNode(), sample.doc.Model().MountPoints());
+  EXPECT_EQ(tree.ItemOfNode(sample.doc.Model().MountPoints()), control.selected);
   // Nine mount points now, each with its branch.
   EXPECT_EQ(control.Text(control.order[1]), "Mountpoints/\\DosDevices\\C:");
   EXPECT_FALSE(tree.Clearing());
@@ -328,7 +327,7 @@ TEST(DiskTree, RefreshClearsWithoutTellingTheDocumentAndRebuilds) {
   // Updates without a node change nothing.
   const auto items = control.items.size();
   tree.OnUpdate(HintRebuild, nullptr);
-  tree.OnUpdate(0, nullptr);
+  tree.OnUpdate(HintInitialUpdate, nullptr);
   EXPECT_EQ(control.items.size(), items);
 }
 
@@ -340,5 +339,5 @@ TEST(DiskTree, AFailedRefreshEmptiesTheTree) {
   ASSERT_FALSE(control.items.empty());
   sample.doc.Refresh(false);
   EXPECT_TRUE(control.items.empty());
-  EXPECT_EQ(tree.ItemOfNode(sample.doc.mountPoints.get()), kTreeTopLevel);
+  EXPECT_EQ(tree.ItemOfNode(sample.doc.Model().MountPoints()), kTreeTopLevel);
 }

@@ -16,7 +16,7 @@ machine::Machine Workstation() {
 }
 
 const MountPointNode* Find(const CQuelbrinDoc& doc, const std::wstring& name) {
-  for (const auto& mp : doc.mountPoints->children) {
+  for (const auto& mp : doc.Model().MountPoints()->children) {
     if (mp->symbolicLinkName == name) return mp.get();
   }
   return nullptr;
@@ -58,7 +58,7 @@ TEST(VolumePathNames, TheScanFillsEachMountPointFromItsVolume) {
   RecordedPlatform platform(Workstation());
   ConsolePrompt prompt;
   CQuelbrinDoc doc(platform, prompt, nullptr);
-  doc.showAllMountPoints = true;
+  doc.SetShowAllMountPoints(true);
   ASSERT_TRUE(doc.InitialScan());
   // The drive letter and the volume name of one volume list the same paths.
   EXPECT_EQ(Find(doc, L"\\DosDevices\\C:")->volumePathNames, std::vector<std::wstring>{L"C:\\"});

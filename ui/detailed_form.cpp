@@ -1,12 +1,13 @@
 #include "ui/detailed_form.h"
 
+#include "ui/form_layout.h"
 #include "ui/panels.h"
 
 DetailedForm::DetailedForm(CQuelbrinDoc& document, ProgressSink* sink) : doc(document), progress(sink) {}
 
-void DetailedForm::OnInitialUpdate() { OnUpdate(0, doc.GetCurrentNode()); }
+void DetailedForm::OnInitialUpdate() { OnUpdate(HintInitialUpdate, doc.GetCurrentNode()); }
 
-void DetailedForm::OnUpdate(long hint, StorageNode* node) {
+void DetailedForm::OnUpdate(UpdateHint hint, StorageNode* node) {
   if (hint == HintModelGone) {
     form.Reset();
     return;
@@ -17,18 +18,7 @@ void DetailedForm::OnUpdate(long hint, StorageNode* node) {
   if (progress != nullptr) progress->CloseSplash();
 }
 
-void DetailedForm::OnListDoubleClick(int listId, int row) {
+void DetailedForm::OnListDoubleClick(ControlId listId, int row) {
   // The identifier list's rows stand for no node and it has no handler.
-  switch (listId) {
-    case 2001:
-    case 2101:
-    case 2201:
-    case 1008:
-    case 1051:
-    case 1131:
-      doc.SetCurrentNode(form.NodeAtRow(listId, row));
-      break;
-    default:
-      break;
-  }
+  if (HasStyle(listId, kRowsOpenNodes)) doc.SetCurrentNode(form.NodeAtRow(listId, row));
 }

@@ -18,10 +18,10 @@ class DetailedForm : public DocumentListener {
   // A node of a known kind shows its panel; a null node or an unknown kind
   // changes nothing. When the model is gone the form returns to its template
   // state so that no row refers to a deleted node.
-  void OnUpdate(long hint, StorageNode* node) override;
+  void OnUpdate(UpdateHint hint, StorageNode* node) override;
   // The row's node becomes current; a click beside the rows (row -1) hands the
   // document no node.
-  void OnListDoubleClick(int listId, int row);
+  void OnListDoubleClick(ControlId listId, int row);
 
   const FormState& Form() const { return form; }
 

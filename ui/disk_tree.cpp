@@ -26,7 +26,7 @@ void DiskTree::OnInitialUpdate() {
   ShowNode(doc.GetCurrentNode());
 }
 
-void DiskTree::OnUpdate(long hint, StorageNode* node) {
+void DiskTree::OnUpdate(UpdateHint hint, StorageNode* node) {
   if (hint == HintModelGone) {
     Clear();
     return;
@@ -83,7 +83,7 @@ TreeItemId DiskTree::Build() {
     progress->SetProgressRange(0, 100);
   }
   ControlSink sink(tree, progress);
-  return WalkStorageTree(doc.mountPoints.get(), doc.physicalDisks.get(), doc.adapters.get(), sink, itemOfNode);
+  return WalkStorageTree(doc.Model(), sink, itemOfNode);
 }
 
 void DiskTree::Reveal(TreeItemId item) {

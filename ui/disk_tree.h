@@ -33,7 +33,7 @@ class DiskTree : public DocumentListener {
 
   // Runs the first scan and builds the tree from it.
   void OnInitialUpdate();
-  void OnUpdate(long hint, StorageNode* node) override;
+  void OnUpdate(UpdateHint hint, StorageNode* node) override;
   // Selects the node's item. When the tree is empty it is built first and its
   // first root selected; when the tree is filled but holds no item for the
   // node, it is cleared, rebuilt, and the node's item selected if it now has one.

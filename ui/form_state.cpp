@@ -50,26 +50,44 @@ void FormState::Reset() {
   charts.clear();
   frameTitles.clear();
   visible.clear();
-  for (int id : EditIds()) edits[id];
-  for (int id : CheckBoxIds()) checks[id] = false;
-  for (int id : ListViewIds()) lists[id];
-  for (int id : ListBoxIds()) listBoxes[id].sorted = id == kSortedListBoxId;
-  for (int id : PieChartIds()) charts[id];
-  for (int id : RetitledFrameIds()) frameTitles[id] = TemplateFrameTitle(id);
-  for (int id : AllControlIds()) visible[id] = !HiddenInTemplate(id);
-  panelOnDisplay = 0;
+  for (const FormControl& c : FormControls()) {
+    switch (c.kind) {
+      case ControlKind::Edit:
+        edits[c.id];
+        break;
+      case ControlKind::CheckBox:
+        checks[c.id] = false;
+        break;
+      case ControlKind::ListView:
+        lists[c.id];
+        break;
+      case ControlKind::ListBox:
+        listBoxes[c.id].sorted = (c.style & kSorted) != 0;
+        break;
+      case ControlKind::PieChart:
+        charts[c.id];
+        break;
+      case ControlKind::GroupBox:
+        frameTitles[c.id] = c.text;
+        break;
+      case ControlKind::Label:
+        break;
+    }
+    visible[c.id] = (c.style & kHiddenInTemplate) == 0;
+  }
+  panelOnDisplay = kNoControl;
 }
 
-void FormState::ShowControlRange(int firstId, int lastId, bool show) {
+void FormState::ShowControlRange(ControlId firstId, ControlId lastId, bool show) {
   for (auto it = visible.lower_bound(firstId); it != visible.end() && it->first <= lastId; ++it) it->second = show;
 }
 
-void FormState::ShowPanel(int groupBoxId) {
-  for (const PanelInfo& panel : Panels()) ShowControlRange(panel.firstId, panel.lastId, panel.groupBoxId == groupBoxId);
+void FormState::ShowPanel(ControlId groupBoxId) {
+  for (const FormControl& c : FormControls()) visible[c.id] = c.panel == groupBoxId;
   panelOnDisplay = groupBoxId;
 }
 
-StorageNode* FormState::NodeAtRow(int listId, int row) const {
+StorageNode* FormState::NodeAtRow(ControlId listId, int row) const {
   const ListViewState& list = lists.at(listId);
   if (row < 0 || static_cast<std::size_t>(row) >= list.rows.size()) return nullptr;
   return list.rows[static_cast<std::size_t>(row)].node;

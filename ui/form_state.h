@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/control_ids.h"
 #include "ui/pie_chart.h"
 
 class StorageNode;
@@ -52,50 +53,50 @@ struct ListBoxState {
 class FormState {
  public:
   // The form as the template creates it: empty texts, unchecked boxes, empty
-  // lists and charts, the template's frame titles, every control visible except
-  // label 1071 and edit 1072, no panel on display.
+  // lists and charts, the template's group box titles, every control visible
+  // except those hidden in the template, no panel on display.
   FormState();
   void Reset();
 
   // Every accessor throws std::out_of_range for an id that is not a control of
   // that kind.
-  const std::wstring& Edit(int id) const { return edits.at(id); }
-  void SetEdit(int id, std::wstring text) { edits.at(id) = std::move(text); }
-  bool Checked(int id) const { return checks.at(id); }
-  void SetCheck(int id, bool checked) { checks.at(id) = checked; }
-  ListViewState& List(int id) { return lists.at(id); }
-  const ListViewState& List(int id) const { return lists.at(id); }
-  ListBoxState& ListBox(int id) { return listBoxes.at(id); }
-  const ListBoxState& ListBox(int id) const { return listBoxes.at(id); }
-  PieChartContent& Chart(int id) { return charts.at(id); }
-  const PieChartContent& Chart(int id) const { return charts.at(id); }
-  const std::wstring& FrameTitle(int id) const { return frameTitles.at(id); }
-  void SetFrameTitle(int id, std::wstring text) { frameTitles.at(id) = std::move(text); }
-  bool Visible(int id) const { return visible.at(id); }
+  const std::wstring& Edit(ControlId id) const { return edits.at(id); }
+  void SetEdit(ControlId id, std::wstring text) { edits.at(id) = std::move(text); }
+  bool Checked(ControlId id) const { return checks.at(id); }
+  void SetCheck(ControlId id, bool checked) { checks.at(id) = checked; }
+  ListViewState& List(ControlId id) { return lists.at(id); }
+  const ListViewState& List(ControlId id) const { return lists.at(id); }
+  ListBoxState& ListBox(ControlId id) { return listBoxes.at(id); }
+  const ListBoxState& ListBox(ControlId id) const { return listBoxes.at(id); }
+  PieChartContent& Chart(ControlId id) { return charts.at(id); }
+  const PieChartContent& Chart(ControlId id) const { return charts.at(id); }
+  const std::wstring& FrameTitle(ControlId id) const { return frameTitles.at(id); }
+  void SetFrameTitle(ControlId id, std::wstring text) { frameTitles.at(id) = std::move(text); }
+  bool Visible(ControlId id) const { return visible.at(id); }
 
   // Shows or hides every control of a closed id range; a reversed range does nothing.
-  void ShowControlRange(int firstId, int lastId, bool show);
+  void ShowControlRange(ControlId firstId, ControlId lastId, bool show);
   // The panel protocol's common part: the panel with this group box becomes the
   // one on display, its controls shown and those of the eight others hidden.
-  void ShowPanel(int groupBoxId);
-  // The group box of the panel scrolled to the top of the view; 0 before the
-  // first node is shown.
-  int PanelOnDisplay() const { return panelOnDisplay; }
+  void ShowPanel(ControlId groupBoxId);
+  // The group box of the panel scrolled to the top of the view; kNoControl
+  // before the first node is shown.
+  ControlId PanelOnDisplay() const { return panelOnDisplay; }
 
   // The node a row of a list stands for; null beside the rows or for rows
   // that stand for none.
-  StorageNode* NodeAtRow(int listId, int row) const;
+  StorageNode* NodeAtRow(ControlId listId, int row) const;
 
-  const std::map<int, std::wstring>& Edits() const { return edits; }
-  const std::map<int, bool>& Checks() const { return checks; }
+  const std::map<ControlId, std::wstring>& Edits() const { return edits; }
+  const std::map<ControlId, bool>& Checks() const { return checks; }
 
  private:
-  std::map<int, std::wstring> edits;
-  std::map<int, bool> checks;
-  std::map<int, ListViewState> lists;
-  std::map<int, ListBoxState> listBoxes;
-  std::map<int, PieChartContent> charts;
-  std::map<int, std::wstring> frameTitles;
-  std::map<int, bool> visible;
-  int panelOnDisplay = 0;
+  std::map<ControlId, std::wstring> edits;
+  std::map<ControlId, bool> checks;
+  std::map<ControlId, ListViewState> lists;
+  std::map<ControlId, ListBoxState> listBoxes;
+  std::map<ControlId, PieChartContent> charts;
+  std::map<ControlId, std::wstring> frameTitles;
+  std::map<ControlId, bool> visible;
+  ControlId panelOnDisplay = kNoControl;
 };

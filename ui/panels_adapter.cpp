@@ -9,6 +9,8 @@
 #include "ui/panels.h"
 #include "ui/value_names.h"
 
+using enum ControlId;
+
 using ValueNames::FormatWide;
 
 namespace {
@@ -56,11 +58,14 @@ std::wstring DescriptorField(const RecordBytes& bytes, std::size_t bound, DWORD 
   return FixedFieldText(bytes.data() + offset, std::min<std::size_t>(size, bound - offset));
 }
 
-void SetEditFrom(FormState& form, int id, const std::optional<BYTE>& byte, const wchar_t* format, unsigned value) {
+void SetEditFrom(FormState& form, ControlId id, const std::optional<BYTE>& byte, const wchar_t* format,
+                 unsigned value) {
   form.SetEdit(id, byte ? FormatWide(format, value) : std::wstring());
 }
 
-void SetCheckFrom(FormState& form, int id, const std::optional<bool>& bit) { form.SetCheck(id, bit.value_or(false)); }
+void SetCheckFrom(FormState& form, ControlId id, const std::optional<bool>& bit) {
+  form.SetCheck(id, bit.value_or(false));
+}
 
 void AddDeviceRow(ListViewState& list, ScsiDeviceNode& device) {
   const Inquiry inquiry(device);
@@ -80,41 +85,50 @@ void ShowInquiry(FormState& form, const Inquiry& q) {
   const auto b2 = q.Byte(2);
   const auto b3 = q.Byte(3);
   const auto b4 = q.Byte(4);
-  form.SetEdit(1303, b0 ? ValueNames::DeviceTypeName(*b0 & 0x1Fu) : std::wstring());
-  SetEditFrom(form, 1304, b0, L"0x%03.3x", b0.value_or(0) >> 5);
-  SetEditFrom(form, 1306, b1, L"0x%07.7x", b1.value_or(0) & 0x7Fu);
-  SetCheckFrom(form, 1307, q.Bit(1, 7));
+  form.SetEdit(DeviceTypeEdit, b0 ? ValueNames::DeviceTypeName(*b0 & 0x1Fu) : std::wstring());
+  SetEditFrom(form, DeviceTypeQualifierEdit, b0, L"0x%03.3x", b0.value_or(0) >> 5);
+  SetEditFrom(form, DeviceTypeModifierEdit, b1, L"0x%07.7x", b1.value_or(0) & 0x7Fu);
+  SetCheckFrom(form, DeviceRemovableMediaCheck, q.Bit(1, 7));
   const unsigned version = b2.value_or(0);
-  form.SetEdit(1309, b2 ? FormatWide(L"%03.3x,%03.3x,%02.2x", version & 7u, (version >> 3) & 7u, version >> 6)
-                        : std::wstring());
-  SetEditFrom(form, 1311, b3, L"0x%4.4x", b3.value_or(0) & 0x0Fu);
-  for (int bit = 4; bit <= 7; ++bit) SetCheckFrom(form, 1312 + (bit - 4), q.Bit(3, bit));
-  form.SetEdit(1317, b4 ? FormatWide(L"%d", static_cast<int>(*b4)) : std::wstring());
-  for (int bit = 0; bit <= 4; ++bit) SetCheckFrom(form, 1318 + bit, q.Bit(6, bit));
-  SetCheckFrom(form, 1323, q.Bit(6, 6));
-  for (int bit = 0; bit <= 7; ++bit) SetCheckFrom(form, 1324 + bit, q.Bit(7, bit));
-  form.SetEdit(1333, q.Field(8, 8));
-  form.SetEdit(1335, q.Field(16, 16));
-  form.SetEdit(1337, q.Field(32, 4));
-  form.SetEdit(1339, q.Field(36, 20));
+  form.SetEdit(
+      DeviceVersionEdit,
+      b2 ? FormatWide(L"%03.3x,%03.3x,%02.2x", version & 7u, (version >> 3) & 7u, version >> 6) : std::wstring());
+  SetEditFrom(form, DeviceResponseDataFormatEdit, b3, L"0x%4.4x", b3.value_or(0) & 0x0Fu);
+  constexpr ControlId byte3[] = {DeviceHiSupportCheck, DeviceNormAcaCheck, DeviceTerminateTaskCheck, DeviceAercCheck};
+  for (int bit = 4; bit <= 7; ++bit) SetCheckFrom(form, byte3[bit - 4], q.Bit(3, bit));
+  form.SetEdit(DeviceAdditionalLengthEdit, b4 ? FormatWide(L"%d", static_cast<int>(*b4)) : std::wstring());
+  constexpr ControlId byte6[] = {DeviceAddr16Check, DeviceAddr32Check, DeviceAckReqQCheck, DeviceMediumChangerCheck,
+                                 DeviceMultiPortCheck};
+  for (int bit = 0; bit <= 4; ++bit) SetCheckFrom(form, byte6[bit], q.Bit(6, bit));
+  SetCheckFrom(form, DeviceEnclosureServicesCheck, q.Bit(6, 6));
+  constexpr ControlId byte7[] = {DeviceSoftResetCheck,     DeviceCommandQueueCheck, DeviceTransferDisableCheck,
+                                 DeviceLinkedCommandsCheck, DeviceSynchronousCheck,  DeviceWide16BitCheck,
+                                 DeviceWide32BitCheck,      DeviceRelativeAddressingCheck};
+  for (int bit = 0; bit <= 7; ++bit) SetCheckFrom(form, byte7[bit], q.Bit(7, bit));
+  form.SetEdit(DeviceVendorIdEdit, q.Field(8, 8));
+  form.SetEdit(DeviceProductIdEdit, q.Field(16, 16));
+  form.SetEdit(DeviceProductRevisionEdit, q.Field(32, 4));
+  form.SetEdit(DeviceVendorSpecificEdit, q.Field(36, 20));
 }
 
 void ShowUsbDisk(FormState& form, const ScsiDeviceNode& device) {
   if (device.deviceDescriptor.empty()) {
-    for (int id : {1303, 1306, 1333, 1335, 1337}) form.SetEdit(id, L"");
-    form.SetCheck(1307, false);
-    form.SetCheck(1325, false);
+    for (ControlId id :
+         {DeviceTypeEdit, DeviceTypeModifierEdit, DeviceVendorIdEdit, DeviceProductIdEdit, DeviceProductRevisionEdit})
+      form.SetEdit(id, L"");
+    form.SetCheck(DeviceRemovableMediaCheck, false);
+    form.SetCheck(DeviceCommandQueueCheck, false);
     return;
   }
   const STORAGE_DEVICE_DESCRIPTOR d = device.DeviceDescriptorFields();
   const std::size_t bound = DescriptorBound(device.deviceDescriptor, d.Size);
-  form.SetEdit(1303, ValueNames::DeviceTypeName(d.DeviceType));
-  form.SetEdit(1306, FormatWide(L"0x%07.7x", static_cast<unsigned>(d.DeviceTypeModifier)));
-  form.SetCheck(1307, d.RemovableMedia != 0);
-  form.SetCheck(1325, d.CommandQueueing != 0);
-  form.SetEdit(1333, DescriptorField(device.deviceDescriptor, bound, d.VendorIdOffset, 8));
-  form.SetEdit(1335, DescriptorField(device.deviceDescriptor, bound, d.ProductIdOffset, 16));
-  form.SetEdit(1337, DescriptorField(device.deviceDescriptor, bound, d.ProductRevisionOffset, 4));
+  form.SetEdit(DeviceTypeEdit, ValueNames::DeviceTypeName(d.DeviceType));
+  form.SetEdit(DeviceTypeModifierEdit, FormatWide(L"0x%07.7x", static_cast<unsigned>(d.DeviceTypeModifier)));
+  form.SetCheck(DeviceRemovableMediaCheck, d.RemovableMedia != 0);
+  form.SetCheck(DeviceCommandQueueCheck, d.CommandQueueing != 0);
+  form.SetEdit(DeviceVendorIdEdit, DescriptorField(device.deviceDescriptor, bound, d.VendorIdOffset, 8));
+  form.SetEdit(DeviceProductIdEdit, DescriptorField(device.deviceDescriptor, bound, d.ProductIdOffset, 16));
+  form.SetEdit(DeviceProductRevisionEdit, DescriptorField(device.deviceDescriptor, bound, d.ProductRevisionOffset, 4));
 }
 
 std::wstring IdentifierData(DWORD codeSet, const BYTE* data, std::size_t size) {
@@ -157,35 +171,37 @@ void ShowSerialNumber(FormState& form, const ScsiDeviceNode& device) {
   if (d.SerialNumberOffset == 0) return;
   const std::size_t bound = DescriptorBound(device.deviceDescriptor, d.Size);
   if (d.SerialNumberOffset >= bound) {
-    form.SetEdit(1342, L"");
+    form.SetEdit(DeviceSerialNumberEdit, L"");
     return;
   }
-  form.SetEdit(1342, AnsiTextUpToNull(device.deviceDescriptor.data() + d.SerialNumberOffset,
+  form.SetEdit(DeviceSerialNumberEdit, AnsiTextUpToNull(device.deviceDescriptor.data() + d.SerialNumberOffset,
                                       bound - d.SerialNumberOffset, kMaxConvertedChars));
 }
 
 }  // namespace
 
 void ShowScsiAdapter(FormState& form, const ScsiAdapterNode& adapter) {
-  form.ShowPanel(1130);
-  ListViewState& list = form.List(1131);
+  form.ShowPanel(AdapterPanel);
+  ListViewState& list = form.List(AdapterDeviceList);
   list.Reset();
-  for (int id : {1154, 1156, 1158, 1160}) form.ListBox(id).Clear();
-  form.SetEdit(1134, L"");
-  form.SetEdit(1162, adapter.portDeviceName);
+  for (ControlId id :
+       {AdapterHardwareIdsListBox, AdapterCompatibleIdsListBox, AdapterResourcesListBox, AdapterDriverNodesListBox})
+    form.ListBox(id).Clear();
+  form.SetEdit(AdapterDriverNameEdit, L"");
+  form.SetEdit(AdapterDeviceNameEdit, adapter.portDeviceName);
 
   const bool hasDescriptor = !adapter.adapterDescriptor.empty();
   const STORAGE_ADAPTER_DESCRIPTOR descriptor = adapter.AdapterDescriptorFields();
   if (!adapter.isUsbStorage) {
     const IO_SCSI_CAPABILITIES& caps = adapter.scsiCapabilities;
-    form.SetFrameTitle(1130, L"Scsi Adapter Information");
-    form.SetEdit(1136, Hex(caps.MaximumTransferLength));
-    form.SetEdit(1138, Hex(caps.MaximumPhysicalPages));
-    form.SetEdit(1140, Hex(caps.SupportedAsynchronousEvents));
-    form.SetEdit(1142, Hex(caps.AlignmentMask));
-    form.SetCheck(1143, caps.TaggedQueuing != 0);
-    form.SetCheck(1144, caps.AdapterScansDown != 0);
-    form.SetCheck(1145, caps.AdapterUsesPio != 0);
+    form.SetFrameTitle(AdapterPanel, L"Scsi Adapter Information");
+    form.SetEdit(AdapterMaxTransferLengthEdit, Hex(caps.MaximumTransferLength));
+    form.SetEdit(AdapterMaxPhysicalPagesEdit, Hex(caps.MaximumPhysicalPages));
+    form.SetEdit(AdapterAsyncEventsEdit, Hex(caps.SupportedAsynchronousEvents));
+    form.SetEdit(AdapterAlignmentMaskEdit, Hex(caps.AlignmentMask));
+    form.SetCheck(AdapterTaggedQueuingCheck, caps.TaggedQueuing != 0);
+    form.SetCheck(AdapterScansDownCheck, caps.AdapterScansDown != 0);
+    form.SetCheck(AdapterUsesPioCheck, caps.AdapterUsesPio != 0);
     list.AddColumns({{L"Bus,Target,Lun", 19}, {L"Device Type", 12}, {L"Removable", 16}, {L"Vendor Id", 20},
                      {L"Product Id", 17}, {L"Product Rev. Level", 23}, {L"Vendor Specific", 21}});
     for (const auto& device : adapter.devices) {
@@ -195,40 +211,40 @@ void ShowScsiAdapter(FormState& form, const ScsiAdapterNode& adapter) {
   } else {
     // The USB adapter reports through its descriptor; Async Events and Tagged
     // Queuing have no source there and keep what the last adapter showed.
-    form.SetFrameTitle(1130, L"Usb Mass Storage Adapter Information");
-    form.SetEdit(1136, hasDescriptor ? Hex(descriptor.MaximumTransferLength) : std::wstring());
-    form.SetEdit(1138, hasDescriptor ? Hex(descriptor.MaximumPhysicalPages) : std::wstring());
-    form.SetEdit(1142, hasDescriptor ? Hex(descriptor.AlignmentMask) : std::wstring());
-    form.SetCheck(1144, hasDescriptor && descriptor.AdapterScansDown != 0);
-    form.SetCheck(1145, hasDescriptor && descriptor.AdapterUsesPio != 0);
+    form.SetFrameTitle(AdapterPanel, L"Usb Mass Storage Adapter Information");
+    form.SetEdit(AdapterMaxTransferLengthEdit, hasDescriptor ? Hex(descriptor.MaximumTransferLength) : std::wstring());
+    form.SetEdit(AdapterMaxPhysicalPagesEdit, hasDescriptor ? Hex(descriptor.MaximumPhysicalPages) : std::wstring());
+    form.SetEdit(AdapterAlignmentMaskEdit, hasDescriptor ? Hex(descriptor.AlignmentMask) : std::wstring());
+    form.SetCheck(AdapterScansDownCheck, hasDescriptor && descriptor.AdapterScansDown != 0);
+    form.SetCheck(AdapterUsesPioCheck, hasDescriptor && descriptor.AdapterUsesPio != 0);
   }
 
   if (hasDescriptor) {
-    form.SetCheck(1146, descriptor.AcceleratedTransfer != 0);
-    form.SetEdit(1148, ValueNames::BusTypeName(descriptor.BusType));
-    form.SetEdit(1150, FormatWide(L"0x%4.4x", static_cast<unsigned>(descriptor.BusMajorVersion)));
-    form.SetEdit(1152, FormatWide(L"0x%4.4x", static_cast<unsigned>(descriptor.BusMinorVersion)));
+    form.SetCheck(AdapterAcceleratedTransferCheck, descriptor.AcceleratedTransfer != 0);
+    form.SetEdit(AdapterBusTypeEdit, ValueNames::BusTypeName(descriptor.BusType));
+    form.SetEdit(AdapterBusMajorVersionEdit, FormatWide(L"0x%4.4x", static_cast<unsigned>(descriptor.BusMajorVersion)));
+    form.SetEdit(AdapterBusMinorVersionEdit, FormatWide(L"0x%4.4x", static_cast<unsigned>(descriptor.BusMinorVersion)));
   }
 
   if (adapter.hasDeviceManagerInfo) {
     const DeviceManagerInfo& info = adapter.deviceManagerInfo;
-    for (const std::wstring& line : info.hardwareIds) form.ListBox(1154).Add(line);
-    for (const std::wstring& line : info.compatibleIds) form.ListBox(1156).Add(line);
-    for (const std::wstring& line : info.hardwareResources) form.ListBox(1158).Add(line);
-    for (const std::wstring& line : info.driverNodes) form.ListBox(1160).Add(line);
-    if (!info.driverFiles.empty()) form.SetEdit(1134, info.driverFiles.front());
+    for (const std::wstring& line : info.hardwareIds) form.ListBox(AdapterHardwareIdsListBox).Add(line);
+    for (const std::wstring& line : info.compatibleIds) form.ListBox(AdapterCompatibleIdsListBox).Add(line);
+    for (const std::wstring& line : info.hardwareResources) form.ListBox(AdapterResourcesListBox).Add(line);
+    for (const std::wstring& line : info.driverNodes) form.ListBox(AdapterDriverNodesListBox).Add(line);
+    if (!info.driverFiles.empty()) form.SetEdit(AdapterDriverNameEdit, info.driverFiles.front());
   }
 }
 
 void ShowScsiDevice(FormState& form, const ScsiDeviceNode& device) {
-  form.ShowPanel(1300);
-  ListViewState& list = form.List(1344);
+  form.ShowPanel(DevicePanel);
+  ListViewState& list = form.List(DeviceIdentifierList);
   list.Reset();
   if (device.isUsbDisk || device.is1394Disk) {
-    form.SetFrameTitle(1300, L"Usb Disk");
+    form.SetFrameTitle(DevicePanel, L"Usb Disk");
     ShowUsbDisk(form, device);
   } else {
-    form.SetFrameTitle(1300, L"Scsi Device");
+    form.SetFrameTitle(DevicePanel, L"Scsi Device");
     ShowInquiry(form, Inquiry(device));
     list.AddColumns({{L"Code Set Type", 12}, {L"Identifier Type", 12}, {L"Association Type", 20}, {L"Data Size", 21},
                      {L"Data", 33}});

@@ -5,6 +5,8 @@
 #include "ui/panels.h"
 #include "ui/value_names.h"
 
+using enum ControlId;
+
 using ValueNames::FormatWide;
 
 namespace {
@@ -34,54 +36,54 @@ std::wstring Hex4(unsigned value) { return FormatWide(L"%04.4x", value); }
 std::wstring Hex8(unsigned value) { return FormatWide(L"%08.8x", value); }
 
 void ShowPartitionStyle(FormState& form, const DISK_PARTITION_INFO& info) {
-  switch (static_cast<int>(info.PartitionStyle)) {
-    case 0:
-      form.SetFrameTitle(1066, L"MBR Partition");
-      form.SetEdit(1068, Hex8(info.Mbr.Signature));
-      form.SetEdit(1070, Hex8(info.Mbr.CheckSum));
-      form.ShowControlRange(1071, 1072, false);
-      form.ShowControlRange(1067, 1070, true);
+  switch (info.PartitionStyle) {
+    case PARTITION_STYLE_MBR:
+      form.SetFrameTitle(DiskStyleFrame, L"MBR Partition");
+      form.SetEdit(DiskSignatureEdit, Hex8(info.Mbr.Signature));
+      form.SetEdit(DiskChecksumEdit, Hex8(info.Mbr.CheckSum));
+      form.ShowControlRange(DiskIdLabel, DiskIdEdit, false);
+      form.ShowControlRange(DiskSignatureLabel, DiskChecksumEdit, true);
       break;
-    case 1:
-      form.ShowControlRange(1071, 1072, true);
-      form.ShowControlRange(1067, 1070, false);
-      form.SetFrameTitle(1066, L"GPT Partition");
-      form.SetEdit(1072, ValueNames::FormatGuid(info.Gpt.DiskId));
+    case PARTITION_STYLE_GPT:
+      form.ShowControlRange(DiskIdLabel, DiskIdEdit, true);
+      form.ShowControlRange(DiskSignatureLabel, DiskChecksumEdit, false);
+      form.SetFrameTitle(DiskStyleFrame, L"GPT Partition");
+      form.SetEdit(DiskIdEdit, ValueNames::FormatGuid(info.Gpt.DiskId));
       break;
     default:
-      form.SetFrameTitle(1066, L"Unknown Partition");
-      form.ShowControlRange(1071, 1072, false);
-      form.ShowControlRange(1067, 1070, false);
+      form.SetFrameTitle(DiskStyleFrame, L"Unknown Partition");
+      form.ShowControlRange(DiskIdLabel, DiskIdEdit, false);
+      form.ShowControlRange(DiskSignatureLabel, DiskChecksumEdit, false);
       break;
   }
 }
 
 void ShowDetection(FormState& form, const DISK_DETECTION_INFO& info) {
-  const auto type = static_cast<std::uint32_t>(info.DetectionType);
-  form.SetFrameTitle(1073, ValueNames::DetectionTypeName(type));
-  if (type == 2) {
+  const DETECTION_TYPE type = info.DetectionType;
+  form.SetFrameTitle(DiskDetectionFrame, ValueNames::DetectionTypeName(static_cast<std::uint32_t>(type)));
+  if (type == DetectExInt13) {
     const DISK_EX_INT13_INFO& x = info.ExInt13;
-    form.ShowControlRange(1074, 1083, false);
-    form.ShowControlRange(1084, 1099, true);
-    form.SetEdit(1085, Hex4(x.ExBufferSize));
-    form.SetEdit(1087, Hex4(x.ExFlags));
-    form.SetEdit(1089, Hex8(x.ExCylinders));
-    form.SetEdit(1091, Hex8(x.ExHeads));
-    form.SetEdit(1093, Hex8(x.ExSectorsPerTrack));
-    form.SetEdit(1095, FormatWide(L"%I64x", static_cast<ull>(x.ExSectorsPerDrive)));
-    form.SetEdit(1097, Hex4(x.ExSectorSize));
-    form.SetEdit(1099, Hex4(x.ExReserved));
-  } else if (type == 1) {
+    form.ShowControlRange(DiskInt13DriveSelectLabel, DiskInt13DriveCountEdit, false);
+    form.ShowControlRange(DiskExInt13BufferSizeLabel, DiskExInt13ReservedEdit, true);
+    form.SetEdit(DiskExInt13BufferSizeEdit, Hex4(x.ExBufferSize));
+    form.SetEdit(DiskExInt13FlagsEdit, Hex4(x.ExFlags));
+    form.SetEdit(DiskExInt13CylindersEdit, Hex8(x.ExCylinders));
+    form.SetEdit(DiskExInt13HeadsEdit, Hex8(x.ExHeads));
+    form.SetEdit(DiskExInt13SectorsPerTrackEdit, Hex8(x.ExSectorsPerTrack));
+    form.SetEdit(DiskExInt13SectorsPerDriveEdit, FormatWide(L"%I64x", static_cast<ull>(x.ExSectorsPerDrive)));
+    form.SetEdit(DiskExInt13SectorSizeEdit, Hex4(x.ExSectorSize));
+    form.SetEdit(DiskExInt13ReservedEdit, Hex4(x.ExReserved));
+  } else if (type == DetectInt13) {
     const DISK_INT13_INFO& b = info.Int13;
-    form.ShowControlRange(1074, 1083, true);
-    form.ShowControlRange(1084, 1099, false);
-    form.SetEdit(1075, Hex4(b.DriveSelect));
-    form.SetEdit(1077, Hex8(b.MaxCylinders));
-    form.SetEdit(1079, Hex4(b.SectorsPerTrack));
-    form.SetEdit(1081, Hex4(b.MaxHeads));
-    form.SetEdit(1083, Hex4(b.NumberDrives));
+    form.ShowControlRange(DiskInt13DriveSelectLabel, DiskInt13DriveCountEdit, true);
+    form.ShowControlRange(DiskExInt13BufferSizeLabel, DiskExInt13ReservedEdit, false);
+    form.SetEdit(DiskInt13DriveSelectEdit, Hex4(b.DriveSelect));
+    form.SetEdit(DiskInt13MaxCylindersEdit, Hex8(b.MaxCylinders));
+    form.SetEdit(DiskInt13SectorsPerTrackEdit, Hex4(b.SectorsPerTrack));
+    form.SetEdit(DiskInt13MaxHeadsEdit, Hex4(b.MaxHeads));
+    form.SetEdit(DiskInt13DriveCountEdit, Hex4(b.NumberDrives));
   } else {
-    form.ShowControlRange(1074, 1099, false);
+    form.ShowControlRange(DiskInt13DriveSelectLabel, DiskExInt13ReservedEdit, false);
   }
 }
 
@@ -89,7 +91,7 @@ void ShowDetection(FormState& form, const DISK_DETECTION_INFO& info) {
 // partition type GUID rather than a name read from the GUID's first byte.
 std::wstring PartitionTypeCell(const DiskPartitionNode& p) {
   if (!p.hasPartitionInfoEx) return ValueNames::PartitionTypeName(p.partitionInfo.PartitionType);
-  if (static_cast<int>(p.partitionInfoEx.PartitionStyle) == 1)
+  if (p.partitionInfoEx.PartitionStyle == PARTITION_STYLE_GPT)
     return ValueNames::FormatGuid(p.partitionInfoEx.Gpt.PartitionType);
   return ValueNames::PartitionTypeName(p.partitionInfoEx.Mbr.PartitionType);
 }
@@ -111,20 +113,20 @@ void AddPartitionRow(ListViewState& list, DiskPartitionNode& p) {
 }  // namespace
 
 void ShowPhysicalDisk(FormState& form, const PhysicalDiskNode& disk) {
-  form.ShowPanel(1050);
-  ListViewState& list = form.List(1051);
+  form.ShowPanel(DiskPanel);
+  ListViewState& list = form.List(DiskPartitionList);
   list.Reset();
-  PieChartContent& chart = form.Chart(1055);
+  PieChartContent& chart = form.Chart(DiskChart);
   chart.title = L"Disk Partition Allocation";
   chart.slices.clear();
 
   const DISK_GEOMETRY& g = disk.geometry;
-  form.SetEdit(1053, FormatWide(L"%I64x", static_cast<ull>(disk.diskSize)));
-  form.SetEdit(1057, FormatWide(L"%I64x", U64(g.Cylinders.QuadPart)));
-  form.SetEdit(1059, ValueNames::MediaTypeText(static_cast<std::uint32_t>(g.MediaType)));
-  form.SetEdit(1061, Hex8(g.TracksPerCylinder));
-  form.SetEdit(1063, Hex8(g.SectorsPerTrack));
-  form.SetEdit(1065, Hex8(g.BytesPerSector));
+  form.SetEdit(DiskSizeEdit, FormatWide(L"%I64x", static_cast<ull>(disk.diskSize)));
+  form.SetEdit(DiskCylindersEdit, FormatWide(L"%I64x", U64(g.Cylinders.QuadPart)));
+  form.SetEdit(DiskMediaTypeEdit, ValueNames::MediaTypeText(static_cast<std::uint32_t>(g.MediaType)));
+  form.SetEdit(DiskTracksPerCylinderEdit, Hex8(g.TracksPerCylinder));
+  form.SetEdit(DiskSectorsPerTrackEdit, Hex8(g.SectorsPerTrack));
+  form.SetEdit(DiskBytesPerSectorEdit, Hex8(g.BytesPerSector));
   ShowPartitionStyle(form, disk.partitionStyleInfo);
   ShowDetection(form, disk.detectionInfo);
 

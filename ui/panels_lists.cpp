@@ -5,6 +5,8 @@
 #include "ui/panels.h"
 #include "ui/value_names.h"
 
+using enum ControlId;
+
 using ValueNames::FormatWide;
 
 namespace {
@@ -12,7 +14,7 @@ namespace {
 // Shows the root's panel with one row per child, up to the first missing one;
 // `fill` writes the cells of a row.
 template <class Root, class Fill>
-void ShowRootList(FormState& form, int panelId, int listId, std::initializer_list<ListColumn> columns,
+void ShowRootList(FormState& form, ControlId panelId, ControlId listId, std::initializer_list<ListColumn> columns,
                   const Root& root, Fill fill) {
   form.ShowPanel(panelId);
   ListViewState& list = form.List(listId);
@@ -27,7 +29,7 @@ void ShowRootList(FormState& form, int panelId, int listId, std::initializer_lis
 }  // namespace
 
 void ShowMountPointList(FormState& form, const MountPointList& mountPoints) {
-  ShowRootList(form, 2000, 2001,
+  ShowRootList(form, MountPointListPanel, AllMountPointsList,
                {{L"Name", 42}, {L"Device Name", 22}, {L"Label", 11}, {L"Serial Number", 12}, {L"File System", 12}},
                mountPoints, [](std::vector<std::wstring>& cells, const MountPointNode& mp) {
                  cells[0] = mp.GetName();
@@ -39,7 +41,7 @@ void ShowMountPointList(FormState& form, const MountPointList& mountPoints) {
 }
 
 void ShowPhysicalDiskList(FormState& form, const PhysicalDiskList& disks) {
-  ShowRootList(form, 2100, 2101,
+  ShowRootList(form, DiskListPanel, AllDisksList,
                {{L"Name", 12}, {L"Size", 12}, {L"Partition Count", 20}, {L"Scsi Adapter", 21}, {L"Bus,Target,Lun", 33}},
                disks, [](std::vector<std::wstring>& cells, const PhysicalDiskNode& disk) {
                  cells[0] = disk.GetName();
@@ -51,8 +53,9 @@ void ShowPhysicalDiskList(FormState& form, const PhysicalDiskList& disks) {
 }
 
 void ShowAdapterList(FormState& form, const AdapterList& adapters) {
-  ShowRootList(form, 2200, 2201, {{L"Name", 12}, {L"Bus Type", 12}, {L"Max TXFR Len", 20}, {L"Scsi Devices", 21}},
-               adapters, [](std::vector<std::wstring>& cells, const ScsiAdapterNode& adapter) {
+  ShowRootList(form, AdapterListPanel, AllAdaptersList,
+               {{L"Name", 12}, {L"Bus Type", 12}, {L"Max TXFR Len", 20}, {L"Scsi Devices", 21}}, adapters,
+               [](std::vector<std::wstring>& cells, const ScsiAdapterNode& adapter) {
                  cells[0] = adapter.GetName();
                  // An adapter without a descriptor has no bus type to name.
                  if (!adapter.adapterDescriptor.empty()) cells[1] = ValueNames::BusTypeName(adapter.GetBusType());

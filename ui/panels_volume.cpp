@@ -6,11 +6,16 @@
 #include "ui/panels.h"
 #include "ui/value_names.h"
 
+using enum ControlId;
+
 using ValueNames::FormatWide;
 
 namespace {
 
 using ull = unsigned long long;
+
+// A style the platform does not define, which the form still names.
+constexpr int kPartitionStyleDynamic = 255;
 
 ull U64(LONGLONG v) { return static_cast<ull>(v); }
 
@@ -21,9 +26,9 @@ ColorRef ExtentColourAfter(int i) {
 }
 
 void SetNumberOffsetLength(FormState& form, DWORD number, LONGLONG offset, LONGLONG length) {
-  form.SetEdit(1030, FormatWide(L"%d", static_cast<int>(number)));
-  form.SetEdit(1026, FormatWide(L"%I64x", U64(offset)));
-  form.SetEdit(1028, FormatWide(L"%I64x", U64(length)));
+  form.SetEdit(MountPointPartitionNumberEdit, FormatWide(L"%d", static_cast<int>(number)));
+  form.SetEdit(MountPointStartingOffsetEdit, FormatWide(L"%I64x", U64(offset)));
+  form.SetEdit(MountPointLengthEdit, FormatWide(L"%I64x", U64(length)));
 }
 
 // Which partition record the mount point's volume has decides what the
@@ -31,40 +36,42 @@ void SetNumberOffsetLength(FormState& form, DWORD number, LONGLONG offset, LONGL
 void ApplyPartitionRule(FormState& form, const MountPointNode& mp) {
   if (!mp.hasPartitionInfoEx) {
     const PARTITION_INFORMATION& p = mp.partitionInfo;
-    form.SetEdit(1024, L"DYNAMIC");
+    form.SetEdit(MountPointStyleEdit, L"DYNAMIC");
     SetNumberOffsetLength(form, p.PartitionNumber, p.StartingOffset.QuadPart, p.PartitionLength.QuadPart);
     return;
   }
   const PARTITION_INFORMATION_EX& p = mp.partitionInfoEx;
-  const auto style = static_cast<int>(p.PartitionStyle);
   const wchar_t* styleText = nullptr;
-  switch (style) {
-    case 0:
+  switch (static_cast<int>(p.PartitionStyle)) {
+    case PARTITION_STYLE_MBR:
       styleText = L"MBR";
       break;
-    case 1:
+    case PARTITION_STYLE_GPT:
       styleText = L"GPT";
       break;
-    case 2:
+    case PARTITION_STYLE_RAW:
       styleText = L"RAW";
       break;
-    case 255:
+    case kPartitionStyleDynamic:
       styleText = L"DYNAMIC";
       break;
     default:
-      form.SetEdit(1024, L"UNKNOWN");
-      for (int id : {1030, 1026, 1028, 1032, 1036}) form.SetEdit(id, L"");
-      for (int id : {1031, 1034, 1035}) form.SetCheck(id, false);
+      form.SetEdit(MountPointStyleEdit, L"UNKNOWN");
+      for (ControlId id : {MountPointPartitionNumberEdit, MountPointStartingOffsetEdit, MountPointLengthEdit,
+                           MountPointPartitionTypeEdit, MountPointHiddenSectorsEdit})
+        form.SetEdit(id, L"");
+      for (ControlId id : {MountPointRewriteCheck, MountPointBootIndicatorCheck, MountPointRecognizedCheck})
+        form.SetCheck(id, false);
       return;
   }
-  form.SetEdit(1024, styleText);
+  form.SetEdit(MountPointStyleEdit, styleText);
   SetNumberOffsetLength(form, p.PartitionNumber, p.StartingOffset.QuadPart, p.PartitionLength.QuadPart);
-  if (style != 0) return;
-  form.SetEdit(1032, ValueNames::PartitionTypeName(p.Mbr.PartitionType));
-  form.SetEdit(1036, FormatWide(L"%d", static_cast<int>(p.Mbr.HiddenSectors)));
-  form.SetCheck(1031, p.RewritePartition != 0);
-  form.SetCheck(1034, p.Mbr.BootIndicator != 0);
-  form.SetCheck(1035, p.Mbr.RecognizedPartition != 0);
+  if (p.PartitionStyle != PARTITION_STYLE_MBR) return;
+  form.SetEdit(MountPointPartitionTypeEdit, ValueNames::PartitionTypeName(p.Mbr.PartitionType));
+  form.SetEdit(MountPointHiddenSectorsEdit, FormatWide(L"%d", static_cast<int>(p.Mbr.HiddenSectors)));
+  form.SetCheck(MountPointRewriteCheck, p.RewritePartition != 0);
+  form.SetCheck(MountPointBootIndicatorCheck, p.Mbr.BootIndicator != 0);
+  form.SetCheck(MountPointRecognizedCheck, p.Mbr.RecognizedPartition != 0);
 }
 
 std::wstring GptName(const PARTITION_INFORMATION_GPT& gpt) {
@@ -76,17 +83,17 @@ std::wstring GptName(const PARTITION_INFORMATION_GPT& gpt) {
 }  // namespace
 
 void ShowMountPoint(FormState& form, const MountPointNode& mp) {
-  form.ShowPanel(1010);
-  form.SetEdit(1001, mp.GetName());
-  form.SetEdit(1003, mp.uniqueIdText);
-  form.SetEdit(1005, mp.deviceName);
-  form.SetEdit(1007, mp.symbolicLinkName);
-  form.SetEdit(1012, mp.volumeName);
-  form.SetEdit(1014, FormatWide(L"%08.8x", static_cast<unsigned>(mp.volumeSerialNumber)));
+  form.ShowPanel(MountPointPanel);
+  form.SetEdit(MountPointVolumeNameEdit, mp.GetName());
+  form.SetEdit(MountPointUniqueIdEdit, mp.uniqueIdText);
+  form.SetEdit(MountPointDeviceNameEdit, mp.deviceName);
+  form.SetEdit(MountPointSymLinkNameEdit, mp.symbolicLinkName);
+  form.SetEdit(MountPointVolumeLabelEdit, mp.volumeName);
+  form.SetEdit(MountPointSerialNumberEdit, FormatWide(L"%08.8x", static_cast<unsigned>(mp.volumeSerialNumber)));
 
-  ListViewState& list = form.List(1008);
+  ListViewState& list = form.List(MountPointExtentList);
   list.Reset();
-  ListBoxState& paths = form.ListBox(1039);
+  ListBoxState& paths = form.ListBox(MountPointPathNamesListBox);
   paths.Clear();
   // Empty unless the platform can name the volume's mount paths.
   for (const std::wstring& path : mp.volumePathNames) paths.Add(path);
@@ -94,7 +101,7 @@ void ShowMountPoint(FormState& form, const MountPointNode& mp) {
   list.AddColumns({{L"Extent Name   ", 21}, {L"Disk Number   ", 12}, {L"Starting Offset", 16},
                    {L"Extent Length  ", 16}, {L"Scsi Adapter   ", 21}, {L"Scsi Disk      ", 21}});
 
-  PieChartContent& chart = form.Chart(1021);
+  PieChartContent& chart = form.Chart(MountPointChart);
   chart.title = L"Extent Size vs Volume Size";
   chart.slices.clear();
   for (std::size_t i = 0; i < mp.extents.size(); ++i) {
@@ -118,20 +125,20 @@ void ShowMountPoint(FormState& form, const MountPointNode& mp) {
                             FormatWide(L"%d%ls Extent %d", *value, L"%", static_cast<int>(e.DiskNumber)), true});
   }
 
-  form.SetEdit(1016, FormatWide(L"%d", static_cast<int>(mp.maxComponentLength)));
-  form.SetEdit(1018, FormatWide(L"%08.8x", static_cast<unsigned>(mp.fileSystemFlags)));
-  form.SetEdit(1020, mp.fileSystemName);
+  form.SetEdit(MountPointMaxNameLengthEdit, FormatWide(L"%d", static_cast<int>(mp.maxComponentLength)));
+  form.SetEdit(MountPointFsFlagsEdit, FormatWide(L"%08.8x", static_cast<unsigned>(mp.fileSystemFlags)));
+  form.SetEdit(MountPointFsNameEdit, mp.fileSystemName);
   ApplyPartitionRule(form, mp);
 }
 
 void ShowDiskExtent(FormState& form, const DiskExtentNode& extent) {
-  form.ShowPanel(1500);
+  form.ShowPanel(ExtentPanel);
   const DISK_EXTENT& e = extent.diskExtent;
-  form.SetEdit(1501, FormatWide(L"%d", static_cast<int>(e.DiskNumber)));
-  form.SetEdit(1503, FormatWide(L"0x%I64x", U64(e.StartingOffset.QuadPart)));
-  form.SetEdit(1505, FormatWide(L"0x%I64x", U64(e.ExtentLength.QuadPart)));
+  form.SetEdit(ExtentDiskNumberEdit, FormatWide(L"%d", static_cast<int>(e.DiskNumber)));
+  form.SetEdit(ExtentStartingOffsetEdit, FormatWide(L"0x%I64x", U64(e.StartingOffset.QuadPart)));
+  form.SetEdit(ExtentLengthEdit, FormatWide(L"0x%I64x", U64(e.ExtentLength.QuadPart)));
 
-  PieChartContent& chart = form.Chart(1507);
+  PieChartContent& chart = form.Chart(ExtentChart);
   chart.title = L"Disk Extent Size vs. Partition Size";
   chart.slices.clear();
   if (extent.partition == nullptr) return;
@@ -143,41 +150,41 @@ void ShowDiskExtent(FormState& form, const DiskExtentNode& extent) {
 }
 
 void ShowDiskPartition(FormState& form, const DiskPartitionNode& partition) {
-  form.ShowPanel(1800);
+  form.ShowPanel(PartitionPanel);
   auto showMbrGroup = [&form](bool mbr, const wchar_t* title) {
-    form.ShowControlRange(1815, 1822, !mbr);
-    form.ShowControlRange(1808, 1814, mbr);
-    form.SetFrameTitle(1801, title);
+    form.ShowControlRange(PartitionGptTypeLabel, PartitionGptNameEdit, !mbr);
+    form.ShowControlRange(PartitionHiddenSectorsLabel, PartitionRewriteCheck, mbr);
+    form.SetFrameTitle(PartitionStyleFrame, title);
   };
   auto showPlace = [&form](const LARGE_INTEGER& offset, const LARGE_INTEGER& length, DWORD number) {
-    form.SetEdit(1803, FormatWide(L"0x%I64x", U64(offset.QuadPart)));
-    form.SetEdit(1805, FormatWide(L"0x%I64x", U64(length.QuadPart)));
-    form.SetEdit(1807, FormatWide(L"%d", static_cast<int>(number)));
+    form.SetEdit(PartitionStartingOffsetEdit, FormatWide(L"0x%I64x", U64(offset.QuadPart)));
+    form.SetEdit(PartitionLengthEdit, FormatWide(L"0x%I64x", U64(length.QuadPart)));
+    form.SetEdit(PartitionNumberEdit, FormatWide(L"%d", static_cast<int>(number)));
   };
   // Both record forms carry the same MBR fields under other names.
   auto showMbr = [&form](DWORD hiddenSectors, BYTE type, bool recognized, bool rewrite, bool boot) {
-    form.SetEdit(1809, FormatWide(L"0x%x", static_cast<unsigned>(hiddenSectors)));
-    form.SetEdit(1811, ValueNames::PartitionTypeName(type));
-    form.SetCheck(1813, recognized);
-    form.SetCheck(1814, rewrite);
-    form.SetCheck(1812, boot);
+    form.SetEdit(PartitionHiddenSectorsEdit, FormatWide(L"0x%x", static_cast<unsigned>(hiddenSectors)));
+    form.SetEdit(PartitionMbrTypeEdit, ValueNames::PartitionTypeName(type));
+    form.SetCheck(PartitionRecognizedCheck, recognized);
+    form.SetCheck(PartitionRewriteCheck, rewrite);
+    form.SetCheck(PartitionBootIndicatorCheck, boot);
   };
   if (partition.hasPartitionInfoEx) {
     const PARTITION_INFORMATION_EX& p = partition.partitionInfoEx;
-    switch (static_cast<int>(p.PartitionStyle)) {
-      case 0:
+    switch (p.PartitionStyle) {
+      case PARTITION_STYLE_MBR:
         showMbrGroup(true, L"MBR Partition");
         showPlace(p.StartingOffset, p.PartitionLength, p.PartitionNumber);
         showMbr(p.Mbr.HiddenSectors, p.Mbr.PartitionType, p.Mbr.RecognizedPartition != 0, p.RewritePartition != 0,
                 p.Mbr.BootIndicator != 0);
         break;
-      case 1:
+      case PARTITION_STYLE_GPT:
         showMbrGroup(false, L"GPT Partition");
         showPlace(p.StartingOffset, p.PartitionLength, p.PartitionNumber);
-        form.SetEdit(1816, ValueNames::FormatGuid(p.Gpt.PartitionType));
-        form.SetEdit(1818, ValueNames::FormatGuid(p.Gpt.PartitionId));
-        form.SetEdit(1820, FormatWide(L"0x%I64x", static_cast<ull>(p.Gpt.Attributes)));
-        form.SetEdit(1822, GptName(p.Gpt));
+        form.SetEdit(PartitionGptTypeEdit, ValueNames::FormatGuid(p.Gpt.PartitionType));
+        form.SetEdit(PartitionGptIdEdit, ValueNames::FormatGuid(p.Gpt.PartitionId));
+        form.SetEdit(PartitionGptAttributesEdit, FormatWide(L"0x%I64x", static_cast<ull>(p.Gpt.Attributes)));
+        form.SetEdit(PartitionGptNameEdit, GptName(p.Gpt));
         break;
       default:
         showMbrGroup(false, L"UNKNOWN Partition");
@@ -191,7 +198,7 @@ void ShowDiskPartition(FormState& form, const DiskPartitionNode& partition) {
             p.BootIndicator != 0);
   }
 
-  PieChartContent& chart = form.Chart(1823);
+  PieChartContent& chart = form.Chart(PartitionChart);
   chart.title = L"Partition Size vs. Disk Size";
   chart.slices.clear();
   if (partition.disk == nullptr) return;

@@ -171,6 +171,3 @@ class PieChart {
   PixelRect pieRect;
   PixelRect clientRect;
 };
-
-// The chart as a standalone SVG document of the client area's size.
-std::string RenderPieSvg(const std::vector<PieDrawOp>& ops, PixelSize client);

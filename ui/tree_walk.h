@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "model/list_nodes.h"
+#include "model/storage_model.h"
 
 using TreeItemId = std::uintptr_t;
 // The parent of the three roots.
@@ -31,3 +32,7 @@ using TreeItemMap = std::unordered_map<const StorageNode*, TreeItemId>;
 // kTreeTopLevel when there is none.
 TreeItemId WalkStorageTree(MountPointList* mountPoints, PhysicalDiskList* physicalDisks, AdapterList* adapters,
                            TreeSink& sink, TreeItemMap& itemOfNode);
+// The same over the roots of a model.
+inline TreeItemId WalkStorageTree(const StorageModel& model, TreeSink& sink, TreeItemMap& itemOfNode) {
+  return WalkStorageTree(model.MountPoints(), model.PhysicalDisks(), model.Adapters(), sink, itemOfNode);
+}

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/storage_records.h"
+
 namespace ValueNames {
 
 namespace {
@@ -88,8 +90,10 @@ constexpr std::array<CodeText, 8> kBusTypes{{
     {8, L"BusTypeRAID"},
 }};
 
-constexpr std::array<CodeText, 3> kPartitionStyles{{{0, L"MBR"}, {1, L"GPT"}, {2, L"RAW"}}};
-constexpr std::array<CodeText, 3> kDetectionTypes{{{0, L"DetectNone"}, {1, L"DetectInt13"}, {2, L"DetectExInt13"}}};
+constexpr std::array<CodeText, 3> kPartitionStyles{
+    {{PARTITION_STYLE_MBR, L"MBR"}, {PARTITION_STYLE_GPT, L"GPT"}, {PARTITION_STYLE_RAW, L"RAW"}}};
+constexpr std::array<CodeText, 3> kDetectionTypes{
+    {{DetectNone, L"DetectNone"}, {DetectInt13, L"DetectInt13"}, {DetectExInt13, L"DetectExInt13"}}};
 constexpr std::array<CodeText, 3> kCodeSets{{{0, L"Reserved"}, {1, L"Binary"}, {2, L"Ascii"}}};
 constexpr std::array<CodeText, 5> kIdentifierTypes{
     {{0, L"VendorSpecific"}, {1, L"VendorId"}, {2, L"EUI64"}, {3, L"FCPHName"}, {4, L"PortRelative"}}};

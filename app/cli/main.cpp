@@ -1,5 +1,4 @@
 // quelbrin-cli: the storage viewer in a terminal.
-#include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -8,17 +7,16 @@
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
 #include "app/common/program_io.h"
-#include "app/common/shared_options.h"
-#include "app/common/model_json.h"
+#include "app/common/program_options.h"
 #include "app/common/show_command.h"
-#include "app/common/tree_printer.h"
-#include "platform/machine/machine_file.h"
 #include "platform/machine/machine_writer.h"
 #include "scan/quelbrin_doc.h"
+#include "ui/text/model_json.h"
+#include "ui/text/tree_printer.h"
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kUsageHead =
     "Usage: quelbrin-cli [OPTIONS] COMMAND\n"
     "\n"
     "Shows the storage topology of a machine: mount points and volumes, their\n"
@@ -36,15 +34,8 @@ constexpr const char* kUsage =
     "  capture [-o FILE]     write this machine's storage as a machine file (to stdout\n"
     "                        by default); --machine FILE then views it again\n"
     "\n"
-    "Options:\n"
-    "  --machine FILE, --machine=FILE\n"
-    "                        view the machine described in FILE (see docs/machine-file.md);\n"
-    "                        without it, the machine this runs on\n"
-    "  --root DIR            read the running system's files under DIR instead of /\n"
-    "                        (a copied or fake system tree, for tests)\n"
-    "  --all-mount-points    keep mount points named by a volume name, not only drive letters\n"
-    "  -h, --help            show this help and exit\n"
-    "  --version             show the version and exit\n"
+    "Options:\n";
+constexpr const char* kUsageTail =
     "\n"
     "Diagnostic lines of the scan (interfaces being opened) and messages go to\n"
     "stderr, so that stdout holds only what the command prints.\n"
@@ -60,6 +51,9 @@ struct Options : SharedOptions {
   std::optional<std::string> svgDir;
 };
 
+// What reading the live machine left unknown, on stderr.
+void Note(const std::string& line) { std::cerr << "quelbrin-cli: " << line << "\n"; }
+
 int UsageError(const std::string& message) {
   std::cerr << "quelbrin-cli: " << message << "\nTry 'quelbrin-cli --help'.\n";
   return 2;
@@ -70,14 +64,7 @@ int UsageError(const std::string& message) {
 int Capture(const Options& options) {
   machine::Machine m;
   std::string error;
-  if (options.source.machineFile) {
-    try {
-      m = LoadMachineFile(*options.source.machineFile);
-    } catch (const MachineFileError& e) {
-      std::cerr << "quelbrin-cli: " << e.what() << "\n";
-      return 2;
-    }
-  } else if (!CollectLiveMachine(options.source.systemRoot, m, error)) {
+  if (!LoadMachine(options.source, m, error, Note)) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;
   }
@@ -99,36 +86,41 @@ int main(int argc, char** argv) {
   Options options;
   const std::vector<std::string> args = ProgramArguments(argc, argv);
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    std::string error;
-    switch (TakeSharedOption(args, i, options, error)) {
-      case SharedOption::Help:
-        std::cout << kUsage;
-        return 0;
-      case SharedOption::Version:
-        std::cout << "quelbrin-cli " << QUELBRIN_VERSION << "\n";
-        return 0;
-      case SharedOption::Error:
-        return UsageError(error);
-      case SharedOption::Taken:
+    const Argument a = ReadArgument(Program::Cli, args, i);
+    switch (a.kind) {
+      case Argument::Kind::MissingValue:
+        return UsageError(a.error);
+      case Argument::Kind::Unknown:
+        return UsageError("unknown option '" + a.value + "'");
+      case Argument::Kind::Word:
+        if (options.command.empty()) {
+          options.command = a.value;
+        } else {
+          options.operands.push_back(a.value);
+        }
         continue;
-      case SharedOption::NotShared:
+      case Argument::Kind::Option:
         break;
     }
-    if (a == "--svg") {
-      if (i + 1 >= args.size()) return UsageError("--svg needs a directory");
-      options.svgDir = args[++i];
-    } else if (a.rfind("--svg=", 0) == 0) {
-      options.svgDir = a.substr(std::strlen("--svg="));
-    } else if (a == "-o" || a == "--output") {
-      if (i + 1 >= args.size()) return UsageError(a + " needs a file name");
-      options.outputFile = args[++i];
-    } else if (!a.empty() && a[0] == '-') {
-      return UsageError("unknown option '" + a + "'");
-    } else if (options.command.empty()) {
-      options.command = a;
-    } else {
-      options.operands.push_back(a);
+    if (TakeSharedOption(a, options)) continue;
+    switch (a.option->id) {
+      case OptionId::Help:
+        std::cout << kUsageHead << OptionsHelp(Program::Cli) << kUsageTail;
+        return 0;
+      case OptionId::Version:
+        std::cout << "quelbrin-cli " << QUELBRIN_VERSION << "\n";
+        return 0;
+      case OptionId::ListOptions:
+        ListOptions(std::cout);
+        return 0;
+      case OptionId::Svg:
+        options.svgDir = a.value;
+        break;
+      case OptionId::Output:
+        options.outputFile = a.value;
+        break;
+      default:
+        break;
     }
   }
   if (options.command.empty()) return UsageError("no command given");
@@ -144,14 +136,14 @@ int main(int argc, char** argv) {
   if (options.outputFile) return UsageError("-o is an option of capture");
 
   std::string error;
-  auto platform = OpenMachine(options.source, error);
+  auto platform = OpenMachine(options.source, error, Note);
   if (!platform) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;
   }
   ConsolePrompt prompt;
   CQuelbrinDoc doc(*platform, prompt, nullptr);
-  doc.showAllMountPoints = options.allMountPoints;
+  doc.SetShowAllMountPoints(options.allMountPoints);
   const bool scanned = doc.InitialScan();
   if (options.command == "show") {
     const int shown = ShowNodeCommand(doc, options.operands[0], options.svgDir, std::cout, std::cerr);
@@ -163,10 +155,10 @@ int main(int argc, char** argv) {
   }
   if (scanned) return 0;
   // An empty listing must not pass for a machine without storage.
-  if (doc.mountPointManager == INVALID_HANDLE_VALUE) {
+  if (!doc.MountPointManagerOpen()) {
     std::cerr << "quelbrin-cli: the mount point manager cannot be opened\n";
   } else {
-    std::cerr << "quelbrin-cli: the scan stopped with error " << doc.lastScanResult << "\n";
+    std::cerr << "quelbrin-cli: the scan stopped with error " << doc.LastScanResult() << "\n";
   }
   return 1;
 }

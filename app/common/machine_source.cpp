@@ -10,57 +10,59 @@
 #include "platform/win32/win32_platform.h"
 #endif
 
-bool HasLiveMachine() {
-#if defined(__linux__) || defined(_WIN32)
-  return true;
-#else
-  return false;
-#endif
-}
+namespace {
 
-bool CollectLiveMachine(const std::string& systemRoot, machine::Machine& out, std::string& error) {
-  error.clear();
+bool CollectLiveMachine(const std::string& systemRoot, machine::Machine& out, std::string& error,
+                        const CollectNote& note) {
 #if defined(__linux__)
   linuxsys::SystemFiles files(systemRoot);
-  out = linuxsys::CollectMachine(files);
+  linuxsys::CollectOptions options;
+  options.note = note;
+  out = linuxsys::CollectMachine(files, options);
+  error.clear();
   return true;
 #elif defined(_WIN32)
-  // Windows is asked the very questions the scan asks, and its answers kept.
+  // Windows is asked the very questions the scan asks, and its answers kept;
+  // a refusal is an answer too, so nothing is left to note.
   (void)systemRoot;
+  (void)note;
   Win32Platform system;
   out = capture::CaptureMachine(system);
+  error.clear();
   return true;
 #else
   (void)systemRoot;
   (void)out;
+  (void)note;
   error = "no live backend on this system; name a machine file with --machine FILE (see samples/)";
   return false;
 #endif
 }
 
-std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error) {
-  if (!source.machineFile) {
-#ifdef _WIN32
-    // Windows answers the scan itself.
-    return std::make_unique<Win32Platform>();
-#else
-    // The live machine is collected once into a description; the recorded
-    // backend then answers from it like from a file.
-    machine::Machine live;
-    if (!CollectLiveMachine(source.systemRoot, live, error)) return nullptr;
-    return std::make_unique<RecordedPlatform>(std::move(live));
-#endif
-  }
+}  // namespace
+
+bool LoadMachine(const MachineSource& source, machine::Machine& out, std::string& error, const CollectNote& note) {
+  if (!source.machineFile) return CollectLiveMachine(source.systemRoot, out, error, note);
   try {
-    return std::make_unique<RecordedPlatform>(LoadMachineFile(*source.machineFile));
+    out = LoadMachineFile(*source.machineFile);
+    return true;
   } catch (const MachineFileError& e) {
     error = e.what();
-    return nullptr;
+    return false;
   }
 }
 
-std::unique_ptr<Platform> OpenMachine(const std::optional<std::string>& machineFile, std::string& error) {
-  MachineSource source;
-  source.machineFile = machineFile;
-  return OpenMachine(source, error);
+std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error, const CollectNote& note) {
+#ifdef _WIN32
+  // Windows answers the scan itself, request by request.
+  if (!source.machineFile) {
+    error.clear();
+    return std::make_unique<Win32Platform>();
+  }
+#endif
+  // A machine file, or the live Linux machine read once into a description;
+  // the recorded backend then answers from it.
+  machine::Machine m;
+  if (!LoadMachine(source, m, error, note)) return nullptr;
+  return std::make_unique<RecordedPlatform>(std::move(m));
 }

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/common/form_printer.h"
-#include "app/common/node_lookup.h"
 #include "platform/wide_text.h"
 #include "ui/detailed_form.h"
+#include "ui/text/form_printer.h"
+#include "ui/text/node_lookup.h"
 
 int ShowNodeCommand(CQuelbrinDoc& doc, const std::string& name, const std::optional<std::string>& svgDir,
                     std::ostream& out, std::ostream& err) {

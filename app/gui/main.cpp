@@ -6,28 +6,22 @@
 #include <vector>
 
 #include "app/common/machine_source.h"
-#include "app/common/shared_options.h"
+#include "app/common/program_options.h"
 #include "app/gui/quelbrin_app.h"
 
 #include <wx/app.h>
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kUsageHead =
     "Usage: quelbrin [OPTIONS]\n"
     "\n"
     "Shows the storage topology of a machine in a window: mount points and\n"
     "volumes, their disk extents, the physical drives with their partitions,\n"
     "and the adapters behind them. Nothing on any disk or setting is changed.\n"
     "\n"
-    "Options:\n"
-    "  --machine FILE, --machine=FILE\n"
-    "                        view the machine described in FILE (see docs/machine-file.md);\n"
-    "                        without it, the machine this runs on\n"
-    "  --root DIR            read the running system's files under DIR instead of /\n"
-    "  --all-mount-points    start with mount points named by a volume name too\n"
-    "  -h, --help            show this help and exit\n"
-    "  --version             show the version and exit\n"
+    "Options:\n";
+constexpr const char* kUsageTail =
     "\n"
     "Without a display (DISPLAY or WAYLAND_DISPLAY), use quelbrin-cli.\n";
 
@@ -50,20 +44,17 @@ int main(int argc, char** argv) {
   SharedOptions shared;
   std::vector<std::string> args(argv + 1, argv + argc);
   for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string error;
-    switch (TakeSharedOption(args, i, shared, error)) {
-      case SharedOption::Help:
-        std::cout << kUsage;
-        return 0;
-      case SharedOption::Version:
-        std::cout << "quelbrin " << QUELBRIN_VERSION << "\n";
-        return 0;
-      case SharedOption::Error:
-        return UsageError(error);
-      case SharedOption::Taken:
-        break;
-      case SharedOption::NotShared:
-        return UsageError("unknown argument '" + args[i] + "'");
+    const Argument a = ReadArgument(Program::Gui, args, i);
+    if (a.kind == Argument::Kind::MissingValue) return UsageError(a.error);
+    if (a.kind != Argument::Kind::Option) return UsageError("unknown argument '" + a.value + "'");
+    if (TakeSharedOption(a, shared)) continue;
+    if (a.option->id == OptionId::Help) {
+      std::cout << kUsageHead << OptionsHelp(Program::Gui) << kUsageTail;
+      return 0;
+    }
+    if (a.option->id == OptionId::Version) {
+      std::cout << "quelbrin " << QUELBRIN_VERSION << "\n";
+      return 0;
     }
   }
   FrameOptions options;
@@ -74,7 +65,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string error;
-  std::unique_ptr<Platform> platform = OpenMachine(shared.source, error);
+  // What reading the machine left unknown goes to stderr and to the status bar.
+  std::unique_ptr<Platform> platform = OpenMachine(shared.source, error, [&options](const std::string& line) {
+    std::cerr << "quelbrin: " << line << "\n";
+    options.statusNote += (options.statusNote.empty() ? "" : "; ") + line;
+  });
   if (!platform) {
     std::cerr << "quelbrin: " << error << "\n";
     return 2;

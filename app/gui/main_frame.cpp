@@ -61,30 +61,10 @@ const Prompts& PromptOf(int id) {
   return none;
 }
 
-// The help page of each panel, by the group box of the panel.
-const char* PanelPage(int groupBoxId) {
-  switch (groupBoxId) {
-    case 2000:
-      return "mountpoints.html";
-    case 2100:
-      return "physicaldisks.html";
-    case 2200:
-      return "adapters.html";
-    case 1010:
-      return "mountpoint.html";
-    case 1500:
-      return "extent.html";
-    case 1800:
-      return "partition.html";
-    case 1050:
-      return "disk.html";
-    case 1130:
-      return "adapter.html";
-    case 1300:
-      return "device.html";
-    default:
-      return "index.html";
-  }
+// The help page of the panel with this group box.
+const char* PanelPage(ControlId groupBoxId) {
+  const PanelInfo* panel = PanelOfControl(groupBoxId);
+  return panel != nullptr ? panel->helpPage : "index.html";
 }
 
 bool IsWithin(wxWindow* window, wxWindow* ancestor) {
@@ -119,7 +99,7 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
     prompt = ownPrompt.get();
   }
   document = std::make_unique<CQuelbrinDoc>(platform, *prompt, this);
-  document->showAllMountPoints = options.showAllMountPoints;
+  document->SetShowAllMountPoints(options.showAllMountPoints);
   SetIcons(AppIcons());
   // The splash comes up first and follows everything below.
   StartSplash();
@@ -171,9 +151,9 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
 }
 
 CMainFrame::~CMainFrame() {
-  // The views leave the document before it goes.
+  // The views, destroyed after the document by the toolkit, end their
+  // subscriptions themselves and touch nothing of it.
   if (splash != nullptr) splash->onClosedByUser = nullptr;
-  if (splitter != nullptr) splitter->DestroyChildren();
 }
 
 void CMainFrame::BuildMenus() {
@@ -226,7 +206,11 @@ void CMainFrame::BuildStatusBar() {
   wxStatusBar* bar = CreateStatusBar(4);
   const int widths[] = {-1, 44, 44, 44};
   bar->SetStatusWidths(4, widths);
-  SetStatusText(kIdleStatus, 0);
+  SetStatusText(IdleStatus(), 0);
+}
+
+wxString CMainFrame::IdleStatus() const {
+  return options.statusNote.empty() ? wxString(kIdleStatus) : wxString::FromUTF8(options.statusNote);
 }
 
 void CMainFrame::StartSplash() {
@@ -338,7 +322,7 @@ void CMainFrame::OnCharHook(wxKeyEvent& event) {
     case WXK_RETURN:
     case WXK_NUMPAD_ENTER:
       splitKeyboardFrom = -1;
-      SetStatusText(kIdleStatus, 0);
+      SetStatusText(IdleStatus(), 0);
       return;
     default:
       return;
@@ -383,7 +367,7 @@ void CMainFrame::OnContextHelp(wxCommandEvent&) {
   SetStatusText(kContextHelpPrompt, 0);
   // Waits for a click; the clicked window then receives a help event.
   wxContextHelp contextHelp(this, true);
-  SetStatusText(kIdleStatus, 0);
+  SetStatusText(IdleStatus(), 0);
 }
 
 wxString CMainFrame::HelpPageFor(wxWindow* window) {

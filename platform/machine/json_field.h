@@ -10,12 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/machine/machine_file_error.h"
 #include "platform/win_types.h"
-
-class MachineFileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 class JsonField {
  public:

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "platform/machine/json_field.h"
 #include "platform/machine/machine.h"
+#include "platform/machine/machine_file_error.h"
 
 // Reads a machine file. Throws MachineFileError naming the file and the field or
 // position when the file cannot be read, is not valid JSON, or does not

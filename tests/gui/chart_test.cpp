@@ -20,9 +20,9 @@ void Send(CPieChartCtrl& chart, wxEventType type, int x, int y, bool leftDown) {
 }
 
 CPieChartCtrl& DiskChart(FrameOnSample& f) {
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks->children.at(0).get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks()->children.at(0).get());
   Pump(20);
-  return *f.Detail().Chart(1055);
+  return *f.Detail().Chart(ControlId::DiskChart);
 }
 
 TEST(PieChartCtrl, DraggingRightTurnsThePieClockwiseAndOnlyThePieIsRepainted) {
@@ -76,9 +76,9 @@ TEST(PieChartCtrl, ATurnStaysForTheNextNodeInTheSameChart) {
   Send(chart, wxEVT_LEFT_DOWN, 50, 50, true);
   Send(chart, wxEVT_MOTION, 95, 50, true);
   Send(chart, wxEVT_LEFT_UP, 95, 50, false);
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks->children.at(1).get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks()->children.at(1).get());
   Pump(10);
-  EXPECT_EQ(f.Detail().Chart(1055)->Chart().StartAngle(), 45);
+  EXPECT_EQ(f.Detail().Chart(ControlId::DiskChart)->Chart().StartAngle(), 45);
   gui::ExpectControlsShowForm(f.Detail());
 }
 

@@ -13,6 +13,8 @@
 #include <wx/stattext.h>
 #include <wx/utils.h>
 
+using enum ControlId;
+
 namespace {
 
 using gui::FrameOnSample;
@@ -76,6 +78,17 @@ TEST(Commands, SplitMovesTheBarWithTheArrowKeysUntilEnterOrEscape) {
   EXPECT_EQ(Text(f.Frame().GetStatusBar()->GetStatusText(0)), "For Help, press F1");
 }
 
+TEST(Commands, TheStatusBarSaysWhatDidNotAnswerWhenIdle) {
+  const std::string note = "/mnt/share (/dev/sdb1) did not answer within 2 s; its sizes are shown as unknown";
+  FrameOnSample f("workstation.json", false, note);
+  EXPECT_EQ(Text(f.Frame().GetStatusBar()->GetStatusText(0)), note);
+  // and again once a command's own prompt is done with.
+  gui::Command(f.Frame(), ID_WINDOW_SPLIT);
+  wxKeyEvent enter = Key(WXK_RETURN);
+  f.Frame().GetEventHandler()->ProcessEvent(enter);
+  EXPECT_EQ(Text(f.Frame().GetStatusBar()->GetStatusText(0)), note);
+}
+
 TEST(Commands, NextPaneMovesTheFocusBetweenThePanes) {
   FrameOnSample f("workstation.json");
   f.Tree().SetFocus();
@@ -94,7 +107,7 @@ TEST(Commands, NextPaneMovesTheFocusBetweenThePanes) {
 // Notes whether the wait cursor is up when the rebuilt model arrives.
 class BusyWatcher : public DocumentListener {
  public:
-  void OnUpdate(long hint, StorageNode*) override {
+  void OnUpdate(UpdateHint hint, StorageNode*) override {
     if (hint == HintRebuild) busyDuringRebuild = wxIsBusy();
   }
   bool busyDuringRebuild = false;
@@ -103,9 +116,9 @@ class BusyWatcher : public DocumentListener {
 TEST(Commands, ARescanRunsUnderTheWaitCursor) {
   FrameOnSample f("workstation.json");
   BusyWatcher watcher;
-  f.Doc().AddListener(&watcher);
+  Subscription listening = f.Doc().Subscribe(watcher);
   gui::Command(f.Frame(), ID_REFRESH);
-  f.Doc().RemoveListener(&watcher);
+  listening.Reset();
   EXPECT_TRUE(watcher.busyDuringRebuild);
   EXPECT_FALSE(wxIsBusy());
 }
@@ -115,14 +128,14 @@ TEST(Commands, ARescanRunsUnderTheWaitCursor) {
 TEST(Commands, ARefreshWhoseScanFailsLeavesNothingThatPointsAtTheOldModel) {
   FrameOnSample f("failing-layout.json");
   ASSERT_EQ(f.Prompt().messages.size(), 1u);
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), MountPointListPanel);
   gui::Command(f.Frame(), ID_REFRESH);
   EXPECT_EQ(f.Prompt().messages.size(), 2u);
   EXPECT_TRUE(gui::TreeLines(f.Tree()).empty());
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), 0);
-  for (int id : ListViewIds()) EXPECT_TRUE(f.Detail().Form().List(id).rows.empty()) << id;
+  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), kNoControl);
+  for (ControlId id : ControlsOfKind(ControlKind::ListView)) EXPECT_TRUE(f.Detail().Form().List(id).rows.empty()) << id;
   gui::ExpectControlsShowForm(f.Detail());
-  gui::DoubleClickRow(f.Detail(), 2001, 0);
+  gui::DoubleClickRow(f.Detail(), AllMountPointsList, 0);
   EXPECT_EQ(f.Doc().GetCurrentNode(), nullptr);
   CQuelbrinSplashScreen* splash = f.Frame().Splash();
   EXPECT_NE(splash, nullptr);

@@ -14,6 +14,8 @@
 #include <wx/splitter.h>
 #include <wx/toolbar.h>
 
+using enum ControlId;
+
 namespace {
 
 using gui::FrameOnSample;
@@ -55,11 +57,11 @@ TEST(MainFrame, StartsWithTheMountPointListBesideATreeOfThreeRoots) {
   EXPECT_EQ(Text(f.Tree().GetItemText(f.Tree().GetSelection())), "Mountpoints");
   EXPECT_EQ(gui::TreeLines(f.Tree()), gui::ModelTreeLines(f.Doc()));
 
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), MountPointListPanel);
   gui::ExpectPanelAtTop(f.Detail());
   gui::ExpectControlsShowForm(f.Detail());
-  EXPECT_EQ(static_cast<wxListCtrl*>(f.Detail().Control(2001))->GetItemCount(),
-            static_cast<int>(f.Doc().mountPoints->children.size()));
+  EXPECT_EQ(static_cast<wxListCtrl*>(f.Detail().Control(AllMountPointsList))->GetItemCount(),
+            static_cast<int>(f.Doc().Model().MountPoints()->children.size()));
 
   // The splash closed once, bringing the frame forward; printing is off.
   EXPECT_EQ(frame.Splash(), nullptr);
@@ -117,7 +119,7 @@ void WalkEveryTreeItem(FrameOnSample& f, const std::string& sample) {
   std::vector<wxTreeItemId> items;
   CollectItems(f.Tree(), f.Tree().GetRootItem(), items);
   ASSERT_FALSE(items.empty());
-  std::set<int> panelsShot;
+  std::set<ControlId> panelsShot;
   for (const wxTreeItemId& item : items) {
     StorageNode* node = f.Tree().NodeOfItem(item);
     ASSERT_NE(node, nullptr);
@@ -131,9 +133,9 @@ void WalkEveryTreeItem(FrameOnSample& f, const std::string& sample) {
     gui::ExpectPanelAtTop(f.Detail());
     gui::ExpectControlsShowForm(f.Detail());
     gui::ExpectNothingClipped(f.Detail());
-    const int box = f.Detail().Form().PanelOnDisplay();
+    const ControlId box = f.Detail().Form().PanelOnDisplay();
     if (panelsShot.insert(box).second) {
-      const std::string name = sample.substr(0, sample.find('.')) + "-panel-" + std::to_string(box);
+      const std::string name = sample.substr(0, sample.find('.')) + "-panel-" + std::to_string(static_cast<int>(box));
       EXPECT_FALSE(gui::SaveScreenshot(&f.Frame(), name).empty());
     }
   }
@@ -167,7 +169,8 @@ class DoubleClicks : public testing::TestWithParam<const char*> {};
 
 TEST_P(DoubleClicks, InTheListsReachEveryListedNode) {
   FrameOnSample f(GetParam(), true);
-  std::vector<StorageNode*> toVisit{f.Doc().mountPoints.get(), f.Doc().physicalDisks.get(), f.Doc().adapters.get()};
+  const StorageModel& model = f.Doc().Model();
+  std::vector<StorageNode*> toVisit{model.MountPoints(), model.PhysicalDisks(), model.Adapters()};
   std::set<StorageNode*> seen;
   int doubleClicks = 0;
   while (!toVisit.empty()) {
@@ -176,8 +179,9 @@ TEST_P(DoubleClicks, InTheListsReachEveryListedNode) {
     if (!seen.insert(parent).second || !gui::KindHasPanel(parent)) continue;
     f.Doc().SetCurrentNode(parent);
     Pump(5);
-    const int box = f.Detail().Form().PanelOnDisplay();
-    for (int listId : {2001, 2101, 2201, 1008, 1051, 1131}) {
+    const ControlId box = f.Detail().Form().PanelOnDisplay();
+    for (ControlId listId : {AllMountPointsList, AllDisksList, AllAdaptersList, MountPointExtentList, DiskPartitionList,
+                             AdapterDeviceList}) {
       if (PanelOfControl(listId)->groupBoxId != box) continue;
       const std::size_t rows = f.Detail().Form().List(listId).rows.size();
       for (std::size_t r = 0; r < rows; ++r) {
@@ -185,7 +189,7 @@ TEST_P(DoubleClicks, InTheListsReachEveryListedNode) {
         Pump(2);
         StorageNode* node = f.Detail().Form().NodeAtRow(listId, static_cast<int>(r));
         ASSERT_NE(node, nullptr);
-        SCOPED_TRACE("list " + std::to_string(listId) + " row " + std::to_string(r));
+        SCOPED_TRACE("list " + std::to_string(static_cast<int>(listId)) + " row " + std::to_string(r));
         gui::DoubleClickRow(f.Detail(), listId, static_cast<int>(r));
         ++doubleClicks;
         EXPECT_EQ(f.Doc().GetCurrentNode(), node);
@@ -212,32 +216,32 @@ INSTANTIATE_TEST_SUITE_P(Samples, DoubleClicks, testing::Values("workstation.jso
 
 TEST(MainFrame, ADiskChosenInTheListIsSelectedUnderPhysicalDisks) {
   FrameOnSample f("workstation.json");
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks.get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks());
   Pump(5);
-  gui::DoubleClickRow(f.Detail(), 2101, 0);
+  gui::DoubleClickRow(f.Detail(), AllDisksList, 0);
   const wxTreeItemId selected = f.Tree().GetSelection();
   EXPECT_EQ(Text(f.Tree().GetItemText(f.Tree().GetItemParent(selected))), "Physical Disks");
   // The same row again changes nothing.
   StorageNode* before = f.Doc().GetCurrentNode();
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks.get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks());
   Pump(5);
-  gui::DoubleClickRow(f.Detail(), 2101, 0);
+  gui::DoubleClickRow(f.Detail(), AllDisksList, 0);
   EXPECT_EQ(f.Doc().GetCurrentNode(), before);
 }
 
 TEST(MainFrame, ADoubleClickBesideTheRowsLeavesBothPanesAsTheyAre) {
   FrameOnSample f("workstation.json");
   const wxTreeItemId selected = f.Tree().GetSelection();
-  gui::DoubleClickRow(f.Detail(), 2001, -1);
+  gui::DoubleClickRow(f.Detail(), AllMountPointsList, -1);
   EXPECT_EQ(f.Doc().GetCurrentNode(), nullptr);
   EXPECT_EQ(f.Tree().GetSelection(), selected);
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), MountPointListPanel);
   gui::ExpectPanelAtTop(f.Detail());
 }
 
 TEST(MainFrame, ScrollRequestsAndTheWheelMoveNothing) {
   FrameOnSample f("workstation.json");
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks->children.at(0).get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks()->children.at(0).get());
   Pump(5);
   const wxPoint before = f.Detail().FormWindow()->GetPosition();
   wxScrollWinEvent down(wxEVT_SCROLLWIN_PAGEDOWN, 0, wxVERTICAL);
@@ -255,12 +259,12 @@ TEST(MainFrame, ScrollRequestsAndTheWheelMoveNothing) {
 
 TEST(MainFrame, CheckBoxesKeepWhatTheViewSet) {
   FrameOnSample f("workstation.json");
-  f.Doc().SetCurrentNode(f.Doc().mountPoints->children.at(0).get());
+  f.Doc().SetCurrentNode(f.Doc().Model().MountPoints()->children.at(0).get());
   Pump(5);
-  auto* box = static_cast<wxCheckBox*>(f.Detail().Control(1034));
-  const bool set = f.Detail().Form().Checked(1034);
+  auto* box = static_cast<wxCheckBox*>(f.Detail().Control(MountPointBootIndicatorCheck));
+  const bool set = f.Detail().Form().Checked(MountPointBootIndicatorCheck);
   box->SetValue(!set);  // as a click would
-  wxCommandEvent click(wxEVT_CHECKBOX, 1034);
+  wxCommandEvent click(wxEVT_CHECKBOX, static_cast<int>(MountPointBootIndicatorCheck));
   click.SetEventObject(box);
   box->GetEventHandler()->ProcessEvent(click);
   EXPECT_EQ(box->GetValue(), set);
@@ -269,13 +273,13 @@ TEST(MainFrame, CheckBoxesKeepWhatTheViewSet) {
 TEST(MainFrame, RefreshRebuildsTheTreeAndShowsTheNewMountPointList) {
   FrameOnSample f("workstation.json");
   const std::vector<std::string> before = gui::TreeLines(f.Tree());
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks->children.at(0).get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks()->children.at(0).get());
   Pump(5);
   gui::Command(f.Frame(), ID_REFRESH);
   EXPECT_EQ(gui::TreeLines(f.Tree()), before);
   EXPECT_EQ(gui::TreeLines(f.Tree()), gui::ModelTreeLines(f.Doc()));
-  EXPECT_EQ(f.Tree().NodeOfItem(f.Tree().GetSelection()), f.Doc().mountPoints.get());
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(f.Tree().NodeOfItem(f.Tree().GetSelection()), f.Doc().Model().MountPoints());
+  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), MountPointListPanel);
   gui::ExpectPanelAtTop(f.Detail());
   gui::ExpectControlsShowForm(f.Detail());
   // A new splash came and went, and the filter did not change.
@@ -286,15 +290,15 @@ TEST(MainFrame, RefreshRebuildsTheTreeAndShowsTheNewMountPointList) {
 
 TEST(MainFrame, AllMountPointsTogglesTheFilterAndItsCheckMark) {
   FrameOnSample f("workstation.json");
-  const std::size_t lettersOnly = f.Doc().mountPoints->children.size();
+  const std::size_t lettersOnly = f.Doc().Model().MountPoints()->children.size();
   gui::Command(f.Frame(), ID_VIEW_ALL_MOUNT_POINTS);
   EXPECT_TRUE(f.Doc().GetShowAllMountPoints());
   EXPECT_TRUE(MenuChecked(f.Frame(), ID_VIEW_ALL_MOUNT_POINTS));
   EXPECT_TRUE(f.Frame().GetToolBar()->GetToolState(ID_VIEW_ALL_MOUNT_POINTS));
-  EXPECT_GT(f.Doc().mountPoints->children.size(), lettersOnly);
+  EXPECT_GT(f.Doc().Model().MountPoints()->children.size(), lettersOnly);
   EXPECT_EQ(gui::TreeLines(f.Tree()), gui::ModelTreeLines(f.Doc()));
-  EXPECT_EQ(static_cast<wxListCtrl*>(f.Detail().Control(2001))->GetItemCount(),
-            static_cast<int>(f.Doc().mountPoints->children.size()));
+  EXPECT_EQ(static_cast<wxListCtrl*>(f.Detail().Control(AllMountPointsList))->GetItemCount(),
+            static_cast<int>(f.Doc().Model().MountPoints()->children.size()));
   EXPECT_TRUE(gui::SaveScreenshot(&f.Frame(), "all-mount-points").size() > 0);
 
   gui::Command(f.Frame(), ID_REFRESH);
@@ -304,7 +308,7 @@ TEST(MainFrame, AllMountPointsTogglesTheFilterAndItsCheckMark) {
   EXPECT_FALSE(f.Doc().GetShowAllMountPoints());
   EXPECT_FALSE(MenuChecked(f.Frame(), ID_VIEW_ALL_MOUNT_POINTS));
   EXPECT_FALSE(f.Frame().GetToolBar()->GetToolState(ID_VIEW_ALL_MOUNT_POINTS));
-  EXPECT_EQ(f.Doc().mountPoints->children.size(), lettersOnly);
+  EXPECT_EQ(f.Doc().Model().MountPoints()->children.size(), lettersOnly);
 }
 
 TEST(MainFrame, ToolbarAndStatusBarToggle) {
@@ -323,10 +327,10 @@ TEST(MainFrame, ToolbarAndStatusBarToggle) {
 TEST(MainFrame, ContextHelpFindsThePageOfThePartClickedOn) {
   FrameOnSample f("workstation.json");
   EXPECT_EQ(Text(CMainFrame::HelpPageFor(&f.Tree())), "tree.html");
-  EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Detail().Control(2001))), "mountpoints.html");
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks->children.at(0).get());
+  EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Detail().Control(AllMountPointsList))), "mountpoints.html");
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks()->children.at(0).get());
   Pump(5);
-  EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Detail().Control(1053))), "disk.html");
+  EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Detail().Control(DiskSizeEdit))), "disk.html");
   EXPECT_EQ(Text(CMainFrame::HelpPageFor(f.Frame().GetToolBar())), "commands.html");
   EXPECT_NE(f.Frame().Help(), nullptr) << "the help book beside the program loads";
 }

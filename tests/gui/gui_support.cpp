@@ -39,11 +39,12 @@ void Pump(int ms) {
   }
 }
 
-FrameOnSample::FrameOnSample(const std::string& sample, bool showAll)
+FrameOnSample::FrameOnSample(const std::string& sample, bool showAll, const std::string& statusNote)
     : platform(std::make_unique<RecordedPlatform>(LoadMachineFile(SamplePath(sample)))) {
   FrameOptions options;
   options.helpBook = std::string(QUELBRIN_BINARY_DIR) + "/help/quelbrin.hhp";
   options.showAllMountPoints = showAll;
+  options.statusNote = statusNote;
   frame = new CMainFrame(*platform, &prompt, options);
   frame->SetPosition(wxPoint(0, 0));
   frame->InitialUpdate();
@@ -109,9 +110,9 @@ int TopRelativeTo(wxWindow* window, wxWindow* reference) {
 #include <gtest/gtest.h>
 
 #include "platform/wide_text.h"
+#include "ui/form_layout.h"
 #include "ui/panels.h"
 #include "ui/tree_walk.h"
-#include "ui/widgets/form_template.h"
 #include "ui/widgets/pie_chart_ctrl.h"
 
 #include <wx/checkbox.h>
@@ -128,15 +129,15 @@ std::string U8(const std::wstring& s) { return Utf8FromWide(s); }
 
 void ExpectControlsShowForm(CDetailedView& view) {
   const FormState& form = view.Form();
-  for (int id : AllControlIds())
+  for (ControlId id : AllControlIds())
     EXPECT_EQ(view.Control(id)->IsShown(), form.Visible(id)) << "visibility of control " << id;
   for (const auto& [id, text] : form.Edits())
     EXPECT_EQ(U8(static_cast<wxTextCtrl*>(view.Control(id))->GetValue()), U8(text)) << "edit " << id;
   for (const auto& [id, checked] : form.Checks())
     EXPECT_EQ(static_cast<wxCheckBox*>(view.Control(id))->GetValue(), checked) << "check box " << id;
-  for (int id : RetitledFrameIds())
+  for (ControlId id : ControlsOfKind(ControlKind::GroupBox))
     EXPECT_EQ(U8(view.Control(id)->GetLabel()), U8(form.FrameTitle(id))) << "frame " << id;
-  for (int id : ListViewIds()) {
+  for (ControlId id : ControlsOfKind(ControlKind::ListView)) {
     auto* list = static_cast<wxListCtrl*>(view.Control(id));
     const ListViewState& state = form.List(id);
     ASSERT_EQ(list->GetColumnCount(), static_cast<int>(state.columns.size())) << "columns of list " << id;
@@ -154,13 +155,13 @@ void ExpectControlsShowForm(CDetailedView& view) {
         EXPECT_EQ(U8(list->GetItemText(r, c)), U8(state.rows[static_cast<std::size_t>(r)].cells[static_cast<std::size_t>(c)]))
             << "list " << id << " row " << r << " column " << c;
   }
-  for (int id : ListBoxIds()) {
+  for (ControlId id : ControlsOfKind(ControlKind::ListBox)) {
     auto* box = static_cast<wxListBox*>(view.Control(id));
     const ListBoxState& state = form.ListBox(id);
     ASSERT_EQ(box->GetCount(), state.lines.size()) << "list box " << id;
     for (unsigned i = 0; i < box->GetCount(); ++i) EXPECT_EQ(U8(box->GetString(i)), U8(state.lines[i]));
   }
-  for (int id : PieChartIds()) {
+  for (ControlId id : ControlsOfKind(ControlKind::PieChart)) {
     const PieChart& chart = view.Chart(id)->Chart();
     const PieChartContent& content = form.Chart(id);
     EXPECT_EQ(U8(chart.Title()), U8(content.title)) << "chart " << id;
@@ -174,7 +175,7 @@ void ExpectControlsShowForm(CDetailedView& view) {
 }
 
 void ExpectNothingClipped(CDetailedView& view) {
-  for (const ControlPlace& p : FormTemplate()) {
+  for (const FormControl& p : FormControls()) {
     wxWindow* w = view.Control(p.id);
     if (!w->IsShown()) continue;
     const wxSize size = w->GetSize();
@@ -188,7 +189,7 @@ void ExpectNothingClipped(CDetailedView& view) {
         break;
       case ControlKind::Edit: {
         // A unique id can be a device path of any length; its edit scrolls.
-        if (p.id == 1003) break;
+        if (p.id == ControlId::MountPointUniqueIdEdit) break;
         const wxString text = static_cast<wxTextCtrl*>(w)->GetValue();
         // Room for the frame and the inner margin of an entry.
         EXPECT_LE(w->GetTextExtent(text).x, size.x - 8) << "edit " << p.id << " '" << U8(text) << "'";
@@ -202,8 +203,8 @@ void ExpectNothingClipped(CDetailedView& view) {
 }
 
 void ExpectPanelAtTop(CDetailedView& view) {
-  const int box = view.Form().PanelOnDisplay();
-  ASSERT_NE(box, 0);
+  const ControlId box = view.Form().PanelOnDisplay();
+  ASSERT_NE(box, kNoControl);
   // The toolkit places windows when it next lays them out.
   for (int i = 0; i < 50 && TopRelativeTo(view.Control(box), &view) != 5; ++i) Pump(10);
   EXPECT_EQ(TopRelativeTo(view.Control(box), &view), 5) << "frame " << box;
@@ -241,7 +242,7 @@ std::vector<std::string> TreeLines(CDiskTreeView& tree) {
 std::vector<std::string> ModelTreeLines(CQuelbrinDoc& doc) {
   LineSink sink;
   TreeItemMap items;
-  WalkStorageTree(doc.mountPoints.get(), doc.physicalDisks.get(), doc.adapters.get(), sink, items);
+  WalkStorageTree(doc.Model(), sink, items);
   return sink.lines;
 }
 
@@ -250,10 +251,10 @@ bool KindHasPanel(StorageNode* node) {
   return ShowNodePanel(probe, node);
 }
 
-void DoubleClickRow(CDetailedView& view, int listId, int row) {
+void DoubleClickRow(CDetailedView& view, ControlId listId, int row) {
   auto* list = static_cast<wxListCtrl*>(view.Control(listId));
   if (row >= 0) {
-    wxListEvent event(wxEVT_LIST_ITEM_ACTIVATED, listId);
+    wxListEvent event(wxEVT_LIST_ITEM_ACTIVATED, static_cast<int>(listId));
     event.SetEventObject(list);
     event.m_itemIndex = row;
     list->GetEventHandler()->ProcessEvent(event);

@@ -10,6 +10,7 @@
 #include "platform/recorded/recorded_platform.h"
 #include "ui/widgets/detailed_view.h"
 #include "ui/widgets/disk_tree_view.h"
+#include "../support/panel_expectations.h"
 #include "../support/recording_prompt.h"
 
 #include <wx/window.h>
@@ -25,7 +26,8 @@ void Pump(int ms = 0);
 // The real main frame on a sample machine, shown after its first scan.
 class FrameOnSample {
  public:
-  explicit FrameOnSample(const std::string& sample, bool showAll = false);
+  // `statusNote`: what reading the machine left unknown, as the program passes it on.
+  explicit FrameOnSample(const std::string& sample, bool showAll = false, const std::string& statusNote = "");
   ~FrameOnSample();
   CMainFrame& Frame() { return *frame; }
   CQuelbrinDoc& Doc() { return frame->Document(); }
@@ -79,7 +81,7 @@ bool KindHasPanel(StorageNode* node);
 
 // Double-clicks row `row` of a list the way the control reports it; -1 clicks
 // below the rows.
-void DoubleClickRow(CDetailedView& view, int listId, int row);
+void DoubleClickRow(CDetailedView& view, ControlId listId, int row);
 
 // Sends a menu or toolbar command to the frame, then lets it settle.
 void Command(CMainFrame& frame, int id);

@@ -18,6 +18,8 @@
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 
+using enum ControlId;
+
 namespace {
 
 using gui::Pump;
@@ -93,7 +95,7 @@ TEST(Program, AScanThatStopsShowsItsMessageBoxAndStillShowsWhatItFound) {
   EXPECT_EQ(modals.messages[0], "IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error");
   EXPECT_EQ(modals.captions[0], "Quelbrin");
   EXPECT_TRUE(frame->IsShown());
-  EXPECT_EQ(frame->DetailedView()->Form().PanelOnDisplay(), 2000);
+  EXPECT_EQ(frame->DetailedView()->Form().PanelOnDisplay(), MountPointListPanel);
   EXPECT_EQ(frame->Splash(), nullptr);
   frame->Destroy();
   Pump();

@@ -38,7 +38,7 @@ TEST(Splash, ProgressGoesNowhereWhileNoSplashRuns) {
   f.Frame().CloseSplash();
   EXPECT_EQ(f.Frame().Splash(), nullptr);
   // Selecting nodes never brings the frame forward again.
-  f.Doc().SetCurrentNode(f.Doc().physicalDisks.get());
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks());
   Pump(5);
   EXPECT_EQ(f.Frame().TimesRaisedBySplash(), 1);
 }

@@ -12,6 +12,8 @@
 #include <wx/evtloop.h>
 #include <wx/listctrl.h>
 
+using enum ControlId;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -32,7 +34,7 @@ TEST(Timing, StartToFirstFullPaintOnTheWorkstation) {
     treePainted = true;
     e.Skip();
   });
-  wxWindow* list = frame->DetailedView()->Control(2001);
+  wxWindow* list = frame->DetailedView()->Control(AllMountPointsList);
   for (wxWindow* part : list->GetChildren())
     part->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) {
       listPainted = true;
@@ -64,11 +66,11 @@ TEST(Timing, TreeBuildOnTheServer) {
 
   // The build alone, then with a splash following every step as in a refresh.
   Clock::time_point start = Clock::now();
-  tree.OnUpdate(HintRebuild, f.Doc().mountPoints.get());
+  tree.OnUpdate(HintRebuild, f.Doc().Model().MountPoints());
   const double quiet = MillisecondsSince(start);
   f.Frame().RestartSplash();
   start = Clock::now();
-  tree.OnUpdate(HintRebuild, f.Doc().mountPoints.get());
+  tree.OnUpdate(HintRebuild, f.Doc().Model().MountPoints());
   const double withSplash = MillisecondsSince(start);
   f.Frame().CloseSplash();
   start = Clock::now();

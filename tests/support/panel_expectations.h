@@ -1,10 +1,16 @@
 // Short ways to state what a panel should show.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "ui/form_state.h"
+
+// Failure messages name a control by its number.
+inline std::ostream& operator<<(std::ostream& out, ControlId id) {
+  return out << static_cast<int>(id);
+}
 
 // The cells of a list row, or the lines of a list box.
 using Cells = std::vector<std::wstring>;
@@ -35,8 +41,8 @@ inline bool AllBlackPercentages(const PieChartContent& chart) {
 }
 
 // True when every control of the closed range has this visibility.
-inline bool RangeVisible(const FormState& form, int first, int last, bool visible) {
-  for (int id = first; id <= last; ++id)
-    if (form.Visible(id) != visible) return false;
+inline bool RangeVisible(const FormState& form, ControlId first, ControlId last, bool visible) {
+  for (int id = static_cast<int>(first); id <= static_cast<int>(last); ++id)
+    if (form.Visible(ControlId{id}) != visible) return false;
   return true;
 }

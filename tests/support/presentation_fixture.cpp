@@ -20,24 +20,24 @@ std::vector<std::string> AllSampleNames() {
 
 ScannedSample::ScannedSample(const std::string& sampleName, bool allMountPoints, ProgressSink* progress)
     : platform(LoadMachineFile(SamplePath(sampleName))), doc(platform, prompt, progress) {
-  doc.showAllMountPoints = allMountPoints;
+  doc.SetShowAllMountPoints(allMountPoints);
   scanned = doc.InitialScan();
 }
 
 MountPointNode& ScannedSample::MountPoint(const std::wstring& symbolicLinkName) {
-  for (const auto& mp : doc.mountPoints->children)
+  for (const auto& mp : doc.Model().MountPoints()->children)
     if (mp->symbolicLinkName == symbolicLinkName) return *mp;
   throw std::out_of_range("no such mount point in the sample");
 }
 
 PhysicalDiskNode& ScannedSample::Disk(int diskNumber) {
-  PhysicalDiskNode* disk = doc.physicalDisks->FindPhysicalDisk(diskNumber);
+  PhysicalDiskNode* disk = doc.Model().PhysicalDisks()->FindPhysicalDisk(diskNumber);
   if (disk == nullptr) throw std::out_of_range("no such disk in the sample");
   return *disk;
 }
 
 DiskPartitionNode& ScannedSample::Partition(int diskNumber, const std::wstring& name, bool extended) {
-  for (const auto& p : doc.allPartitions)
+  for (const auto& p : doc.Model().Partitions())
     if (p->diskNumber == diskNumber && p->GetName() == name && p->hasPartitionInfoEx == extended) return *p;
   throw std::out_of_range("no such partition in the sample");
 }

@@ -8,7 +8,7 @@
 
 class RecordingListener : public DocumentListener {
  public:
-  void OnUpdate(long hint, StorageNode* object) override { updates.emplace_back(hint, object); }
+  void OnUpdate(UpdateHint hint, StorageNode* object) override { updates.emplace_back(hint, object); }
 
-  std::vector<std::pair<long, StorageNode*>> updates;
+  std::vector<std::pair<UpdateHint, StorageNode*>> updates;
 };

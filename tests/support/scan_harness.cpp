@@ -17,18 +17,18 @@ std::string SourceFile(const std::string& relativePath) {
 ScanHarness::ScanHarness(const std::string& json, bool showAll, bool withProgress)
     : recorded(ParseMachine(json, "inline.json")),
       doc(std::make_unique<CQuelbrinDoc>(faults, prompt, withProgress ? &progress : nullptr)) {
-  doc->showAllMountPoints = showAll;
-  doc->AddListener(&listener);
+  doc->SetShowAllMountPoints(showAll);
+  listening = doc->Subscribe(listener);
 }
 
 MountPointNode* ScanHarness::MountPoint(const std::wstring& symbolicLink) const {
-  if (!doc->mountPoints) return nullptr;
-  for (const auto& mp : doc->mountPoints->children) {
+  if (!doc->Model().MountPoints()) return nullptr;
+  for (const auto& mp : doc->Model().MountPoints()->children) {
     if (mp->symbolicLinkName == symbolicLink) return mp.get();
   }
   return nullptr;
 }
 
 PhysicalDiskNode* ScanHarness::Disk(int number) const {
-  return doc->physicalDisks ? doc->physicalDisks->FindPhysicalDisk(number) : nullptr;
+  return doc->Model().PhysicalDisks() ? doc->Model().PhysicalDisks()->FindPhysicalDisk(number) : nullptr;
 }

@@ -33,4 +33,5 @@ struct ScanHarness {
   RecordingProgress progress;
   RecordingListener listener;
   std::unique_ptr<CQuelbrinDoc> doc;
+  Subscription listening;
 };

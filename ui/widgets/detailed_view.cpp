@@ -9,8 +9,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "ui/form_layout.h"
 #include "ui/widgets/compact_style.h"
-#include "ui/widgets/form_template.h"
 #include "ui/widgets/pie_chart_ctrl.h"
 
 namespace {
@@ -18,8 +18,8 @@ namespace {
 wxPoint ToPixels(int x, int y) { return {DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y)}; }
 wxSize ToPixelSize(int w, int h) { return {DialogUnitsToPixelsX(w), DialogUnitsToPixelsY(h)}; }
 
-// The lists whose rows stand for nodes allow one selected row only.
-bool SingleSelection(int id) { return id == 1008 || id == 1051 || id == 1131 || id == 2001; }
+// The toolkit's window id of a control.
+int WindowId(ControlId id) { return static_cast<int>(id); }
 
 bool SameRows(const ListViewState& a, const ListViewState& b) {
   if (a.columns != b.columns || a.rows.size() != b.rows.size()) return false;
@@ -77,19 +77,17 @@ CDetailedView::CDetailedView(wxWindow* parent, CQuelbrinDoc& document, ProgressS
     Bind(type, [](wxScrollWinEvent&) {});
   Bind(wxEVT_MOUSEWHEEL, [](wxMouseEvent&) {});
   formWindow->Bind(wxEVT_MOUSEWHEEL, [](wxMouseEvent&) {});
-  doc.AddListener(this);
+  subscription = doc.Subscribe(*this);
 }
-
-CDetailedView::~CDetailedView() { doc.RemoveListener(this); }
 
 void CDetailedView::CreateControls() {
   // Frames first, so that the fields inside them stand above them.
-  for (const ControlPlace& p : FormTemplate()) {
+  for (const FormControl& p : FormControls()) {
     if (p.kind != ControlKind::GroupBox) continue;
-    controls[p.id] = new wxStaticBox(formWindow, p.id, wxString(p.text), ToPixels(p.rect.x, p.rect.y),
+    controls[p.id] = new wxStaticBox(formWindow, WindowId(p.id), wxString(p.text), ToPixels(p.rect.x, p.rect.y),
                                      ToPixelSize(p.rect.width, p.rect.height));
   }
-  for (const ControlPlace& p : FormTemplate()) {
+  for (const FormControl& p : FormControls()) {
     const wxPoint pos = ToPixels(p.rect.x, p.rect.y);
     const wxSize size = ToPixelSize(p.rect.width, p.rect.height);
     wxWindow* w = nullptr;
@@ -97,30 +95,31 @@ void CDetailedView::CreateControls() {
       case ControlKind::GroupBox:
         continue;
       case ControlKind::Label:
-        w = new wxStaticText(formWindow, p.id, wxString(p.text), pos, size, wxST_NO_AUTORESIZE | wxALIGN_LEFT);
+        w = new wxStaticText(formWindow, WindowId(p.id), wxString(p.text), pos, size,
+                             wxST_NO_AUTORESIZE | wxALIGN_LEFT);
         break;
       case ControlKind::Edit:
-        w = new CompactEdit(formWindow, p.id, pos, size);
+        w = new CompactEdit(formWindow, WindowId(p.id), pos, size);
         break;
       case ControlKind::CheckBox:
-        if (p.textOnLeft) {
+        if ((p.style & kTextOnLeft) != 0) {
           // Boxes with their text on the left line up at the right edge of
           // their column: each takes its natural width, flush right.
-          w = new CompactCheckBox(formWindow, p.id, wxString(p.text), pos, wxDefaultSize, true);
+          w = new CompactCheckBox(formWindow, WindowId(p.id), wxString(p.text), pos, wxDefaultSize, true);
           const int width = std::min(size.x, w->GetSize().x);
           w->SetSize(pos.x + size.x - width, pos.y, width, size.y);
         } else {
-          w = new CompactCheckBox(formWindow, p.id, wxString(p.text), pos, size, false);
+          w = new CompactCheckBox(formWindow, WindowId(p.id), wxString(p.text), pos, size, false);
         }
         w->Bind(wxEVT_CHECKBOX, &CDetailedView::OnCheckBox, this);
         break;
       case ControlKind::ListView: {
-        auto* list = new wxListCtrl(formWindow, p.id, pos, size,
-                                    wxLC_REPORT | wxBORDER_SUNKEN | (SingleSelection(p.id) ? wxLC_SINGLE_SEL : 0));
+        const long selection = (p.style & kSingleSelection) != 0 ? wxLC_SINGLE_SEL : 0;
+        auto* list = new wxListCtrl(formWindow, WindowId(p.id), pos, size, wxLC_REPORT | wxBORDER_SUNKEN | selection);
         list->Bind(wxEVT_LIST_ITEM_ACTIVATED, &CDetailedView::OnListActivated, this);
         // A double click beside the rows names no row; the control itself
         // reports only clicks on rows.
-        const int id = p.id;
+        const ControlId id = p.id;
         RowsWindowOf(list)->Bind(wxEVT_LEFT_DCLICK, [this, list, id](wxMouseEvent& event) {
           int flags = 0;
           if (list->HitTest(event.GetPosition(), flags) == wxNOT_FOUND) {
@@ -133,28 +132,29 @@ void CDetailedView::CreateControls() {
         break;
       }
       case ControlKind::ListBox:
-        w = new wxListBox(formWindow, p.id, pos, size, 0, nullptr, wxLB_SINGLE | wxLB_ALWAYS_SB);
+        w = new wxListBox(formWindow, WindowId(p.id), pos, size, 0, nullptr, wxLB_SINGLE | wxLB_ALWAYS_SB);
         break;
       case ControlKind::PieChart:
-        w = new CPieChartCtrl(formWindow, p.id, pos, size);
+        w = new CPieChartCtrl(formWindow, WindowId(p.id), pos, size);
         break;
     }
     controls[p.id] = w;
   }
   for (const auto& [id, w] : controls)
-    if (HiddenInTemplate(id)) w->Hide();
+    if (HasStyle(id, kHiddenInTemplate)) w->Hide();
 }
 
-wxWindow* CDetailedView::Control(int id) const {
+wxWindow* CDetailedView::Control(ControlId id) const {
   const auto it = controls.find(id);
   return it != controls.end() ? it->second : nullptr;
 }
 
-CPieChartCtrl* CDetailedView::Chart(int id) const {
-  return KindOfControl(id) == ControlKind::PieChart ? static_cast<CPieChartCtrl*>(Control(id)) : nullptr;
+CPieChartCtrl* CDetailedView::Chart(ControlId id) const {
+  const FormControl* c = FindControl(id);
+  return c != nullptr && c->kind == ControlKind::PieChart ? static_cast<CPieChartCtrl*>(Control(id)) : nullptr;
 }
 
-void CDetailedView::OnUpdate(long hint, StorageNode* node) {
+void CDetailedView::OnUpdate(UpdateHint hint, StorageNode* node) {
   form.OnUpdate(hint, node);
   // A shown node reached the controls already, before its splash closed.
   PushForm();
@@ -164,7 +164,7 @@ void CDetailedView::PushForm() {
   const FormState& now = form.Form();
   const FormState* before = pushed ? &*pushed : nullptr;
   formWindow->Freeze();
-  for (int id : AllControlIds()) {
+  for (ControlId id : AllControlIds()) {
     if (before != nullptr && before->Visible(id) == now.Visible(id)) continue;
     Control(id)->Show(now.Visible(id));
   }
@@ -173,28 +173,28 @@ void CDetailedView::PushForm() {
       static_cast<wxTextCtrl*>(Control(id))->ChangeValue(wxString(text));
   for (const auto& [id, checked] : now.Checks())
     if (before == nullptr || before->Checked(id) != checked) static_cast<wxCheckBox*>(Control(id))->SetValue(checked);
-  for (int id : RetitledFrameIds())
+  for (ControlId id : ControlsOfKind(ControlKind::GroupBox))
     if (before == nullptr || before->FrameTitle(id) != now.FrameTitle(id))
       Control(id)->SetLabel(wxString(now.FrameTitle(id)));
-  for (int id : ListViewIds()) {
+  for (ControlId id : ControlsOfKind(ControlKind::ListView)) {
     const ListViewState& list = now.List(id);
     if (before == nullptr || !SameRows(before->List(id), list)) PushList(id, list);
   }
-  for (int id : ListBoxIds()) {
+  for (ControlId id : ControlsOfKind(ControlKind::ListBox)) {
     const ListBoxState& box = now.ListBox(id);
     if (before != nullptr && before->ListBox(id).lines == box.lines) continue;
     auto* listBox = static_cast<wxListBox*>(Control(id));
     listBox->Clear();
     for (const std::wstring& line : box.lines) listBox->Append(wxString(line));
   }
-  for (int id : PieChartIds())
+  for (ControlId id : ControlsOfKind(ControlKind::PieChart))
     if (before == nullptr || !(before->Chart(id) == now.Chart(id))) Chart(id)->Show(now.Chart(id));
   formWindow->Thaw();
   ScrollToPanel(now.PanelOnDisplay());
   pushed = now;
 }
 
-void CDetailedView::PushList(int id, const ListViewState& state) {
+void CDetailedView::PushList(ControlId id, const ListViewState& state) {
   auto* list = static_cast<wxListCtrl*>(Control(id));
   list->Freeze();
   list->DeleteAllItems();
@@ -213,9 +213,9 @@ void CDetailedView::PushList(int id, const ListViewState& state) {
   list->Thaw();
 }
 
-void CDetailedView::ScrollToPanel(int groupBoxId) {
+void CDetailedView::ScrollToPanel(ControlId groupBoxId) {
   const wxPoint at = formWindow->GetPosition();
-  if (groupBoxId == 0) {
+  if (groupBoxId == kNoControl) {
     // Before any node, or after the model is gone: the form as created.
     formWindow->Move(at.x, 0);
     return;
@@ -228,11 +228,11 @@ void CDetailedView::ScrollToPanel(int groupBoxId) {
 }
 
 void CDetailedView::OnListActivated(wxListEvent& event) {
-  OnListDoubleClick(event.GetId(), static_cast<int>(event.GetIndex()));
+  OnListDoubleClick(ControlId{event.GetId()}, static_cast<int>(event.GetIndex()));
 }
 
 void CDetailedView::OnCheckBox(wxCommandEvent& event) {
   // The view alone sets these boxes: a click puts the state back.
-  const int id = event.GetId();
+  const ControlId id{event.GetId()};
   static_cast<wxCheckBox*>(Control(id))->SetValue(form.Form().Checked(id));
 }

@@ -17,20 +17,20 @@ class CPieChartCtrl;
 
 class CDetailedView : public wxPanel, public DocumentListener {
  public:
-  // Registers with the document as one of its views; `progress` may be null.
+  // Listens to the document as one of its views until destroyed; `progress`
+  // may be null.
   CDetailedView(wxWindow* parent, CQuelbrinDoc& document, ProgressSink* progress);
-  ~CDetailedView() override;
 
   // Shows the document's current node.
   void OnInitialUpdate() { form.OnInitialUpdate(); }
-  void OnUpdate(long hint, StorageNode* node) override;
+  void OnUpdate(UpdateHint hint, StorageNode* node) override;
   // A double click on a row of a list (-1: beside the rows).
-  void OnListDoubleClick(int listId, int row) { form.OnListDoubleClick(listId, row); }
+  void OnListDoubleClick(ControlId listId, int row) { form.OnListDoubleClick(listId, row); }
 
   const FormState& Form() const { return form.Form(); }
   // The form's control with that id, or null.
-  wxWindow* Control(int id) const;
-  CPieChartCtrl* Chart(int id) const;
+  wxWindow* Control(ControlId id) const;
+  CPieChartCtrl* Chart(ControlId id) const;
   // The window that holds all nine panels and moves as a whole.
   wxWindow* FormWindow() const { return formWindow; }
 
@@ -54,9 +54,9 @@ class CDetailedView : public wxPanel, public DocumentListener {
   void CreateControls();
   // Brings every control in line with the form state, changing only what changed.
   void PushForm();
-  void PushList(int id, const ListViewState& state);
+  void PushList(ControlId id, const ListViewState& state);
   // Moves the form so that the group box stands 5 pixels below the top edge.
-  void ScrollToPanel(int groupBoxId);
+  void ScrollToPanel(ControlId groupBoxId);
   void OnListActivated(wxListEvent& event);
   void OnCheckBox(wxCommandEvent& event);
 
@@ -64,7 +64,8 @@ class CDetailedView : public wxPanel, public DocumentListener {
   ShowThenClose progressHook;
   DetailedForm form;
   wxWindow* formWindow = nullptr;
-  std::map<int, wxWindow*> controls;
+  std::map<ControlId, wxWindow*> controls;
   // What the controls show now; nothing before the first push.
   std::optional<FormState> pushed;
+  Subscription subscription;
 };

@@ -21,10 +21,8 @@ CDiskTreeView::CDiskTreeView(wxWindow* parent, CQuelbrinDoc& document, ProgressS
       doc(document),
       tree(document, *this, progress) {
   Bind(wxEVT_TREE_SEL_CHANGING, &CDiskTreeView::OnSelChanging, this);
-  doc.AddListener(this);
+  subscription = doc.Subscribe(*this);
 }
-
-CDiskTreeView::~CDiskTreeView() { doc.RemoveListener(this); }
 
 wxTreeItemId CDiskTreeView::HiddenRoot() {
   wxTreeItemId root = GetRootItem();

@@ -10,13 +10,13 @@
 
 class CDiskTreeView : public wxTreeCtrl, public TreeControl, public DocumentListener {
  public:
-  // Registers with the document as one of its views; `progress` may be null.
+  // Listens to the document as one of its views until destroyed; `progress`
+  // may be null.
   CDiskTreeView(wxWindow* parent, CQuelbrinDoc& document, ProgressSink* progress);
-  ~CDiskTreeView() override;
 
   // Runs the first scan and builds the tree.
   void OnInitialUpdate() { tree.OnInitialUpdate(); }
-  void OnUpdate(long hint, StorageNode* node) override { tree.OnUpdate(hint, node); }
+  void OnUpdate(UpdateHint hint, StorageNode* node) override { tree.OnUpdate(hint, node); }
 
   const DiskTree& Tree() const { return tree; }
   // The node an item stands for; null for none.
@@ -41,4 +41,5 @@ class CDiskTreeView : public wxTreeCtrl, public TreeControl, public DocumentList
 
   CQuelbrinDoc& doc;
   DiskTree tree;
+  Subscription subscription;
 };

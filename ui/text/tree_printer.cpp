@@ -1,4 +1,4 @@
-#include "app/common/tree_printer.h"
+#include "ui/text/tree_printer.h"
 
 #include <string>
 #include <vector>
@@ -45,6 +45,6 @@ class PrintingSink : public TreeSink {
 void PrintStorageTree(CQuelbrinDoc& doc, std::ostream& out) {
   PrintingSink sink;
   TreeItemMap items;
-  WalkStorageTree(doc.mountPoints.get(), doc.physicalDisks.get(), doc.adapters.get(), sink, items);
+  WalkStorageTree(doc.Model(), sink, items);
   sink.Print(out);
 }

@@ -1,4 +1,4 @@
-#include "app/common/model_json.h"
+#include "ui/text/model_json.h"
 
 #include <cstdio>
 #include <string>
@@ -150,8 +150,8 @@ json PartitionNode(const DiskPartitionNode& p) {
 }
 
 std::string FindDevicePath(const CQuelbrinDoc& doc, const ScsiDeviceNode* device) {
-  if (device == nullptr || !doc.adapters) return {};
-  for (const auto& a : doc.adapters->children) {
+  if (device == nullptr || doc.Model().Adapters() == nullptr) return {};
+  for (const auto& a : doc.Model().Adapters()->children) {
     for (const auto& d : a->devices) {
       if (d.get() == device) return DevicePath(*a, *d);
     }
@@ -363,17 +363,18 @@ json Root(const List* list, Each each) {
 
 nlohmann::json BuildModelJson(const CQuelbrinDoc& doc) {
   json extents = json::array();
-  for (const auto& e : doc.allExtents) extents.push_back(Extent(*e));
+  for (const auto& e : doc.Model().Extents()) extents.push_back(Extent(*e));
   json partitions = json::array();
-  for (const auto& p : doc.allPartitions) partitions.push_back(PartitionNode(*p));
+  for (const auto& p : doc.Model().Partitions()) partitions.push_back(PartitionNode(*p));
   const StorageNode* current = doc.GetCurrentNode();
   return {{"title", Text(doc.GetTitle())},
-          {"showAllMountPoints", doc.showAllMountPoints},
-          {"scanResult", doc.lastScanResult},
+          {"showAllMountPoints", doc.GetShowAllMountPoints()},
+          {"scanResult", doc.LastScanResult()},
           {"currentNode", current != nullptr ? json(Name(*current)) : json(nullptr)},
-          {"mountPoints", Root(doc.mountPoints.get(), [](const MountPointNode& m) { return MountPoint(m); })},
-          {"physicalDisks", Root(doc.physicalDisks.get(), [&doc](const PhysicalDiskNode& d) { return Disk(doc, d); })},
-          {"adapters", Root(doc.adapters.get(), [](const ScsiAdapterNode& a) { return Adapter(a); })},
+          {"mountPoints", Root(doc.Model().MountPoints(), [](const MountPointNode& m) { return MountPoint(m); })},
+          {"physicalDisks",
+           Root(doc.Model().PhysicalDisks(), [&doc](const PhysicalDiskNode& d) { return Disk(doc, d); })},
+          {"adapters", Root(doc.Model().Adapters(), [](const ScsiAdapterNode& a) { return Adapter(a); })},
           {"extents", extents},
           {"partitions", partitions}};
 }

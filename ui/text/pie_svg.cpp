@@ -1,11 +1,12 @@
 // Renders a pie chart's drawing list as SVG, with the system colours of a
 // default desktop theme.
+#include "ui/text/pie_svg.h"
+
 #include <cmath>
 #include <cstdio>
 #include <sstream>
 
 #include "platform/wide_text.h"
-#include "ui/pie_chart.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/common/form_printer.h"
+#include "ui/text/form_printer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,6 +8,7 @@
 #include "platform/wide_text.h"
 #include "ui/form_layout.h"
 #include "ui/form_state.h"
+#include "ui/text/pie_svg.h"
 
 namespace {
 
@@ -31,11 +32,11 @@ class PanelPrinter {
   PanelPrinter(const FormState& form, std::size_t width) : form_(form), width_(width) {}
 
   void Print(std::ostream& out) {
-    const int panel = form_.PanelOnDisplay();
-    if (panel == 0) {
+    const ControlId panel = form_.PanelOnDisplay();
+    if (panel == kNoControl) {
       Line(L"(no panel on display)");
     } else {
-      const std::wstring title = PanelTitle(panel);
+      const std::wstring title = form_.FrameTitle(panel);
       Line(title);
       Line(std::wstring(title.size(), L'='));
       const auto fields = PanelFields(panel);
@@ -50,11 +51,6 @@ class PanelPrinter {
   }
 
  private:
-  std::wstring PanelTitle(int groupBoxId) const {
-    if (TemplateFrameTitle(groupBoxId) != nullptr) return form_.FrameTitle(groupBoxId);
-    return GroupBoxTitle(groupBoxId);
-  }
-
   std::size_t LabelColumn(std::span<const FormField> fields) const {
     std::size_t longest = 0;
     for (const FormField& f : fields) {
@@ -93,7 +89,7 @@ class PanelPrinter {
     switch (f.type) {
       case T::FrameBegin:
         Blank();
-        if (visible) Line(TemplateFrameTitle(f.id) != nullptr ? form_.FrameTitle(f.id) : GroupBoxTitle(f.id));
+        if (visible) Line(form_.FrameTitle(f.id));
         indent_ += 2;
         return;
       case T::Edit:
@@ -126,7 +122,7 @@ class PanelPrinter {
     indent_ -= 2;
   }
 
-  void Chart(int id) {
+  void Chart(ControlId id) {
     const PieChartContent& chart = form_.Chart(id);
     Blank();
     Line(chart.title.empty() ? L"(chart without title)" : chart.title);
@@ -210,7 +206,7 @@ class PanelPrinter {
   std::vector<std::wstring> lines_;
 };
 
-std::string FileNameFor(const PieChartContent& chart, int id) {
+std::string FileNameFor(const PieChartContent& chart, ControlId id) {
   std::string name;
   for (char c : Utf8FromWide(chart.title)) {
     const auto u = static_cast<unsigned char>(c);
@@ -221,7 +217,7 @@ std::string FileNameFor(const PieChartContent& chart, int id) {
     }
   }
   while (!name.empty() && name.back() == '-') name.pop_back();
-  if (name.empty()) name = "chart-" + std::to_string(id);
+  if (name.empty()) name = "chart-" + std::to_string(static_cast<int>(id));
   return name + ".svg";
 }
 
@@ -231,12 +227,12 @@ void PrintForm(const FormState& form, std::ostream& out, std::size_t width) { Pa
 
 std::vector<ChartFile> RenderPanelCharts(const FormState& form) {
   std::vector<ChartFile> files;
-  const int panel = form.PanelOnDisplay();
-  if (panel == 0) return files;
+  const ControlId panel = form.PanelOnDisplay();
+  if (panel == kNoControl) return files;
   for (const FormField& f : PanelFields(panel)) {
     if (f.type != FormField::Type::PieChart || !form.Visible(f.id)) continue;
-    const DialogSize size = PieChartDialogSize(f.id);
-    const PixelSize pixels{DialogUnitsToPixelsX(size.width), DialogUnitsToPixelsY(size.height)};
+    const DialogRect& place = FindControl(f.id)->rect;
+    const PixelSize pixels{DialogUnitsToPixelsX(place.width), DialogUnitsToPixelsY(place.height)};
     PieChart chart;
     chart.OnSize(pixels.cx, pixels.cy);
     chart.Show(form.Chart(f.id));

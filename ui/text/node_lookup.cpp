@@ -1,4 +1,4 @@
-#include "app/common/node_lookup.h"
+#include "ui/text/node_lookup.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -46,11 +46,11 @@ struct Index {
 Index BuildIndex(CQuelbrinDoc& doc) {
   PathSink sink;
   TreeItemMap items;
-  WalkStorageTree(doc.mountPoints.get(), doc.physicalDisks.get(), doc.adapters.get(), sink, items);
+  WalkStorageTree(doc.Model(), sink, items);
   Index index;
   index.places = sink.places;
-  if (doc.physicalDisks) {
-    for (const auto& disk : doc.physicalDisks->children) {
+  if (const PhysicalDiskList* disks = doc.Model().PhysicalDisks()) {
+    for (const auto& disk : disks->children) {
       const std::wstring diskPath = sink.PathOf(items.at(disk.get()));
       for (DiskPartitionNode* partition : disk->partitions)
         if (partition != nullptr) index.places.push_back({diskPath + L"/" + partition->GetName(), partition});

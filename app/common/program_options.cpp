@@ -1,0 +1,121 @@
+#include "app/common/program_options.h"
+
+namespace {
+
+constexpr unsigned kCli = static_cast<unsigned>(Program::Cli);
+constexpr unsigned kGui = static_cast<unsigned>(Program::Gui);
+
+constexpr OptionSpec kOptions[] = {
+    {OptionId::Machine, "--machine", "", "FILE", "a file name", true, kCli | kGui,
+     "view the machine described in FILE (see docs/machine-file.md);\n"
+     "without it, the machine this runs on",
+     ""},
+    {OptionId::Root, "--root", "", "DIR", "a directory", false, kCli | kGui,
+     "read the running system's files under DIR instead of /\n"
+     "(a copied or fake system tree, for tests)",
+     "read the running system's files under DIR instead of /"},
+    {OptionId::AllMountPoints, "--all-mount-points", "", "", "", false, kCli | kGui,
+     "keep mount points named by a volume name, not only drive letters",
+     "start with mount points named by a volume name too"},
+    {OptionId::Help, "--help", "-h", "", "", false, kCli | kGui, "show this help and exit", ""},
+    {OptionId::Version, "--version", "", "", "", false, kCli | kGui, "show the version and exit", ""},
+    // Options of one command, described with it.
+    {OptionId::Svg, "--svg", "", "DIR", "a directory", true, kCli, "", ""},
+    {OptionId::Output, "--output", "-o", "FILE", "a file name", false, kCli, "", ""},
+    // For scripts; not in the help.
+    {OptionId::ListOptions, "--list-options", "", "", "", false, kCli, "", ""},
+};
+
+// Where the help text of an entry starts; longer names put it on a line of its own.
+constexpr std::size_t kHelpColumn = 24;
+
+}  // namespace
+
+std::span<const OptionSpec> AllOptions() { return kOptions; }
+
+Argument ReadArgument(Program program, const std::vector<std::string>& args, std::size_t& i) {
+  const std::string& a = args[i];
+  Argument result;
+  if (a.empty() || a[0] != '-') {
+    result.value = a;
+    return result;
+  }
+  for (const OptionSpec& spec : kOptions) {
+    if (!spec.TakenBy(program)) continue;
+    if (a == spec.name || (!spec.shortName.empty() && a == spec.shortName)) {
+      result.option = &spec;
+      if (!spec.TakesValue()) {
+        result.kind = Argument::Kind::Option;
+      } else if (i + 1 >= args.size()) {
+        result.kind = Argument::Kind::MissingValue;
+        result.error = a + " needs " + std::string(spec.valueWanted);
+      } else {
+        result.kind = Argument::Kind::Option;
+        result.value = args[++i];
+      }
+      return result;
+    }
+    const std::string prefix = std::string(spec.name) + "=";
+    if (spec.equalsForm && a.compare(0, prefix.size(), prefix) == 0) {
+      result.kind = Argument::Kind::Option;
+      result.option = &spec;
+      result.value = a.substr(prefix.size());
+      return result;
+    }
+  }
+  result.kind = Argument::Kind::Unknown;
+  result.value = a;
+  return result;
+}
+
+bool TakeSharedOption(const Argument& argument, SharedOptions& out) {
+  if (argument.kind != Argument::Kind::Option) return false;
+  switch (argument.option->id) {
+    case OptionId::Machine:
+      out.source.machineFile = argument.value;
+      return true;
+    case OptionId::Root:
+      out.source.systemRoot = argument.value;
+      return true;
+    case OptionId::AllMountPoints:
+      out.allMountPoints = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string OptionsHelp(Program program) {
+  std::string text;
+  for (const OptionSpec& spec : kOptions) {
+    if (!spec.TakenBy(program) || spec.help.empty()) continue;
+    std::string names = "  ";
+    if (!spec.shortName.empty()) names += std::string(spec.shortName) + ", ";
+    names += spec.name;
+    if (spec.TakesValue()) names += " " + std::string(spec.valueName);
+    if (spec.equalsForm) names += ", " + std::string(spec.name) + "=" + std::string(spec.valueName);
+    const std::string_view help = program == Program::Gui && !spec.guiHelp.empty() ? spec.guiHelp : spec.help;
+    // The first line of help beside the names when they leave room, else below.
+    if (names.size() + 2 <= kHelpColumn) {
+      text += names + std::string(kHelpColumn - names.size(), ' ');
+    } else {
+      text += names + "\n" + std::string(kHelpColumn, ' ');
+    }
+    for (char c : help) {
+      text += c;
+      if (c == '\n') text += std::string(kHelpColumn, ' ');
+    }
+    text += "\n";
+  }
+  return text;
+}
+
+void ListOptions(std::ostream& out) {
+  for (const OptionSpec& spec : kOptions) {
+    const char* programs = spec.TakenBy(Program::Cli) ? (spec.TakenBy(Program::Gui) ? "cli,gui" : "cli") : "gui";
+    for (std::string_view name : {spec.shortName, spec.name}) {
+      if (name.empty()) continue;
+      out << name << ' ' << (spec.TakesValue() ? "value" : "flag") << ' ' << programs << '\n';
+    }
+  }
+}

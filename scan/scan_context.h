@@ -1,0 +1,16 @@
+// What the steps of a scan work with: the platform they ask, how they speak to
+// the user, where progress goes, and the model they fill.
+#pragma once
+
+#include "model/storage_model.h"
+#include "platform/platform.h"
+#include "scan/progress_sink.h"
+#include "scan/prompt.h"
+
+struct ScanContext {
+  Platform& platform;
+  Prompt& prompt;
+  // Null when there is no progress display.
+  ProgressSink* progress;
+  StorageModel& model;
+};
