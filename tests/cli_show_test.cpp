@@ -222,8 +222,12 @@ TEST(CliShow, WritesTheChartsAsSvg) {
   EXPECT_EQ(run.status, 0) << run.err;
   const auto file = dir / "extent-size-vs-volume-size.svg";
   ASSERT_TRUE(std::filesystem::exists(file));
-  std::ifstream in(file);
-  const std::string svg((std::istreambuf_iterator<char>(in)), {});
+  std::string svg;
+  {
+    // Closed before the folder is removed: Windows removes no open file.
+    std::ifstream in(file);
+    svg.assign(std::istreambuf_iterator<char>(in), {});
+  }
   EXPECT_NE(svg.find(">55% Extent 2</text>"), std::string::npos);
   EXPECT_NE(svg.find(">44% Extent 3</text>"), std::string::npos);
   EXPECT_NE(svg.find("width=\"255\" height=\"276\""), std::string::npos);
