@@ -28,6 +28,8 @@ std::wstring WideFromUtf8(std::string_view text);
 // A file name given in UTF-8 (as the programs take every argument), whatever
 // the system's own encoding of file names.
 std::filesystem::path PathFromUtf8(std::string_view text);
+// A file name as UTF-8, for messages, whatever the system's own encoding.
+std::string Utf8FromPath(const std::filesystem::path& path);
 
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", lower case, every field zero-padded.
 std::wstring FormatGuid(const GUID& guid);

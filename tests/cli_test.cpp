@@ -5,10 +5,12 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 
+#include "platform/wide_text.h"
 #include "tests/support/cli_run.h"
 
 namespace {
@@ -156,4 +158,32 @@ TEST(Cli, VersionAndUsageErrors) {
     EXPECT_TRUE(Contains(r.err, "Try 'quelbrin-cli --help'")) << r.err;
   }
   EXPECT_TRUE(Contains(RunCliLine("--frobnicate tree").err, "unknown option '--frobnicate'"));
+}
+
+// Arguments, file names and text outside every ANSI code page (and outside
+// UTF-16's single units) go in and come out as the same UTF-8.
+TEST(Cli, NamesAndTextOutsideTheAnsiCodePageStayUtf8) {
+  const std::string dir = testing::TempDir() + "/quelbrin-ünï-" + std::to_string(getpid()) + "-機械";
+  const std::string label = "Données 資料 \xF0\x9F\x97\x84";
+  const std::string machine = dir + "/машина.json";
+  const std::string charts = dir + "/диаграммы";
+  std::filesystem::create_directories(PathFromUtf8(dir));
+  {
+    std::ifstream in(std::string(QUELBRIN_SOURCE_DIR) + "/samples/workstation.json", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    const std::string windows = "\"label\": \"Windows\"";
+    text.replace(text.find(windows), windows.size(), "\"label\": \"" + label + "\"");
+    std::ofstream(PathFromUtf8(machine), std::ios::binary) << text;
+  }
+  const CliRun show = RunCli({"--machine", machine, "show", "--svg", charts, "\\DosDevices\\C:"});
+  EXPECT_EQ(show.status, 0) << show.err;
+  EXPECT_TRUE(Contains(show.out, label + "\n")) << show.out;
+  EXPECT_TRUE(Contains(show.err, "wrote " + charts)) << show.err;
+
+  const std::string captured = dir + "/снимок.json";
+  EXPECT_EQ(RunCli({"--machine", machine, "capture", "-o", captured}).status, 0);
+  const CliRun again = RunCli({"--machine", captured, "show", "\\DosDevices\\C:"});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(again.out, show.out);
+  std::filesystem::remove_all(PathFromUtf8(dir));
 }

@@ -24,7 +24,7 @@ int ShowNodeCommand(CQuelbrinDoc& doc, const std::string& name, const std::optio
   const std::filesystem::path dir = PathFromUtf8(*svgDir);
   std::filesystem::create_directories(dir, code);
   if (code) {
-    err << "quelbrin-cli: cannot create " << dir.string() << ": " << code.message() << "\n";
+    err << "quelbrin-cli: cannot create " << Utf8FromPath(dir) << ": " << code.message() << "\n";
     return 2;
   }
   for (const ChartFile& chart : RenderPanelCharts(view.Form())) {
@@ -33,10 +33,10 @@ int ShowNodeCommand(CQuelbrinDoc& doc, const std::string& name, const std::optio
     file << chart.svg;
     file.close();
     if (!file) {
-      err << "quelbrin-cli: cannot write " << path.string() << "\n";
+      err << "quelbrin-cli: cannot write " << Utf8FromPath(path) << "\n";
       return 2;
     }
-    err << "wrote " << path.string() << "\n";
+    err << "wrote " << Utf8FromPath(path) << "\n";
   }
   return 0;
 }
