@@ -23,10 +23,20 @@ SharedOption TakeSharedOption(const std::vector<std::string>& args, std::size_t&
     out.source.machineFile = a.substr(sizeof("--machine=") - 1);
     return SharedOption::Taken;
   }
-  if (a == "--root") return value(out.source.systemRoot, "a directory");
+  if (a == "--root") {
+    out.rootGiven = true;
+    return value(out.source.systemRoot, "a directory");
+  }
   if (a == "--all-mount-points") {
     out.allMountPoints = true;
     return SharedOption::Taken;
   }
   return SharedOption::NotShared;
+}
+
+std::string SharedOptionsConflict(const SharedOptions& options) {
+  // Either would be silently ignored: a machine file is read as it is.
+  if (options.rootGiven && options.source.machineFile)
+    return "--root and --machine cannot go together: --root reads a running system, --machine a machine file";
+  return {};
 }

@@ -9,6 +9,7 @@
 struct SharedOptions {
   MachineSource source;
   bool allMountPoints = false;
+  bool rootGiven = false;
 };
 
 enum class SharedOption {
@@ -22,3 +23,5 @@ enum class SharedOption {
 // Reads args[i] if it is a shared option, moving `i` past its value.
 SharedOption TakeSharedOption(const std::vector<std::string>& args, std::size_t& i, SharedOptions& out,
                               std::string& error);
+// Options that were each read well but cannot go together; empty when none.
+std::string SharedOptionsConflict(const SharedOptions& options);

@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
         return UsageError("unknown argument '" + args[i] + "'");
     }
   }
+  if (const std::string conflict = SharedOptionsConflict(shared); !conflict.empty()) return UsageError(conflict);
   FrameOptions options;
   options.showAllMountPoints = shared.allMountPoints;
   if (!HaveDisplay()) {
