@@ -58,15 +58,17 @@ bool CQuelbrinDoc::RunScan() {
 }
 
 void CQuelbrinDoc::StoragePortStage() {
+  std::vector<PortInterfaceMatch> matches;
   for (DWORD index = 0;; ++index) {
     HANDLE port = INVALID_HANDLE_VALUE;
     std::wstring path;
     const DWORD code = OpenInterfaceDevice(*this, kStoragePortInterfaceClass, index, port, path);
     if (code == ERROR_NO_MORE_ITEMS) break;
     if (code != 0) continue;
-    AttachPortDeviceManagerInfo(*this, kStoragePortInterfaceClass, index, port, path);
+    MatchPortInterface(*this, index, port, path, matches);
     platform.CloseHandle(port);
   }
+  AttachPortDeviceManagerInfo(*this, kStoragePortInterfaceClass, matches);
 }
 
 void CQuelbrinDoc::SetCurrentNode(StorageNode* node) {

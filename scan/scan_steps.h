@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/storage_records.h"
 
@@ -29,7 +30,20 @@ DWORD ScanDriveAdapter(CQuelbrinDoc& doc, HANDLE drive, PhysicalDiskNode& disk, 
 DWORD OpenInterfaceDevice(CQuelbrinDoc& doc, const GUID& interfaceClass, DWORD index, HANDLE& handle,
                           std::wstring& path);
 
-// Attaches the device manager's text of one storage-port interface to the
-// adapter it belongs to.
-void AttachPortDeviceManagerInfo(CQuelbrinDoc& doc, const GUID& interfaceClass, DWORD index, HANDLE port,
-                                 const std::wstring& path);
+// The adapters one opened storage-port interface may belong to, by its answers:
+// those with a device at a place it lists, and of those the ones whose every
+// device it lists with the same INQUIRY data.
+struct PortInterfaceMatch {
+  DWORD index = 0;
+  std::wstring path;
+  std::vector<ScsiAdapterNode*> adapters;
+  std::vector<ScsiAdapterNode*> closely;
+};
+// Adds the match of the interface open as `port`, if it fits any adapter.
+void MatchPortInterface(CQuelbrinDoc& doc, DWORD index, HANDLE port, const std::wstring& path,
+                        std::vector<PortInterfaceMatch>& matches);
+// Gives each adapter the device manager's text of the one interface that
+// belongs to it; an adapter that two interfaces fit alike gets none, and a
+// diagnostic line says so.
+void AttachPortDeviceManagerInfo(CQuelbrinDoc& doc, const GUID& interfaceClass,
+                                 const std::vector<PortInterfaceMatch>& matches);
