@@ -121,9 +121,9 @@ TEST(StoragePortStage, AnAdapterTakesOnlyTheTextOfTheInterfaceThatIsItsOwn) {
 
 TEST(StoragePortStage, PseudoAdaptersNeverReceiveDeviceManagerText) {
   json m = NewMachine();
-  m["adapters"] = {Port(4, "usb")};
+  m["adapters"] = json::array({Port(4, "usb")});
   AddDrive(m, 0, 'C', {{"port", 4}}, {{"product", "Stick"}});
-  m["deviceInstances"] = {Instance("USB\\ROOT")};
+  m["deviceInstances"] = json::array({Instance("USB\\ROOT")});
   m["storagePortInterfaces"] = {{{"path", "\\\\?\\usb"}, {"instance", "USB\\ROOT"}, {"adapter", 4}}};
   Scan s(m);
   ASSERT_TRUE(s.scanned);
@@ -222,7 +222,7 @@ class LargeResourceRecords : public RecordedPlatform {
 
 TEST(HardwareResources, ARecordWhoseMemoryCannotBeHadIsLeftOut) {
   json m = TwoPorts();
-  m["deviceInstances"][0]["allocated"] = {Mem("0xf7d16000", "0xf7d167ff")};
+  m["deviceInstances"][0]["allocated"] = json::array({Mem("0xf7d16000", "0xf7d167ff")});
   LargeResourceRecords platform(ParseMachine(m.dump(), "test"));
   LOG_CONF configuration = 0;
   ASSERT_EQ(platform.CM_Get_First_Log_Conf_Ex(&configuration, 1, ALLOC_LOG_CONF, nullptr), CR_SUCCESS);
