@@ -268,7 +268,7 @@ class LimitedBuilder : public nlohmann::detail::json_sax_dom_parser<nlohmann::js
     if (e.id == 406) {
       // Valid JSON, but no number this program can hold: pointed at where it starts.
       errorAt = position >= token.size() ? position - token.size() : 0;
-      message = "a number out of range: " + token.substr(0, 40);
+      message = "a number out of range: " + token.substr(0, 40) + "; numbers are integers of at most 64 bits";
     } else {
       errorAt = position > 0 ? position - 1 : 0;
       message = e.what();

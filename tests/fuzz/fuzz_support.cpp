@@ -26,12 +26,14 @@ void ShowAll(CQuelbrinDoc& doc) {
   PrintStorageTree(doc, out);
   DetailedForm view(doc, nullptr);
   const std::vector<NamedNode> nodes = NameableNodes(doc);
-  // Each lookup walks the whole tree: of a large tree, every path told apart
-  // by a "#" count and an even spread of the others are looked up.
+  // Each lookup walks the whole tree: of a large tree, an even spread of the
+  // paths and the first few told apart by a "#" count are looked up.
   const std::size_t spread = nodes.size() / kLookupsPerTree + 1;
+  std::size_t numbered = 0;
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     const NamedNode& named = nodes[i];
-    if (i % spread == 0 || named.path.find(L'#') != std::wstring::npos) {
+    const bool firstNumbered = named.path.find(L'#') != std::wstring::npos && numbered++ < kLookupsPerTree / 2;
+    if (i % spread == 0 || firstNumbered) {
       const std::string path = Utf8FromWide(named.path);
       if (FindNode(doc, path).node != named.node) Fail("the printed path \"" + path + "\" does not find its node");
     }
