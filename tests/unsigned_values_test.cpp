@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/scan_harness.h"
+#include "ui/control_ids.h"
 #include "ui/form_state.h"
 #include "ui/panels.h"
 
@@ -31,7 +32,7 @@ TEST(UnsignedValues, TheTopOfEachRangeIsShownInFull) {
   ShowPhysicalDiskList(disks, *h.doc->physicalDisks);
   ShowScsiAdapter(adapterPanel, adapter);
   auto lineStarting = [&adapterPanel](const std::wstring& start) {
-    for (const std::wstring& line : adapterPanel.ListBox(1160).lines) {
+    for (const std::wstring& line : adapterPanel.ListBox(ControlId::AdapterDriverNodesListBox).lines) {
       if (line.rfind(start, 0) == 0) return line;
     }
     return std::wstring();
@@ -43,15 +44,15 @@ TEST(UnsignedValues, TheTopOfEachRangeIsShownInFull) {
     std::wstring expected;
   };
   const std::vector<Shown> cases = {
-      {"maximum component length", mountPoint.Edit(1016), L"4294967295"},
-      {"MBR hidden sectors", mountPoint.Edit(1036), L"2147483648"},
-      {"partition number", mountPoint.Edit(1030), L"2147483649"},
-      {"extent's disk number", mountPoint.List(1008).rows.at(0).cells.at(1), L"4294967295"},
-      {"extent's chart label", mountPoint.Chart(1021).slices.at(0).label, L"100% Extent 4294967295"},
-      {"extent panel's disk number", extentPanel.Edit(1501), L"4294967295"},
-      {"partition panel's number", partition.Edit(1807), L"2147483649"},
-      {"disk name", disks.List(2101).rows.at(0).cells.at(0), L"PhysicalDrive4294967295"},
-      {"disk size of 2^64 - 1 bytes", disks.List(2101).rows.at(0).cells.at(1), L"BIG disk"},
+      {"maximum component length", mountPoint.Edit(ControlId::MountPointMaxNameLengthEdit), L"4294967295"},
+      {"MBR hidden sectors", mountPoint.Edit(ControlId::MountPointHiddenSectorsEdit), L"2147483648"},
+      {"partition number", mountPoint.Edit(ControlId::MountPointPartitionNumberEdit), L"2147483649"},
+      {"extent's disk number", mountPoint.List(ControlId::MountPointExtentList).rows.at(0).cells.at(1), L"4294967295"},
+      {"extent's chart label", mountPoint.Chart(ControlId::MountPointChart).slices.at(0).label, L"100% Extent 4294967295"},
+      {"extent panel's disk number", extentPanel.Edit(ControlId::ExtentDiskNumberEdit), L"4294967295"},
+      {"partition panel's number", partition.Edit(ControlId::PartitionNumberEdit), L"2147483649"},
+      {"disk name", disks.List(ControlId::AllDisksList).rows.at(0).cells.at(0), L"PhysicalDrive4294967295"},
+      {"disk size of 2^64 - 1 bytes", disks.List(ControlId::AllDisksList).rows.at(0).cells.at(1), L"BIG disk"},
       {"partition name", extent.partition->GetName().substr(0, 14), L"DP(2147483649)"},
       {"driver node rank", lineStarting(L"Driver node rank"), L"Driver node rank is 4294967295"},
   };

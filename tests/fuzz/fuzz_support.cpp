@@ -5,16 +5,16 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/common/form_printer.h"
-#include "app/common/model_json.h"
-#include "app/common/node_lookup.h"
-#include "app/common/tree_printer.h"
 #include "platform/machine/machine_file.h"
 #include "platform/machine/machine_writer.h"
 #include "platform/recorded/recorded_platform.h"
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
 #include "ui/detailed_form.h"
+#include "ui/text/form_printer.h"
+#include "ui/text/model_json.h"
+#include "ui/text/node_lookup.h"
+#include "ui/text/tree_printer.h"
 
 namespace fuzz {
 namespace {
