@@ -41,7 +41,8 @@ constexpr const char* kUsageTail =
     "\n"
     "Exit status: 0 when the scan ran to its end, 1 when the mount point manager\n"
     "cannot be opened or a drive query stopped the scan (what was scanned is still\n"
-    "printed), 2 for a usage or machine file error.\n";
+    "printed) or the output cannot be written, 2 for a usage or machine file error\n"
+    "or a --root that is not the root of a system.\n";
 
 struct Options : SharedOptions {
   std::optional<std::string> outputFile;
@@ -58,6 +59,15 @@ int UsageError(const std::string& message) {
   return 2;
 }
 
+// What was printed must have reached its reader: a full disk or a closed pipe
+// is not a success.
+int OutputWritten(int status) {
+  std::cout.flush();
+  if (std::cout) return status;
+  std::cerr << "quelbrin-cli: cannot write to standard output\n";
+  return status != 0 ? status : 1;
+}
+
 // Writes the machine being viewed — the live one, or a machine file read
 // back — as a machine file.
 int Capture(const Options& options) {
@@ -69,7 +79,7 @@ int Capture(const Options& options) {
   }
   if (!options.outputFile || *options.outputFile == "-") {
     std::cout << WriteMachine(m);
-    return std::cout.good() ? 0 : 1;
+    return OutputWritten(0);
   }
   if (!SaveMachineFile(m, *options.outputFile, error)) {
     std::cerr << "quelbrin-cli: " << error << "\n";
@@ -121,6 +131,7 @@ int main(int argc, char** argv) {
         break;
     }
   }
+  if (const std::string conflict = SharedOptionsConflict(options); !conflict.empty()) return UsageError(conflict);
   if (options.command.empty()) return UsageError("no command given");
   if (options.command != "tree" && options.command != "show" && options.command != "json" &&
       options.command != "capture")
@@ -145,18 +156,18 @@ int main(int argc, char** argv) {
   const bool scanned = doc.InitialScan();
   if (options.command == "show") {
     const int shown = ShowNodeCommand(doc, options.operands[0], options.svgDir, std::cout, std::cerr);
-    if (shown != 0) return shown;
+    if (shown != 0) return OutputWritten(shown);
   } else if (options.command == "json") {
     std::cout << BuildModelJson(doc).dump(2) << "\n";
   } else {
     PrintStorageTree(doc, std::cout);
   }
-  if (scanned) return 0;
+  if (scanned) return OutputWritten(0);
   // An empty listing must not pass for a machine without storage.
   if (!doc.MountPointManagerOpen()) {
     std::cerr << "quelbrin-cli: the mount point manager cannot be opened\n";
   } else {
     std::cerr << "quelbrin-cli: the scan stopped with error " << doc.LastScanResult() << "\n";
   }
-  return 1;
+  return OutputWritten(1);
 }

@@ -4,6 +4,8 @@
 #include "platform/recorded/recorded_platform.h"
 
 #ifdef __linux__
+#include <filesystem>
+
 #include "platform/linux/linux_collector.h"
 #endif
 
@@ -12,7 +14,23 @@ namespace {
 bool CollectLiveMachine(const std::string& systemRoot, machine::Machine& out, std::string& error,
                         const CollectNote& note) {
 #ifdef __linux__
+  // Read as it is, a root that is no system would look like a machine without
+  // storage: refuse one that is missing, is no directory or has no mount table.
+  std::error_code ignored;
+  if (!std::filesystem::exists(systemRoot, ignored)) {
+    error = systemRoot + ": no such directory";
+    return false;
+  }
+  if (!std::filesystem::is_directory(systemRoot, ignored)) {
+    error = systemRoot + ": not a directory";
+    return false;
+  }
   linuxsys::SystemFiles files(systemRoot);
+  const std::optional<std::string> mounts = files.ReadFile("/proc/self/mountinfo", 1);
+  if (!mounts || mounts->empty()) {
+    error = systemRoot + ": not the root of a running system (no mount table in proc/self/mountinfo)";
+    return false;
+  }
   linuxsys::CollectOptions options;
   options.note = note;
   out = linuxsys::CollectMachine(files, options);

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  if (const std::string conflict = SharedOptionsConflict(shared); !conflict.empty()) return UsageError(conflict);
   FrameOptions options;
   options.showAllMountPoints = shared.allMountPoints;
   if (!HaveDisplay()) {

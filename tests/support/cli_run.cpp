@@ -26,7 +26,7 @@ std::string ShellQuote(const std::string& text) {
   return q + "'";
 }
 
-CliRun RunCliLine(const std::string& arguments) {
+CliRun RunCliLine(const std::string& arguments, const std::string& stdoutTo) {
   // Tests run in parallel processes: every run gets files of its own.
   static int runs = 0;
   const std::string stem =
@@ -34,7 +34,8 @@ CliRun RunCliLine(const std::string& arguments) {
   const std::string out = stem + ".out";
   const std::string err = stem + ".err";
   const std::string command =
-      ShellQuote(QUELBRIN_CLI) + " " + arguments + " >" + ShellQuote(out) + " 2>" + ShellQuote(err);
+      ShellQuote(QUELBRIN_CLI) + " " + arguments + " >" + ShellQuote(stdoutTo.empty() ? out : stdoutTo) + " 2>" +
+      ShellQuote(err);
   const int raw = std::system(command.c_str());
   CliRun r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
