@@ -33,10 +33,12 @@ enum CommandId {
   ID_WINDOW_SPLIT = 1912,
   ID_NEXT_PANE = 1913,
   ID_PREV_PANE = 1914,
+  // Not the toolkit's stock exit command, to which GTK adds a Ctrl+Q that the
+  // program's accelerators do not have.
+  ID_APP_EXIT = 1915,
   ID_FILE_PRINT = wxID_PRINT,
   ID_FILE_PRINT_PREVIEW = wxID_PREVIEW,
   ID_FILE_PRINT_SETUP = wxID_PRINT_SETUP,
-  ID_APP_EXIT = wxID_EXIT,
   ID_APP_ABOUT = wxID_ABOUT,
   ID_HELP_FINDER = wxID_HELP_CONTENTS,
   ID_CONTEXT_HELP = wxID_HELP_CONTEXT,
