@@ -16,6 +16,7 @@
 #include <wx/defs.h>
 #include <wx/frame.h>
 
+class DisabledPrompts;
 class wxHtmlHelpController;
 class wxSplitterWindow;
 class wxToolBar;
@@ -54,7 +55,7 @@ struct FrameOptions {
 class CMainFrame : public wxFrame, public ProgressSink {
  public:
   // Builds the frame hidden, with the splash screen up. `prompt` null: message
-  // boxes of the program's own.
+  // boxes of the program's own. The splash goes once a message is answered.
   CMainFrame(Platform& platform, Prompt* prompt, FrameOptions options);
   ~CMainFrame() override;
 
@@ -83,6 +84,7 @@ class CMainFrame : public wxFrame, public ProgressSink {
 
  private:
   class MessageBoxPrompt;
+  class ScanPrompt;
 
   void StartSplash();
   void BuildMenus();
@@ -109,11 +111,13 @@ class CMainFrame : public wxFrame, public ProgressSink {
 
   FrameOptions options;
   std::unique_ptr<Prompt> ownPrompt;
+  std::unique_ptr<Prompt> scanPrompt;
   std::unique_ptr<CQuelbrinDoc> document;
   wxSplitterWindow* splitter = nullptr;
   CDiskTreeView* treeView = nullptr;
   CDetailedView* detailedView = nullptr;
   wxToolBar* toolBar = nullptr;
+  std::unique_ptr<DisabledPrompts> disabledPrompts;
   CQuelbrinSplashScreen* splash = nullptr;
   std::unique_ptr<wxHtmlHelpController> help;
   bool helpLoaded = false;

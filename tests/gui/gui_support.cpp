@@ -104,6 +104,65 @@ int TopRelativeTo(wxWindow* window, wxWindow* reference) {
   return window->GetScreenPosition().y - reference->GetScreenPosition().y;
 }
 
+namespace {
+std::string AtkName(void* widget) {
+  auto accessible = Gdk<void* (*)(void*)>("gtk_widget_get_accessible");
+  auto name = Gdk<const char* (*)(void*)>("atk_object_get_name");
+  if (widget == nullptr || accessible == nullptr || name == nullptr) return {};
+  const char* text = name(accessible(widget));
+  return text != nullptr ? text : "";
+}
+}  // namespace
+
+std::string AccessibleNameOfFocus(wxWindow* topLevel) {
+  auto focus = Gdk<void* (*)(void*)>("gtk_window_get_focus");
+  return focus != nullptr ? AtkName(focus(topLevel->GetHandle())) : std::string();
+}
+
+std::string AccessibleNameOf(wxWindow* window) { return AtkName(window->GetHandle()); }
+
+int WidthBesideScrolledContents(wxWindow* window) {
+  auto child = Gdk<void* (*)(void*)>("gtk_bin_get_child");
+  auto width = Gdk<int (*)(void*)>("gtk_widget_get_allocated_width");
+  if (child == nullptr || width == nullptr) return -1;
+  void* contents = child(window->GetHandle());
+  return contents != nullptr ? width(window->GetHandle()) - width(contents) : -1;
+}
+
+std::string MenuItemAccelerator(wxMenuItem* item) {
+  struct GList {
+    void* data;
+    GList* next;
+    GList* prev;
+  };
+  struct AccelKey {
+    unsigned key;
+    int mods;
+    unsigned flags;
+  };
+  using Find = int (*)(AccelKey*, void*, void*);
+  auto closures = Gdk<GList* (*)(void*)>("gtk_widget_list_accel_closures");
+  auto groupOf = Gdk<void* (*)(void*)>("gtk_accel_group_from_accel_closure");
+  auto find = Gdk<AccelKey* (*)(void*, Find, void*)>("gtk_accel_group_find");
+  auto label = Gdk<char* (*)(unsigned, int)>("gtk_accelerator_get_label");
+  auto freeList = Gdk<void (*)(GList*)>("g_list_free");
+  auto freeText = Gdk<void (*)(void*)>("g_free");
+  if (!closures || !groupOf || !find || !label || !freeList || !freeText) return "?";
+  std::string shown;
+  GList* list = closures(item->GetMenuItem());
+  for (GList* c = list; c != nullptr; c = c->next) {
+    void* group = groupOf(c->data);
+    const Find same = [](AccelKey*, void* closure, void* wanted) { return closure == wanted ? 1 : 0; };
+    AccelKey* key = group != nullptr ? find(group, same, c->data) : nullptr;
+    if (key == nullptr || key->key == 0) continue;
+    char* text = label(key->key, key->mods);
+    shown += text;
+    freeText(text);
+  }
+  freeList(list);
+  return shown;
+}
+
 }  // namespace gui
 
 #include <gtest/gtest.h>

@@ -2,6 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <wx/menuitem.h>
+#include <wx/toolbar.h>
+
 namespace {
 
 // The GTK and ATK libraries are loaded with the toolkit; their development
@@ -18,6 +21,13 @@ struct GList {
   GList* prev;
 };
 
+struct GtkAllocation {
+  int x;
+  int y;
+  int width;
+  int height;
+};
+
 struct Gtk {
   void (*setOverlayScrolling)(void*, int) = Native<void (*)(void*, int)>("gtk_scrolled_window_set_overlay_scrolling");
   unsigned long (*scrolledWindowType)() = Native<unsigned long (*)()>("gtk_scrolled_window_get_type");
@@ -29,6 +39,21 @@ struct Gtk {
   void* (*accessible)(void*) = Native<void* (*)(void*)>("gtk_widget_get_accessible");
   void (*setName)(void*, const char*) = Native<void (*)(void*, const char*)>("atk_object_set_name");
 
+  int (*mapped)(void*) = Native<int (*)(void*)>("gtk_widget_get_mapped");
+  int (*hasWindow)(void*) = Native<int (*)(void*)>("gtk_widget_get_has_window");
+  void (*allocation)(void*, GtkAllocation*) = Native<void (*)(void*, GtkAllocation*)>("gtk_widget_get_allocation");
+  void* (*window)(void*) = Native<void* (*)(void*)>("gtk_widget_get_window");
+  void* (*parentWindow)(void*) = Native<void* (*)(void*)>("gtk_widget_get_parent_window");
+  int (*origin)(void*, int*, int*) = Native<int (*)(void*, int*, int*)>("gdk_window_get_origin");
+  unsigned long (*toolbarType)() = Native<unsigned long (*)()>("gtk_toolbar_get_type");
+  unsigned long (*binType)() = Native<unsigned long (*)()>("gtk_bin_get_type");
+  void* (*binChild)(void*) = Native<void* (*)(void*)>("gtk_bin_get_child");
+  void* (*nthItem)(void*, int) = Native<void* (*)(void*, int)>("gtk_toolbar_get_nth_item");
+
+  bool HasGeometry() const {
+    return isA && mapped && hasWindow && allocation && window && parentWindow && origin && toolbarType && binType &&
+           binChild && nthItem;
+  }
   bool HasScrolling() const { return setOverlayScrolling && scrolledWindowType && isA; }
   bool HasNames() const { return containerType && isA && children && freeList && canFocus && accessible && setName; }
 };
@@ -46,6 +71,19 @@ void NameFocusableParts(const Gtk& gtk, void* widget, const char* name) {
     NameFocusableParts(gtk, child->data, name);
   }
   gtk.freeList(list);
+}
+
+wxRect ScreenRectOf(const Gtk& gtk, void* widget) {
+  if (widget == nullptr || !gtk.mapped(widget)) return {};
+  // The allocation counts from the window the widget draws on: its own
+  // parent's when it has a window of its own, else the one it shares.
+  GtkAllocation a{};
+  gtk.allocation(widget, &a);
+  void* window = gtk.hasWindow(widget) ? gtk.parentWindow(widget) : gtk.window(widget);
+  int x = 0, y = 0;
+  if (window == nullptr) return {};
+  gtk.origin(window, &x, &y);
+  return {x + a.x, y + a.y, a.width, a.height};
 }
 
 }  // namespace
@@ -67,4 +105,21 @@ void SetAccessibleName(wxWindow* window, const wxString& name) {
   // button without text; a list is a frame around the window that shows the
   // rows. The focus goes to the inner part, and readers announce that.
   NameFocusableParts(gtk, widget, utf8.data());
+}
+
+wxRect ToolScreenRect(wxToolBar* bar, int position) {
+  const Gtk& gtk = TheGtk();
+  void* toolbar = bar->GetHandle();
+  if (!gtk.HasGeometry() || toolbar == nullptr) return {};
+  // The toolkit may wrap the toolbar in a box of its own.
+  while (toolbar != nullptr && !gtk.isA(toolbar, gtk.toolbarType()))
+    toolbar = gtk.isA(toolbar, gtk.binType()) ? gtk.binChild(toolbar) : nullptr;
+  if (toolbar == nullptr) return {};
+  return ScreenRectOf(gtk, gtk.nthItem(toolbar, position));
+}
+
+wxRect MenuItemScreenRect(wxMenuItem* item) {
+  const Gtk& gtk = TheGtk();
+  if (!gtk.HasGeometry()) return {};
+  return ScreenRectOf(gtk, item->GetMenuItem());
 }
