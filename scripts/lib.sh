@@ -9,6 +9,8 @@ QUELBRIN_PACKAGES=(
   libmount-dev libblkid-dev
   libwxgtk3.2-dev xvfb xauth fonts-liberation2
   g++-mingw-w64-x86-64
+  # The live device tests: partitioning, filesystems, FUSE mounts.
+  util-linux fdisk xfsprogs btrfs-progs ntfs-3g exfatprogs exfat-fuse dosfstools
 )
 
 quelbrin_install_packages() {

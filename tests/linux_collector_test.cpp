@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <map>
+#include <memory>
 #include <set>
 
 #include "app/common/console_prompt.h"
 #include "platform/linux/linux_collector.h"
+#include "platform/linux/volume_identity.h"
 #include "platform/recorded/recorded_platform.h"
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
@@ -104,7 +108,8 @@ TEST(LinuxCollectorLaptop, NvmeGptDiskWithTwoMountedPartitionsAndAnUnmountedOne)
   EXPECT_EQ(c->fileSystemName, L"ext4");  // the kernel's name, not the probe's
   EXPECT_EQ(c->volumeName, L"root");
   EXPECT_EQ(c->volumeSerialNumber, 0x2c3d4e5fu);
-  EXPECT_EQ(c->totalBytes, 1000001u);
+  // The size its superblock gives (65536 blocks of 1 KiB), not the space figures, which leave out its metadata.
+  EXPECT_EQ(c->totalBytes, 65536u * 1024);
   EXPECT_EQ(c->freeBytesAvailable, 300000u);
   EXPECT_EQ(c->maxComponentLength, 255u);
   EXPECT_EQ(c->volumePathNames, (std::vector<std::wstring>{L"/", L"/home"}));
@@ -180,6 +185,7 @@ TEST(LinuxCollectorLaptop, UsbStickKnownFromTheUdevDatabase) {
   EXPECT_EQ(stick->partitionInfoEx.PartitionStyle, PARTITION_STYLE_MBR);
   EXPECT_EQ(stick->partitionInfoEx.Mbr.PartitionType, 0x0c);
   EXPECT_TRUE(stick->partitionInfoEx.Mbr.BootIndicator);
+  EXPECT_TRUE(stick->partitionInfoEx.Mbr.RecognizedPartition) << "FAT32 is a type the platform mounts";
   EXPECT_EQ(stick->partitionInfoEx.Mbr.HiddenSectors, 2048u);
   EXPECT_EQ(stick->uniqueIdLine, L"BASIC:Signature c0ffee00 - Offset 100000 - Length 0");
   ASSERT_EQ(stick->extents.size(), 1u);
@@ -211,12 +217,78 @@ TEST(LinuxCollectorLaptop, VirtualDevicesOnlyWhenMounted) {
   ASSERT_EQ(snap->extents.size(), 1u);
   EXPECT_EQ(snap->extents[0]->diskExtent.DiskNumber, 2u);
   EXPECT_EQ(snap->extents[0]->diskExtent.ExtentLength.QuadPart, 204800 * 512ll);
-  // A filesystem on the whole device: a disk without partitions.
-  EXPECT_EQ(snap->extents[0]->partition, nullptr);
-  const PhysicalDiskNode* loop = s.Disk(2);
-  ASSERT_NE(loop, nullptr);
-  EXPECT_EQ(loop->partitionStyleInfo.PartitionStyle, PARTITION_STYLE_RAW);
-  EXPECT_TRUE(loop->partitions.empty());
+  // A filesystem on the whole device: one entry covering the disk, as the platform shows such media.
+  ASSERT_NE(snap->extents[0]->partition, nullptr);
+  EXPECT_EQ(snap->extents[0]->partition->disk, s.Disk(2));
+}
+
+// An ordinary user may not open the disks, but reads what udev and the kernel
+// publish: the same partition and filesystem UUIDs name the same volumes.
+TEST(LinuxCollectorLaptop, OrdinaryUserNamesVolumesAsRootDoes) {
+  FakeSystem asRoot("laptop");
+  Scanned root(CollectLaptop(asRoot), true);
+
+  FakeSystem asUser("laptop");  // no device images: nothing can be opened
+  const std::string part = "/sys/devices/pci0000:00/0000:00:1d.0/0000:3d:00.0/nvme/nvme0/nvme0n1/nvme0n1p";
+  asUser.Write(part + "2/uevent", "MAJOR=259\nMINOR=2\nDEVNAME=nvme0n1p2\nDEVTYPE=partition\nPARTN=2\n"
+                                  "PARTUUID=" + Utf8FromWide(FormatGuid(kRootId)).substr(1, 36) + "\nPARTNAME=root\n");
+  asUser.Write(part + "3/uevent", "PARTN=3\nPARTUUID=" + Utf8FromWide(FormatGuid(kBackupId)).substr(1, 36) + "\n");
+  asUser.Link("/dev/disk/by-partuuid/" + Utf8FromWide(FormatGuid(kEfiId)).substr(1, 36), "../../nvme0n1p1");
+  asUser.Link(std::string("/dev/disk/by-uuid/") + kRootFsUuid, "../../nvme0n1p2");
+  asUser.Link("/dev/disk/by-label/r\\x20oot", "../../nvme0n1p2");
+  linuxsys::SystemFiles files(asUser.root());
+  const auto options = FixedSpace();
+  Scanned user(linuxsys::CollectMachine(files, options), true);
+
+  EXPECT_EQ(user.Names(), root.Names());
+  const MountPointNode* c = user.MountPoint(L"\\DosDevices\\C:");
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->uniqueIdLine, root.MountPoint(L"\\DosDevices\\C:")->uniqueIdLine);
+  EXPECT_EQ(c->volumeSerialNumber, 0x2c3d4e5fu);
+  EXPECT_EQ(c->volumeName, L"r oot");
+  ASSERT_TRUE(c->hasPartitionInfoEx);
+  EXPECT_EQ(c->partitionInfoEx.PartitionStyle, PARTITION_STYLE_GPT);
+  EXPECT_EQ(WideFromUtf16(c->partitionInfoEx.Gpt.Name, 4), L"root");
+}
+
+// A filesystem that does not answer holds up nobody: its sizes are unknown
+// and a note names it. A FUSE mount goes by the name of what it mounts.
+TEST(LinuxCollectorLaptop, StalledAndFuseMounts) {
+  FakeSystem sys("laptop");
+  WriteLaptopImages(sys);
+  sys.Write("/proc/self/mountinfo", "27 21 259:3 / /media/backup rw - fuseblk /dev/nvme0n1p3 rw,user_id=0\n", true);
+  auto gate = std::make_shared<std::promise<void>>();
+  std::shared_future<void> opened = gate->get_future().share();
+  linuxsys::CollectOptions options = FixedSpace();
+  const auto fixed = options.fileSystemSpace;
+  options.fileSystemSpace = [fixed, opened](const std::string& path) {
+    if (path == "/media/user/MY STICK") opened.wait();  // a server gone away
+    return fixed(path);
+  };
+  options.spaceLimit = std::chrono::milliseconds(100);
+  std::vector<std::string> notes;
+  options.note = [&notes](const std::string& line) { notes.push_back(line); };
+  linuxsys::SystemFiles files(sys.root());
+  machine::Machine m = linuxsys::CollectMachine(files, options);
+  gate->set_value();
+
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_NE(notes[0].find("/media/user/MY STICK (/dev/sda1) did not answer"), std::string::npos) << notes[0];
+  Scanned s(std::move(m));
+  const MountPointNode* stick = s.MountPoint(L"\\DosDevices\\F:");
+  ASSERT_NE(stick, nullptr);
+  EXPECT_EQ(stick->deviceName, L"/dev/sda1");
+  EXPECT_EQ(stick->fileSystemName, L"vfat");
+  EXPECT_EQ(stick->totalBytes, 0u);
+  EXPECT_EQ(stick->freeBytesAvailable, 0u);
+  EXPECT_EQ(s.MountPoint(L"\\DosDevices\\C:")->freeBytesAvailable, 300000u);
+
+  const MountPointNode* backup = s.MountPoint(L"\\DosDevices\\G:");
+  ASSERT_NE(backup, nullptr);
+  EXPECT_EQ(backup->deviceName, L"/dev/nvme0n1p3");
+  EXPECT_EQ(backup->fileSystemName, L"ext2");
+  EXPECT_EQ(backup->fileSystemFlags & (linuxsys::kFileCaseSensitiveSearch | linuxsys::kFilePersistentAcls),
+            linuxsys::kFileCaseSensitiveSearch);
 }
 
 // ------------------------------------------------------------------- server
@@ -234,7 +306,7 @@ void WriteServerImages(const FakeSystem& sys) {
                   {ebr2 * kSector, fake::BootRecord(0, {{false, 0x83, 2048, 566118448}})}});
   // A filesystem cloned onto two devices: one UUID, two volumes.
   sys.WriteImage("sda5", 4 << 20, fake::ExtSuperblock("system", fake::UuidBytes(kSharedFsUuid)));
-  sys.WriteImage("vdb", 41943040ull * kSector, fake::ExtSuperblock("data", fake::UuidBytes(kSharedFsUuid)));
+  sys.WriteImage("vdb", 41943040ull * kSector, fake::ExtSuperblock("da\nta", fake::UuidBytes(kSharedFsUuid)));
 }
 
 machine::Machine CollectServer(const FakeSystem& sys, bool withDmTable) {
@@ -261,6 +333,7 @@ TEST(LinuxCollectorServer, SataDiskWithExtendedPartition) {
   ASSERT_TRUE(c->hasPartitionInfoEx);
   EXPECT_EQ(c->partitionInfoEx.PartitionNumber, 5u);
   EXPECT_EQ(c->partitionInfoEx.Mbr.PartitionType, 0x83);
+  EXPECT_FALSE(c->partitionInfoEx.Mbr.RecognizedPartition) << "not a type the platform mounts";
   // Counted from the extended boot record that holds it.
   EXPECT_EQ(c->partitionInfoEx.Mbr.HiddenSectors, 2048u);
   EXPECT_EQ(c->uniqueIdLine, L"BASIC:Signature 5eedf00d - Offset 20200000 - Length 0");
@@ -359,16 +432,25 @@ TEST(LinuxCollectorServer, FilesystemOnAWholeDiskAndClonedUuids) {
   const MountPointNode* data = s.MountPoint(L"\\DosDevices\\F:");
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(data->deviceName, L"/dev/vdb");
-  EXPECT_EQ(data->volumeName, L"data");
+  EXPECT_EQ(data->volumeName, L"da\\x0ata") << "a control character shown escaped, on one line";
+  // The platform's view of media without a partition table: one MBR entry
+  // covering the disk, which the extent leads to, and on to the disk and its adapter.
   ASSERT_TRUE(data->hasPartitionInfoEx);
-  EXPECT_EQ(data->partitionInfoEx.PartitionStyle, PARTITION_STYLE_RAW);
+  EXPECT_EQ(data->partitionInfoEx.PartitionStyle, PARTITION_STYLE_MBR);
+  EXPECT_EQ(data->partitionInfoEx.PartitionNumber, 1u);
+  EXPECT_EQ(data->partitionInfoEx.PartitionLength.QuadPart, 41943040 * 512ll);
+  EXPECT_EQ(data->partitionInfoEx.Mbr.HiddenSectors, 0u);
   ASSERT_EQ(data->extents.size(), 1u);
   EXPECT_EQ(data->extents[0]->diskExtent.StartingOffset.QuadPart, 0);
   EXPECT_EQ(data->extents[0]->diskExtent.ExtentLength.QuadPart, 41943040 * 512ll);
-  const PhysicalDiskNode* vdb = s.Disk(static_cast<int>(data->extents[0]->diskExtent.DiskNumber));
+  ASSERT_NE(data->extents[0]->partition, nullptr);
+  const PhysicalDiskNode* vdb = data->extents[0]->partition->disk;
   ASSERT_NE(vdb, nullptr);
-  EXPECT_EQ(vdb->partitionStyleInfo.PartitionStyle, PARTITION_STYLE_RAW);
-  EXPECT_TRUE(vdb->partitions.empty());
+  EXPECT_EQ(vdb, s.Disk(static_cast<int>(data->extents[0]->diskExtent.DiskNumber)));
+  EXPECT_EQ(vdb->partitionStyleInfo.PartitionStyle, PARTITION_STYLE_MBR);
+  EXPECT_EQ(vdb->partitions.size(), 1u);
+  EXPECT_NE(vdb->adapter, nullptr);
+  EXPECT_NE(vdb->device, nullptr);
 
   // sda5 and vdb carry one filesystem UUID; their volume names still differ.
   std::set<std::wstring> volumeNames;
@@ -435,6 +517,80 @@ TEST(LinuxCollector, EveryOpenIsReadOnly) {
   bool askedForDmControl = false;
   for (const auto& r : opens) askedForDmControl |= r.path.find("/dev/mapper/control") != std::string::npos;
   EXPECT_TRUE(askedForDmControl);
+}
+
+// Stacks followed down to their disks: dm-crypt on an LVM volume on an md
+// mirror of two partitions. The containers themselves are no filesystems.
+TEST(LinuxCollectorServer, StacksOfMdLvmAndCryptReachTheirDisks) {
+  FakeSystem sys("server");
+  const std::string md1 = "/sys/devices/virtual/block/md1";
+  sys.Link("/sys/block/md1", "../devices/virtual/block/md1");
+  sys.Write(md1 + "/dev", "9:1\n");
+  sys.Write(md1 + "/size", "28000000\n");
+  sys.Write(md1 + "/md/level", "raid1\n");
+  sys.Write(md1 + "/md/uuid", "0a1b2c3d:4e5f6071:8293a4b5:c6d7e8f9\n");
+  for (const char* member : {"sda6", "sdd2"}) {
+    sys.Write(md1 + "/md/dev-" + member + "/offset", "2048\n");
+    sys.Write(md1 + "/md/dev-" + member + "/size", "14000000\n");
+    sys.Link(md1 + "/slaves/" + member, std::string("../../") + member);
+  }
+  const struct {
+    const char* name;
+    const char* number;
+    const char* sectors;
+    const char* dmName;
+    const char* lower;
+  } dms[] = {{"dm-1", "253:1", "20000000", "vg1-lv", "md1"}, {"dm-2", "253:2", "19967232", "secure", "dm-1"}};
+  for (const auto& dm : dms) {
+    const std::string dir = std::string("/sys/devices/virtual/block/") + dm.name;
+    sys.Link(std::string("/sys/block/") + dm.name, std::string("../devices/virtual/block/") + dm.name);
+    sys.Write(dir + "/dev", std::string(dm.number) + "\n");
+    sys.Write(dir + "/size", std::string(dm.sectors) + "\n");
+    sys.Write(dir + "/dm/name", std::string(dm.dmName) + "\n");
+    sys.Write(dir + "/dm/uuid", std::string("X-") + dm.dmName + "\n");
+    sys.Link(dir + "/slaves/" + dm.lower, std::string("../../") + dm.lower);
+  }
+  sys.Write("/proc/self/mountinfo", "27 20 253:2 / /secure rw,relatime - ext4 /dev/mapper/secure rw\n", true);
+  sys.Write("/run/udev/data/b253:1", "E:ID_FS_TYPE=crypto_LUKS\nE:ID_FS_USAGE=crypto\n");
+  sys.Write("/run/udev/data/b9:1", "E:ID_FS_TYPE=LVM2_member\nE:ID_FS_USAGE=raid\n");
+  sys.Write("/run/udev/data/b8:16", "E:ID_FS_TYPE=LVM2_member\n");
+  WriteServerImages(sys);
+  linuxsys::SystemFiles files(sys.root());
+  auto options = FixedSpace();
+  options.deviceMapperTable = [](unsigned major, unsigned minor) -> std::optional<std::string> {
+    if (major != 253) return std::nullopt;
+    if (minor == 0) return "0 4194304 linear 8:16 2048\n4194304 4194304 linear /dev/sdc 2048\n";
+    if (minor == 1) return "0 20000000 linear 9:1 2048\n";
+    if (minor == 2) return "0 19967232 crypt aes-xts-plain64 :64:logon:cryptsetup:x 0 253:1 32768 1 discard\n";
+    return std::nullopt;
+  };
+  Scanned s(linuxsys::CollectMachine(files, options), true);
+
+  const MountPointNode* secure = nullptr;
+  for (const auto& mp : s.doc.mountPoints->children) {
+    if (mp->deviceName == L"/dev/dm-2" && mp->symbolicLinkName.rfind(L"\\DosDevices\\", 0) == 0) secure = mp.get();
+  }
+  ASSERT_NE(secure, nullptr);
+  EXPECT_EQ(secure->volumePathNames, std::vector<std::wstring>{L"/secure"});
+  // Each mirror half: its partition's start, the array's data offset, the
+  // logical volume's offset in the array and the encrypted data's past its header.
+  const struct {
+    DWORD disk;
+    ULONGLONG start;
+  } expected[] = {{0, 410654720ull}, {3, 204802048ull}};
+  ASSERT_EQ(secure->extents.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    const DISK_EXTENT& e = secure->extents[i]->diskExtent;
+    EXPECT_EQ(e.DiskNumber, expected[i].disk);
+    EXPECT_EQ(static_cast<ULONGLONG>(e.StartingOffset.QuadPart), (expected[i].start + 2048 + 2048 + 32768) * kSector);
+    EXPECT_EQ(static_cast<ULONGLONG>(e.ExtentLength.QuadPart), 19967232ull * kSector);
+    ASSERT_NE(s.Disk(static_cast<int>(e.DiskNumber)), nullptr);
+  }
+  for (const char* container : {"dm-1", "md1", "sdb"}) {
+    const machine::Volume* v = s.platform.description().FindVolume(container);
+    ASSERT_NE(v, nullptr) << container;
+    EXPECT_EQ(v->fileSystemFlags, 0u) << container << " holds no files";
+  }
 }
 
 }  // namespace

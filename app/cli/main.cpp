@@ -59,6 +59,9 @@ struct Options : SharedOptions {
   std::optional<std::string> svgDir;
 };
 
+// What reading the live machine left unknown, on stderr.
+void Note(const std::string& line) { std::cerr << "quelbrin-cli: " << line << "\n"; }
+
 int UsageError(const std::string& message) {
   std::cerr << "quelbrin-cli: " << message << "\nTry 'quelbrin-cli --help'.\n";
   return 2;
@@ -76,7 +79,7 @@ int Capture(const Options& options) {
       std::cerr << "quelbrin-cli: " << e.what() << "\n";
       return 2;
     }
-  } else if (!CollectLiveMachine(options.source.systemRoot, m, error)) {
+  } else if (!CollectLiveMachine(options.source.systemRoot, m, error, Note)) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;
   }
@@ -142,7 +145,7 @@ int main(int argc, char** argv) {
   if (options.outputFile) return UsageError("-o is an option of capture");
 
   std::string error;
-  auto platform = OpenMachine(options.source, error);
+  auto platform = OpenMachine(options.source, error, Note);
   if (!platform) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;

@@ -15,26 +15,30 @@ bool HasLiveMachine() {
 #endif
 }
 
-bool CollectLiveMachine(const std::string& systemRoot, machine::Machine& out, std::string& error) {
+bool CollectLiveMachine(const std::string& systemRoot, machine::Machine& out, std::string& error,
+                        const CollectNote& note) {
 #ifdef __linux__
   linuxsys::SystemFiles files(systemRoot);
-  out = linuxsys::CollectMachine(files);
+  linuxsys::CollectOptions options;
+  options.note = note;
+  out = linuxsys::CollectMachine(files, options);
   error.clear();
   return true;
 #else
   (void)systemRoot;
   (void)out;
+  (void)note;
   error = "no live backend on this system; name a machine file with --machine FILE (see samples/)";
   return false;
 #endif
 }
 
-std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error) {
+std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error, const CollectNote& note) {
   if (!source.machineFile) {
     // The live machine is collected once into a description; the recorded
     // backend then answers from it like from a file.
     machine::Machine live;
-    if (!CollectLiveMachine(source.systemRoot, live, error)) return nullptr;
+    if (!CollectLiveMachine(source.systemRoot, live, error, note)) return nullptr;
     return std::make_unique<RecordedPlatform>(std::move(live));
   }
   try {

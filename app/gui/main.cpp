@@ -74,7 +74,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string error;
-  std::unique_ptr<Platform> platform = OpenMachine(shared.source, error);
+  // What reading the machine left unknown goes to stderr and to the status bar.
+  std::unique_ptr<Platform> platform = OpenMachine(shared.source, error, [&options](const std::string& line) {
+    std::cerr << "quelbrin: " << line << "\n";
+    options.statusNote += (options.statusNote.empty() ? "" : "; ") + line;
+  });
   if (!platform) {
     std::cerr << "quelbrin: " << error << "\n";
     return 2;

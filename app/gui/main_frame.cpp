@@ -230,7 +230,11 @@ void CMainFrame::BuildStatusBar() {
   wxStatusBar* bar = CreateStatusBar(4);
   const int widths[] = {-1, 44, 44, 44};
   bar->SetStatusWidths(4, widths);
-  SetStatusText(kIdleStatus, 0);
+  SetStatusText(IdleStatus(), 0);
+}
+
+wxString CMainFrame::IdleStatus() const {
+  return options.statusNote.empty() ? wxString(kIdleStatus) : wxString::FromUTF8(options.statusNote);
 }
 
 void CMainFrame::StartSplash() {
@@ -342,7 +346,7 @@ void CMainFrame::OnCharHook(wxKeyEvent& event) {
     case WXK_RETURN:
     case WXK_NUMPAD_ENTER:
       splitKeyboardFrom = -1;
-      SetStatusText(kIdleStatus, 0);
+      SetStatusText(IdleStatus(), 0);
       return;
     default:
       return;
@@ -387,7 +391,7 @@ void CMainFrame::OnContextHelp(wxCommandEvent&) {
   SetStatusText(kContextHelpPrompt, 0);
   // Waits for a click; the clicked window then receives a help event.
   wxContextHelp contextHelp(this, true);
-  SetStatusText(kIdleStatus, 0);
+  SetStatusText(IdleStatus(), 0);
 }
 
 wxString CMainFrame::HelpPageFor(wxWindow* window) {

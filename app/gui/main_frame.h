@@ -50,6 +50,9 @@ struct FrameOptions {
   // The help book's project file; empty: "help/quelbrin.hhp" beside the program.
   std::string helpBook;
   bool showAllMountPoints = false;
+  // Shown in the status bar while idle, in place of the help prompt: what
+  // reading the machine left unknown.
+  std::string statusNote;
 };
 
 class CMainFrame : public wxFrame, public ProgressSink {
@@ -91,6 +94,7 @@ class CMainFrame : public wxFrame, public ProgressSink {
   void BuildToolBar();
   void BuildStatusBar();
   void UpdateCaption();
+  wxString IdleStatus() const;
 
   void OnRefresh(wxCommandEvent& event);
   void OnViewAllMountPoints(wxCommandEvent& event);

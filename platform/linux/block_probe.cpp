@@ -1,10 +1,14 @@
 #include "platform/linux/block_probe.h"
 
+#include <cerrno>
+
 #include <blkid/blkid.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+
+#include "platform/linux/filesystem_size.h"
 
 namespace linuxsys {
 namespace {
@@ -113,10 +117,11 @@ std::optional<ProbedTable> ReadTable(blkid_probe probe, const FileDescriptor& fd
   return table;
 }
 
-std::optional<ProbedFilesystem> ReadFilesystem(blkid_probe probe) {
+std::optional<ProbedFilesystem> ReadFilesystem(blkid_probe probe, const FileDescriptor& fd) {
   blkid_probe_enable_partitions(probe, 0);
   blkid_probe_enable_superblocks(probe, 1);
-  blkid_probe_set_superblocks_flags(probe, BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID | BLKID_SUBLKS_TYPE);
+  blkid_probe_set_superblocks_flags(probe,
+                                    BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID | BLKID_SUBLKS_TYPE | BLKID_SUBLKS_USAGE);
   if (blkid_do_safeprobe(probe) != 0) return std::nullopt;
   auto value = [probe](const char* name) {
     const char* data = nullptr;
@@ -130,6 +135,14 @@ std::optional<ProbedFilesystem> ReadFilesystem(blkid_probe probe) {
   if (fs.type.empty()) return std::nullopt;
   fs.label = value("LABEL");
   fs.uuid = value("UUID");
+  fs.usage = value("USAGE");
+  // Newer libblkid reads the size itself; otherwise the superblock is read here.
+  const std::string size = value("FSSIZE");
+  if (!size.empty() && size.size() < 20 && size.find_first_not_of("0123456789") == std::string::npos) {
+    fs.sizeBytes = std::stoull(size);
+  } else {
+    fs.sizeBytes = SuperblockSize(fd, fs.type);
+  }
   return fs;
 }
 
@@ -138,14 +151,18 @@ std::optional<ProbedFilesystem> ReadFilesystem(blkid_probe probe) {
 DeviceProbe ProbeDevice(SystemFiles& files, const std::string& devicePath, bool withTable,
                         unsigned logicalBlockSize) {
   DeviceProbe result;
-  FileDescriptor fd = files.OpenDevice(devicePath);
-  if (!fd.valid()) return result;
+  int error = 0;
+  FileDescriptor fd = files.OpenDevice(devicePath, &error);
+  if (!fd.valid()) {
+    result.denied = error == EACCES || error == EPERM;
+    return result;
+  }
   result.opened = true;
   Probe probe(blkid_new_probe());
   if (!probe || blkid_probe_set_device(probe.get(), fd.get(), 0, 0) != 0) return result;
   if (withTable) result.table = ReadTable(probe.get(), fd, logicalBlockSize == 0 ? 512 : logicalBlockSize);
   blkid_reset_probe(probe.get());
-  result.filesystem = ReadFilesystem(probe.get());
+  result.filesystem = ReadFilesystem(probe.get(), fd);
   return result;
 }
 

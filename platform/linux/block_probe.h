@@ -43,10 +43,13 @@ struct ProbedFilesystem {
   std::string type;
   std::string label;
   std::string uuid;
+  std::string usage;  // libblkid's word: "filesystem", "raid", "crypto", "other"
+  std::optional<std::uint64_t> sizeBytes;  // what its superblock says
 };
 
 struct DeviceProbe {
   bool opened = false;
+  bool denied = false;  // not opened for want of permission
   std::optional<ProbedTable> table;
   std::optional<ProbedFilesystem> filesystem;
 };

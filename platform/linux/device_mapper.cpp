@@ -6,7 +6,9 @@
 
 #include <charconv>
 #include <cstring>
+#include <algorithm>
 #include <sstream>
+#include <string_view>
 
 namespace linuxsys {
 namespace {
@@ -38,12 +40,13 @@ std::optional<std::vector<DmSegment>> ParseDmTable(const std::string& text) {
     if (w.empty()) continue;
     if (w.size() < 3) return std::nullopt;
     std::uint64_t length = 0;
-    std::uint64_t ignored = 0;
-    if (!Number(w[0], ignored) || !SectorBytes(w[1], length)) return std::nullopt;
+    std::uint64_t start = 0;
+    if (!SectorBytes(w[0], start) || !SectorBytes(w[1], length)) return std::nullopt;
     const std::string& target = w[2];
     if (target == "linear") {
       DmSegment s;
       if (w.size() != 5 || !SectorBytes(w[4], s.offsetBytes)) return std::nullopt;
+      s.startBytes = start;
       s.device = w[3];
       s.lengthBytes = length;
       segments.push_back(s);
@@ -55,10 +58,19 @@ std::optional<std::vector<DmSegment>> ParseDmTable(const std::string& text) {
       for (std::uint64_t i = 0; i < stripes; ++i) {
         DmSegment s;
         if (!SectorBytes(w[6 + 2 * i], s.offsetBytes)) return std::nullopt;
+        s.startBytes = start;
         s.device = w[5 + 2 * i];
         s.lengthBytes = length / stripes;
         segments.push_back(s);
       }
+    } else if (target == "crypt") {
+      // crypt <cipher> <key> <iv offset> <device> <offset> [<#options> <option>...]
+      DmSegment s;
+      if (w.size() < 8 || !SectorBytes(w[7], s.offsetBytes)) return std::nullopt;
+      s.startBytes = start;
+      s.device = w[6];
+      s.lengthBytes = length;
+      segments.push_back(s);
     } else {
       return std::nullopt;
     }
@@ -99,8 +111,31 @@ std::optional<std::string> ReadDmTableFromKernel(SystemFiles& files, unsigned ma
       const std::size_t room = used - at - sizeof entry;
       const std::string type(entry.target_type, strnlen(entry.target_type, sizeof entry.target_type));
       table += std::to_string(entry.sector_start) + " " + std::to_string(entry.length) + " " + type;
-      // Only the targets that place data on devices are copied out whole.
-      if (type == "linear" || type == "striped") table += " " + std::string(params, strnlen(params, room));
+      // Only the targets that place data on devices are copied out, and of
+      // an encrypted one neither cipher nor key.
+      const std::string_view text(params, strnlen(params, room));
+      if (type == "linear" || type == "striped") {
+        table += " ";
+        table += text;
+      } else if (type == "crypt") {
+        // Words are read in place, in the buffer that is wiped.
+        std::vector<std::string_view> words;
+        for (std::size_t from = 0; from < text.size() && words.size() < 5;) {
+          const std::size_t begin = text.find_first_not_of(' ', from);
+          if (begin == std::string_view::npos) break;
+          const std::size_t end = std::min(text.find(' ', begin), text.size());
+          words.push_back(text.substr(begin, end - begin));
+          from = end;
+        }
+        if (words.size() == 5) {
+          table += " - - ";
+          table += words[2];
+          table += " ";
+          table += words[3];
+          table += " ";
+          table += words[4];
+        }
+      }
       table += "\n";
       const std::size_t next = io->data_start + std::size_t{entry.next};
       if (next <= at) break;  // the last one, or a broken chain

@@ -12,13 +12,15 @@ namespace linuxsys {
 
 // One range of a dm volume on one underlying device, in bytes.
 struct DmSegment {
+  std::uint64_t startBytes = 0;  // where the range starts on the dm volume
   std::string device;  // "8:16", or a device path as the table names it
   std::uint64_t offsetBytes = 0;  // where the range starts on that device
   std::uint64_t lengthBytes = 0;
 };
 
 // The segments of a table in the text form ("start length target args" per
-// line) whose targets place data on a device: linear and striped. Not known
+// line) whose targets place data on a device: linear, striped and crypt (the
+// encrypted data lies on one device, past the container's header). Not known
 // when any line cannot be read or names another target, so that a partial
 // picture is never taken for the whole one.
 std::optional<std::vector<DmSegment>> ParseDmTable(const std::string& text);

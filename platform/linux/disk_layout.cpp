@@ -33,9 +33,9 @@ PARTITION_STYLE StyleOf(const std::string& tableType) {
   return PARTITION_STYLE_RAW;
 }
 
-// A GPT name fits the record's 36 UTF-16 units.
+// A GPT name fits the record's 36 UTF-16 units, shown on one line.
 std::wstring GptName(const std::string& utf8) {
-  std::wstring name = WideFromUtf8(utf8);
+  std::wstring name = EscapeControls(WideFromUtf8(utf8));
   while (Utf16FromWide(name).size() > kGptNameUnits) name.pop_back();
   return name;
 }
@@ -60,7 +60,7 @@ machine::PartitionRecord FromTable(const ProbedPartition& p, PARTITION_STYLE sty
   } else if (style == PARTITION_STYLE_MBR) {
     r.type = static_cast<BYTE>(p.type);
     r.boot = (p.flags & 0x80) != 0;
-    r.recognized = !p.extended;
+    r.recognized = IsRecognizedType(r.type);
     // Sectors before the partition, counted from the table that holds it.
     const ULONGLONG base = p.tableOffsetBytes <= p.startBytes ? p.tableOffsetBytes : 0;
     r.hiddenSectors = SectorsOf(p.startBytes - base, blockSize);
@@ -85,7 +85,7 @@ machine::PartitionRecord FromUdev(const BlockDevice& d, const Properties& u, PAR
   } else if (style == PARTITION_STYLE_MBR) {
     r.type = static_cast<BYTE>(ParseNumber(Get(u, "ID_PART_ENTRY_TYPE")).value_or(0));
     r.boot = (ParseNumber(Get(u, "ID_PART_ENTRY_FLAGS")).value_or(0) & 0x80) != 0;
-    r.recognized = !IsExtendedType(r.type);
+    r.recognized = IsRecognizedType(r.type);
     // Where a logical partition's boot record lies is not recorded; count from the disk's start.
     r.hiddenSectors = SectorsOf(r.offset, d.logicalBlockSize);
   } else {
@@ -123,6 +123,17 @@ void FillTableFacts(machine::Layout& layout, const ProbedTable& t, unsigned bloc
 }  // namespace
 
 bool IsExtendedType(int type) { return type == 0x05 || type == 0x0f || type == 0x85; }
+
+bool IsRecognizedType(BYTE type) {
+  // The platform's rule: the FAT and installable-filesystem types, also with
+  // the fault-tolerance bit (0x80) and the bit beside it set.
+  const auto plain = [](BYTE t) {
+    return t == 0x01 || t == 0x04 || t == 0x06 || t == 0x07 || t == 0x0b || t == 0x0c || t == 0x0e;
+  };
+  if (plain(type)) return true;
+  const BYTE base = static_cast<BYTE>(type & ~0xC0);
+  return (type & 0x80) != 0 && base != 0x04 && plain(base);
+}
 
 DiskLayout BuildDiskLayout(const BlockDevice& disk, const std::vector<PartitionSource>& partitions,
                            const DeviceProbe& probe, const Properties& diskUdev) {

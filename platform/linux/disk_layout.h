@@ -37,4 +37,9 @@ DiskLayout BuildDiskLayout(const BlockDevice& disk, const std::vector<PartitionS
 // MBR type bytes of extended containers.
 bool IsExtendedType(int type);
 
+// Whether the platform counts an MBR type byte as a recognized partition:
+// the types of the filesystems it mounts itself. Linux, swap, LVM, extended
+// containers and unused entries are not.
+bool IsRecognizedType(BYTE type);
+
 }  // namespace linuxsys

@@ -1,17 +1,17 @@
 #include "platform/linux/linux_collector.h"
 
-#include <sys/statvfs.h>
-
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 
 #include "platform/linux/block_devices.h"
 #include "platform/linux/block_probe.h"
+#include "platform/linux/device_facts.h"
 #include "platform/linux/device_manager_text.h"
-#include "platform/linux/device_mapper.h"
 #include "platform/linux/disk_layout.h"
 #include "platform/linux/mount_table.h"
+#include "platform/linux/stacked_extents.h"
 #include "platform/linux/storage_ports.h"
 #include "platform/linux/udev_database.h"
 #include "platform/linux/volume_identity.h"
@@ -22,6 +22,8 @@ namespace {
 
 // GetVolumeInformationW on a volume without a filesystem it knows.
 constexpr DWORD ERROR_UNRECOGNIZED_VOLUME = 1005;
+// A volume that did not tell its space in time.
+constexpr DWORD ERROR_SEM_TIMEOUT = 121;
 
 std::string DeviceNumber(unsigned major, unsigned minor) {
   return std::to_string(major) + ":" + std::to_string(minor);
@@ -32,16 +34,19 @@ std::string Get(const Properties& p, const char* key) {
   return it != p.end() ? it->second : std::string();
 }
 
-std::optional<FileSystemSpace> StatFileSystem(const std::string& path) {
-  struct statvfs st {};
-  if (::statvfs(path.c_str(), &st) != 0) return std::nullopt;
-  const std::uint64_t unit = st.f_frsize != 0 ? st.f_frsize : st.f_bsize;
-  FileSystemSpace s;
-  s.freeBytesAvailable = static_cast<std::uint64_t>(st.f_bavail) * unit;
-  s.totalBytes = static_cast<std::uint64_t>(st.f_blocks) * unit;
-  s.totalFreeBytes = static_cast<std::uint64_t>(st.f_bfree) * unit;
-  s.maxNameLength = st.f_namemax > 0xFFFFFFFFul ? 0xFFFFFFFFu : static_cast<std::uint32_t>(st.f_namemax);
-  return s;
+// FUSE names every filesystem it mounts from a block device alike; the probe
+// tells which one it is.
+bool IsFuse(const std::string& kernelType) { return kernelType == "fuseblk" || kernelType.rfind("fuse.", 0) == 0; }
+
+// The MBR type byte a partition table entry would carry for the filesystem,
+// for a disk whose filesystem has no table around it.
+BYTE WholeDiskType(const std::string& fsType) {
+  if (fsType == "vfat" || fsType == "msdos") return 0x0c;
+  if (fsType == "ntfs" || fsType == "exfat" || fsType == "fuseblk") return 0x07;
+  if (fsType == "swap") return 0x82;
+  if (fsType == "LVM2_member") return 0x8e;
+  if (fsType == "linux_raid_member") return 0xfd;
+  return 0x83;
 }
 
 // What is known of the filesystem on one device.
@@ -49,6 +54,8 @@ struct FilesystemFacts {
   std::string type;
   std::string label;
   std::string uuid;
+  std::string usage;
+  std::optional<std::uint64_t> sizeBytes;
 };
 
 // Where a device carries a mounted filesystem.
@@ -60,7 +67,8 @@ struct Mounted {
 
 class Collector {
  public:
-  Collector(SystemFiles& files, const CollectOptions& options) : files_(files), options_(options) {}
+  Collector(SystemFiles& files, const CollectOptions& options)
+      : files_(files), options_(options), facts_(files) {}
 
   machine::Machine Run() {
     devices_ = ListBlockDevices(files_);
@@ -68,14 +76,19 @@ class Collector {
       byName_[devices_[i].name] = i;
       if (devices_[i].major && devices_[i].minor) byNumber_[DeviceNumber(*devices_[i].major, *devices_[i].minor)] = i;
     }
+    stacks_.emplace(files_, devices_, driveNumbers_, options_.deviceMapperTable);
     ReadMounts();
+    ReadMultiDeviceFilesystems();
     NumberDrives();
+    AskSpace();
     for (const std::string& drive : driveOrder_) CollectDrive(drive);
     CollectAdapters();
     for (const BlockDevice& d : devices_) {
-      if (d.kind == BlockKind::DeviceMapper || d.kind == BlockKind::Md) AddStackedVolume(d);
+      if ((d.kind == BlockKind::DeviceMapper || d.kind == BlockKind::Md) && memberOf_.count(d.name) == 0)
+        AddStackedVolume(d);
     }
     AddMountPoints();
+    NoteUnreadable();
     machine_.description = Describe();
     return std::move(machine_);
   }
@@ -86,9 +99,8 @@ class Collector {
     return it != byName_.end() ? &devices_[it->second] : nullptr;
   }
 
-  Properties Udev(const BlockDevice& d) {
-    if (!d.major || !d.minor) return {};
-    return ReadUdevProperties(files_, *d.major, *d.minor);
+  void Note(const std::string& line) const {
+    if (options_.note) options_.note(line);
   }
 
   // The device a mount table entry stands on, by the device number the
@@ -131,6 +143,25 @@ class Collector {
     }
   }
 
+  // Filesystems over several devices (btrfs): the kernel lists each one's
+  // members, to anyone. One volume stands for them all, with an extent on
+  // each; it is named after the member the mount table names.
+  void ReadMultiDeviceFilesystems() {
+    for (const std::string& id : files_.List("/sys/fs/btrfs")) {
+      std::vector<std::string> members;
+      for (const std::string& name : files_.List("/sys/fs/btrfs/" + id + "/devices")) {
+        if (Find(name) != nullptr && memberOf_.count(name) == 0 && members_.count(name) == 0) members.push_back(name);
+      }
+      if (members.size() < 2) continue;
+      std::sort(members.begin(), members.end(), KernelNameLess);
+      auto mounted = std::find_if(members.begin(), members.end(),
+                                  [this](const std::string& n) { return mounted_.count(n) != 0; });
+      if (mounted != members.end()) std::rotate(members.begin(), mounted, mounted + 1);
+      for (std::size_t i = 1; i < members.size(); ++i) memberOf_[members[i]] = members[0];
+      members_[members[0]] = members;
+    }
+  }
+
   // Devices a mounted filesystem stands on, down through dm and md.
   void MarkInUse(const std::string& name, int depth, std::set<std::string>& inUse) const {
     const BlockDevice* d = Find(name);
@@ -141,7 +172,12 @@ class Collector {
 
   void NumberDrives() {
     std::set<std::string> inUse;
-    for (const auto& [name, m] : mounted_) MarkInUse(name, 0, inUse);
+    for (const auto& [name, m] : mounted_) {
+      MarkInUse(name, 0, inUse);
+      if (auto it = members_.find(name); it != members_.end()) {
+        for (const std::string& member : it->second) MarkInUse(member, 0, inUse);
+      }
+    }
     std::vector<std::string> real;
     std::vector<std::string> virtualInUse;
     for (const BlockDevice& d : devices_) {
@@ -158,6 +194,38 @@ class Collector {
     }
   }
 
+  // Every mounted filesystem's space at once, none allowed to hold up the rest.
+  void AskSpace() {
+    std::vector<SpaceQuestion> questions;
+    for (const std::string& name : mountOrder_) {
+      const std::string& where = mounted_[name].targets.front();
+      if (options_.fileSystemSpace) {
+        questions.push_back([ask = options_.fileSystemSpace, where] { return ask(where); });
+      } else {
+        questions.push_back([path = files_.PathOf(where)] { return StatFileSystem(path); });
+      }
+    }
+    const std::vector<SpaceAnswer> answers = AskWithin(questions, options_.spaceLimit);
+    const auto seconds = std::to_string((options_.spaceLimit.count() + 999) / 1000);
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+      const std::string& name = mountOrder_[i];
+      space_[name] = answers[i];
+      if (!answers[i].answered) {
+        Note(mounted_[name].targets.front() + " (/dev/" + name + ") did not answer within " + seconds +
+             " s; its sizes are shown as unknown");
+      }
+    }
+  }
+
+  // The device's udev properties, filled in from what anyone may read when
+  // the device itself could not be read; remembers devices left unread.
+  Properties FactsOf(const BlockDevice& d, bool unread, bool denied) {
+    bool inDatabase = false;
+    Properties p = facts_.Of(d, unread, &inDatabase);
+    if (denied && !inDatabase) unreadable_.insert(d.name);
+    return p;
+  }
+
   FilesystemFacts FilesystemOf(const BlockDevice& d, const std::optional<ProbedFilesystem>& probed,
                                const Properties& udev) const {
     FilesystemFacts f;
@@ -165,26 +233,51 @@ class Collector {
       f.type = probed->type;
       f.label = probed->label;
       f.uuid = probed->uuid;
+      f.usage = probed->usage;
+      f.sizeBytes = probed->sizeBytes;
     } else {
       f.type = Get(udev, "ID_FS_TYPE");
       f.uuid = Get(udev, "ID_FS_UUID");
+      f.usage = Get(udev, "ID_FS_USAGE");
       const std::string encoded = Get(udev, "ID_FS_LABEL_ENC");
       f.label = encoded.empty() ? Get(udev, "ID_FS_LABEL") : DecodeUdevString(encoded);
     }
-    // The kernel's name for a mounted filesystem is the one it goes by.
-    if (auto it = mounted_.find(d.name); it != mounted_.end() && !it->second.fsType.empty()) f.type = it->second.fsType;
+    // The kernel's name for a mounted filesystem is the one it goes by, but
+    // for FUSE's, which says only that FUSE mounted it.
+    if (auto it = mounted_.find(d.name); it != mounted_.end() && !it->second.fsType.empty()) {
+      if (!IsFuse(it->second.fsType) || f.type.empty()) f.type = it->second.fsType;
+      if (!IsFuse(it->second.fsType)) f.usage = "filesystem";
+    }
     return f;
+  }
+
+  // The extents of a volume on the device: on every member of a filesystem
+  // over several devices, else where the device itself lies.
+  std::vector<machine::Extent> VolumeExtents(const BlockDevice& d, std::vector<machine::Extent> own) {
+    auto it = members_.find(d.name);
+    if (it == members_.end()) return own;
+    std::vector<machine::Extent> extents;
+    for (const std::string& member : it->second) {
+      for (const machine::Extent& e : stacks_->Of(*Find(member))) extents.push_back(e);
+    }
+    return extents;
   }
 
   void CollectDrive(const std::string& name) {
     const BlockDevice& disk = *Find(name);
     const DWORD number = driveNumbers_.at(name);
-    std::vector<PartitionSource> partitions;
-    for (const BlockDevice& d : devices_) {
-      if (d.kind == BlockKind::Partition && d.parent == name) partitions.push_back({&d, Udev(d)});
-    }
     const DeviceProbe probe = ProbeDevice(files_, disk.DevicePath(), true, disk.logicalBlockSize);
-    const Properties diskUdev = Udev(disk);
+    // Without the table, each partition's facts come from what anyone may read.
+    const bool tableUnread = !probe.table;
+    std::vector<PartitionSource> partitions;
+    std::vector<const Properties*> partitionFacts;
+    for (const BlockDevice& d : devices_) {
+      if (d.kind == BlockKind::Partition && d.parent == name)
+        partitions.push_back({&d, FactsOf(d, tableUnread, probe.denied)});
+    }
+    for (const PartitionSource& s : partitions) partitionFacts.push_back(&s.udev);
+    Properties diskUdev = FactsOf(disk, !probe.opened, probe.denied);
+    if (tableUnread) InferPartitionTable(diskUdev, partitionFacts);
     DiskLayout layout = BuildDiskLayout(disk, partitions, probe, diskUdev);
 
     machine::Drive drive;
@@ -199,27 +292,16 @@ class Collector {
     drive.geometry.MediaType = disk.removable ? RemovableMedia : FixedMedia;
     drive.geometry.Cylinders.QuadPart =
         static_cast<LONGLONG>(disk.sizeBytes / (255ull * 63 * std::uint64_t{disk.logicalBlockSize}));
-    machine_.drives.push_back(drive);
 
     if (partitions.empty() && !layout.tableKnown) {
-      // A filesystem on the whole disk: a disk without partitions and one volume covering it.
-      FilesystemFacts fs = FilesystemOf(disk, probe.filesystem, diskUdev);
-      if (fs.type.empty() && mounted_.count(name) == 0) return;
-      machine::PartitionRecord whole;
-      whole.style = PARTITION_STYLE_RAW;
-      whole.offset = 0;
-      whole.length = disk.sizeBytes;
-      whole.type = 0;
-      machine::Volume v = NewVolume(disk, fs, "", {machine::Extent{number, 0, disk.sizeBytes}});
-      v.partition = whole;
-      uniqueIds_[v.id] = TextUniqueId(disk.DevicePath());
-      machine_.volumes.push_back(std::move(v));
+      CollectWholeDisk(disk, drive, probe, diskUdev);
       return;
     }
+    machine_.drives.push_back(drive);
 
     for (const PartitionSource& s : partitions) {
       const BlockDevice& p = *s.device;
-      if (layout.containers.count(p.partitionNumber) != 0) continue;
+      if (layout.containers.count(p.partitionNumber) != 0 || memberOf_.count(p.name) != 0) continue;
       auto record = layout.records.find(p.partitionNumber);
       if (record == layout.records.end()) continue;
       const machine::PartitionRecord& r = record->second;
@@ -228,10 +310,17 @@ class Collector {
       std::string partitionUuid;
       if (r.style == PARTITION_STYLE_GPT && r.id.Data1 + r.id.Data2 + r.id.Data3 != 0) {
         partitionUuid = Utf8FromWide(FormatGuid(r.id));
+      } else if (r.style == PARTITION_STYLE_MBR && layout.layout.signature != 0) {
+        // Signature and entry, as the kernel and libblkid name an MBR partition.
+        char entry[32];
+        std::snprintf(entry, sizeof entry, "%08x-%02x", static_cast<unsigned>(layout.layout.signature),
+                      p.partitionNumber);
+        partitionUuid = entry;
       }
-      machine::Volume v = NewVolume(p, fs, partitionUuid, {machine::Extent{number, r.offset, r.length}});
+      machine::Volume v =
+          NewVolume(p, fs, partitionUuid, VolumeExtents(p, {machine::Extent{number, r.offset, r.length}}));
       v.partition = r;
-      if (r.style == PARTITION_STYLE_GPT && !partitionUuid.empty()) {
+      if (r.style == PARTITION_STYLE_GPT && r.id.Data1 + r.id.Data2 + r.id.Data3 != 0) {
         uniqueIds_[v.id] = GptUniqueId(r.id);
       } else if (r.style == PARTITION_STYLE_MBR) {
         uniqueIds_[v.id] = MbrUniqueId(layout.layout.signature, r.offset);
@@ -240,6 +329,37 @@ class Collector {
       }
       machine_.volumes.push_back(std::move(v));
     }
+  }
+
+  // A filesystem on the whole disk. The platform shows such media as a disk
+  // whose layout is one MBR entry covering it all, so that the volume's
+  // extent leads to a partition, its disk and its adapter.
+  void CollectWholeDisk(const BlockDevice& disk, machine::Drive& drive, const DeviceProbe& probe,
+                        const Properties& diskUdev) {
+    const FilesystemFacts fs = FilesystemOf(disk, probe.filesystem, diskUdev);
+    const bool member = memberOf_.count(disk.name) != 0;
+    if (fs.type.empty() && mounted_.count(disk.name) == 0 && !member) {
+      machine_.drives.push_back(drive);
+      return;
+    }
+    machine::PartitionRecord whole;
+    whole.style = PARTITION_STYLE_MBR;
+    whole.number = 1;
+    whole.offset = 0;
+    whole.length = disk.sizeBytes;
+    whole.type = WholeDiskType(fs.type);
+    whole.recognized = IsRecognizedType(whole.type);
+    whole.hiddenSectors = 0;
+    drive.layout = machine::Layout{};
+    drive.layout.style = PARTITION_STYLE_MBR;
+    drive.layout.partitions.push_back(whole);
+    machine_.drives.push_back(drive);
+    // A further member of a filesystem over several devices: the volume is its first member's.
+    if (member) return;
+    machine::Volume v = NewVolume(disk, fs, "", VolumeExtents(disk, {machine::Extent{drive.number, 0, disk.sizeBytes}}));
+    v.partition = whole;
+    uniqueIds_[v.id] = TextUniqueId(disk.DevicePath());
+    machine_.volumes.push_back(std::move(v));
   }
 
   // The adapters behind the drives, where each drive sits on them, and what
@@ -254,77 +374,11 @@ class Collector {
     machine_.portInterfaces = std::move(text.interfaces);
   }
 
-  // Extents on drives of a range of a device, down through dm and md.
-  void ExtentsOf(const std::string& name, ULONGLONG offset, ULONGLONG length, int depth,
-                 std::vector<machine::Extent>& out) {
-    const BlockDevice* d = Find(name);
-    if (d == nullptr || depth > 16) return;
-    if (auto it = driveNumbers_.find(name); it != driveNumbers_.end()) {
-      out.push_back(machine::Extent{it->second, offset, length});
-      return;
-    }
-    if (d->kind == BlockKind::Partition) {
-      auto it = driveNumbers_.find(d->parent);
-      if (it != driveNumbers_.end() && d->startBytes && *d->startBytes <= UINT64_MAX - offset)
-        out.push_back(machine::Extent{it->second, *d->startBytes + offset, length});
-      return;
-    }
-    // A volume stacked on another: the extents of the lower one as they are.
-    for (const machine::Extent& e : StackedExtents(*d, depth + 1)) out.push_back(e);
-  }
-
-  const BlockDevice* FromTableName(const std::string& device) const {
-    if (auto it = byNumber_.find(device); it != byNumber_.end()) return &devices_[it->second];
-    const std::string prefix = "/dev/";
-    if (device.rfind(prefix, 0) == 0) return Find(device.substr(prefix.size()));
-    return nullptr;
-  }
-
-  std::vector<machine::Extent> StackedExtents(const BlockDevice& d, int depth) {
-    std::vector<machine::Extent> extents;
-    if (d.kind == BlockKind::DeviceMapper && d.major && d.minor) {
-      std::optional<std::string> table = options_.deviceMapperTable ? options_.deviceMapperTable(*d.major, *d.minor)
-                                                                    : ReadDmTableFromKernel(files_, *d.major, *d.minor);
-      if (table) {
-        if (auto segments = ParseDmTable(*table)) {
-          bool complete = true;
-          for (const DmSegment& s : *segments) {
-            const BlockDevice* lower = FromTableName(s.device);
-            if (lower == nullptr) {
-              complete = false;
-              break;
-            }
-            ExtentsOf(lower->name, s.offsetBytes, s.lengthBytes, depth, extents);
-          }
-          if (complete) return extents;
-          extents.clear();
-        }
-      }
-    }
-    // Without a table: one extent per device the volume is built on.
-    for (const std::string& slave : d.slaves) {
-      const BlockDevice* lower = Find(slave);
-      if (lower == nullptr) continue;
-      ULONGLONG offset = 0;
-      ULONGLONG length = lower->sizeBytes;
-      if (d.kind == BlockKind::Md) {
-        const std::string member = d.sysPath + "/md/dev-" + slave;
-        if (auto o = files_.ReadNumber(member + "/offset"); o && *o <= UINT64_MAX / 512 && *o * 512 <= length) {
-          offset = *o * 512;
-          length -= offset;
-        }
-        if (auto kib = files_.ReadNumber(member + "/size"); kib && *kib <= length / 1024) length = *kib * 1024;
-      }
-      ExtentsOf(slave, offset, length, depth, extents);
-    }
-    return extents;
-  }
-
   void AddStackedVolume(const BlockDevice& d) {
-    const Properties udev = Udev(d);
     const DeviceProbe probe = ProbeDevice(files_, d.DevicePath(), false, d.logicalBlockSize);
+    const Properties udev = FactsOf(d, !probe.opened, probe.denied);
     const FilesystemFacts fs = FilesystemOf(d, probe.filesystem, udev);
-    machine::Volume v = NewVolume(d, fs, "", StackedExtents(d, 0));
+    machine::Volume v = NewVolume(d, fs, "", VolumeExtents(d, stacks_->Of(d)));
     uniqueIds_[v.id] = TextUniqueId(d.DevicePath());
     machine_.volumes.push_back(std::move(v));
   }
@@ -336,25 +390,28 @@ class Collector {
     machine::Volume v;
     v.id = d.name;
     v.extents = std::move(extents);
-    v.label = WideFromUtf8(fs.label);
-    v.fileSystem = WideFromUtf8(fs.type);
+    v.label = EscapeControls(WideFromUtf8(fs.label));
+    v.fileSystem = EscapeControls(WideFromUtf8(fs.type));
     v.serialNumber = SerialFromUuid(fs.uuid);
     v.maxComponentLength = 0;
     auto mount = mounted_.find(d.name);
     if (mount != mounted_.end()) {
-      for (const std::string& t : mount->second.targets) v.mountPaths.push_back(WideFromUtf8(t));
-      v.fileSystemFlags = FileSystemFlags(fs.type, mount->second.readOnly || d.readOnly);
-      const std::string& where = mount->second.targets.front();
-      const auto space =
-          options_.fileSystemSpace ? options_.fileSystemSpace(where) : StatFileSystem(files_.PathOf(where));
-      if (space) {
-        v.freeBytesAvailable = space->freeBytesAvailable;
-        v.totalBytes = space->totalBytes;
-        v.totalFreeBytes = space->totalFreeBytes;
-        v.maxComponentLength = space->maxNameLength;
+      for (const std::string& t : mount->second.targets) v.mountPaths.push_back(EscapeControls(WideFromUtf8(t)));
+      v.fileSystemFlags = FileSystemFlags(fs.type, fs.usage, mount->second.readOnly || d.readOnly);
+      const SpaceAnswer& answer = space_[d.name];
+      if (!answer.answered) {
+        v.behaviour.fail["GetDiskFreeSpaceExW"] = ERROR_SEM_TIMEOUT;
+      } else if (answer.space) {
+        const FileSystemSpace& space = *answer.space;
+        v.freeBytesAvailable = space.freeBytesAvailable;
+        v.totalFreeBytes = space.totalFreeBytes;
+        // The superblock's size counts the filesystem's own metadata, which
+        // the space figures leave out.
+        v.totalBytes = fs.sizeBytes && *fs.sizeBytes >= space.totalBytes ? *fs.sizeBytes : space.totalBytes;
+        v.maxComponentLength = space.maxNameLength;
       }
     } else if (!fs.type.empty()) {
-      v.fileSystemFlags = FileSystemFlags(fs.type, d.readOnly);
+      v.fileSystemFlags = FileSystemFlags(fs.type, fs.usage, d.readOnly);
     } else {
       // Nothing the platform would recognise.
       v.behaviour.fail["GetVolumeInformationW"] = ERROR_UNRECOGNIZED_VOLUME;
@@ -365,8 +422,10 @@ class Collector {
     return v;
   }
 
-  // The volume's GUID: the partition's, else the filesystem's, else one derived
-  // from what identifies the device. Never one already given to another volume.
+  // The volume's GUID: the GPT partition's, else the filesystem's, else one
+  // derived from what identifies the partition, the filesystem or the device,
+  // in that order, so that root and an ordinary user name it alike where they
+  // can read the same facts. Never one already given to another volume.
   GUID UniqueGuid(const BlockDevice& d, const FilesystemFacts& fs, const std::string& partitionUuid) {
     std::optional<GUID> guid = ParseGuid(partitionUuid);
     if (!guid) guid = ParseGuid(fs.uuid);
@@ -374,6 +433,8 @@ class Collector {
       std::string identity;
       if (!fs.uuid.empty()) {
         identity = "fs:" + fs.uuid;
+      } else if (!partitionUuid.empty()) {
+        identity = "part:" + partitionUuid;
       } else if (!d.dmUuid.empty()) {
         identity = "dm:" + d.dmUuid;
       } else if (auto md = files_.ReadAttribute(d.sysPath + "/md/uuid"); md && !md->empty()) {
@@ -427,6 +488,19 @@ class Collector {
       machine_.mountPoints.push_back(MountPointOf(v, L"\\??\\Volume" + FormatGuid(volumeGuids_[v.id])));
   }
 
+  // Once, whatever could not be read for want of permission.
+  void NoteUnreadable() const {
+    if (unreadable_.empty()) return;
+    std::vector<std::string> names(unreadable_.begin(), unreadable_.end());
+    std::sort(names.begin(), names.end(), KernelNameLess);
+    std::string list;
+    for (std::size_t i = 0; i < names.size() && i < 4; ++i) list += (i == 0 ? "" : ", ") + names[i];
+    if (names.size() > 4) list += ", ...";
+    Note("not allowed to open " + std::to_string(names.size()) + " block device" + (names.size() == 1 ? "" : "s") +
+         " (" + list + "), which the udev database does not describe: their partition tables, labels and sizes "
+         "are left out, and their volume names may differ from root's");
+  }
+
   const std::string& KernelRelease() {
     if (!release_) release_ = files_.ReadAttribute("/proc/sys/kernel/osrelease").value_or("");
     return *release_;
@@ -442,19 +516,26 @@ class Collector {
 
   SystemFiles& files_;
   const CollectOptions& options_;
+  DeviceFacts facts_;
   machine::Machine machine_;
   std::vector<BlockDevice> devices_;
   std::map<std::string, std::size_t> byName_;
   std::map<std::string, std::size_t> byNumber_;
   std::map<std::string, Mounted> mounted_;
   std::vector<std::string> mountOrder_;
+  std::map<std::string, SpaceAnswer> space_;
   std::string rootDevice_;
+  // Filesystems over several devices: the first member's list of all, and each further member's first.
+  std::map<std::string, std::vector<std::string>> members_;
+  std::map<std::string, std::string> memberOf_;
   std::map<std::string, DWORD> driveNumbers_;
   std::vector<std::string> driveOrder_;
+  std::optional<StackedExtents> stacks_;  // once the devices are listed
   std::map<std::string, GUID> volumeGuids_;
   std::set<std::wstring> usedGuids_;
   std::map<std::string, std::vector<BYTE>> uniqueIds_;
   std::map<std::string, std::string> devicePaths_;
+  std::set<std::string> unreadable_;
   std::optional<std::string> release_;
 };
 

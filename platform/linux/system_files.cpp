@@ -39,13 +39,14 @@ std::string SystemFiles::PathOf(std::string_view systemPath) const {
   return path;
 }
 
-FileDescriptor SystemFiles::OpenReadOnly(const std::string& path, int extraFlags) {
+FileDescriptor SystemFiles::OpenReadOnly(const std::string& path, int extraFlags, int* error) {
   // Nothing here may ever ask for more than reading.
   const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (extraFlags & (O_NONBLOCK | O_DIRECTORY));
   int fd = -1;
   do {
     fd = ::open(path.c_str(), flags);
   } while (fd < 0 && errno == EINTR);
+  if (error != nullptr) *error = fd < 0 ? errno : 0;
   opens_.push_back(OpenRecord{path, flags, fd >= 0});
   return FileDescriptor(fd);
 }
@@ -120,8 +121,8 @@ std::optional<std::string> SystemFiles::LinkTarget(std::string_view systemPath) 
   return std::string(buffer, static_cast<std::size_t>(n));
 }
 
-FileDescriptor SystemFiles::OpenDevice(std::string_view systemPath) {
-  return OpenReadOnly(PathOf(systemPath), O_NONBLOCK);
+FileDescriptor SystemFiles::OpenDevice(std::string_view systemPath, int* error) {
+  return OpenReadOnly(PathOf(systemPath), O_NONBLOCK, error);
 }
 
 std::size_t ReadAt(const FileDescriptor& fd, void* buffer, std::size_t size, std::uint64_t offset) {

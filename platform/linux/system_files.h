@@ -64,8 +64,8 @@ class SystemFiles {
 
   // A device node opened for reading (non-blocking, so that a removable drive
   // without a medium or a special file cannot hang the scan). Invalid when it
-  // cannot be opened.
-  FileDescriptor OpenDevice(std::string_view systemPath);
+  // cannot be opened; then `error`, when given, tells why (an errno value).
+  FileDescriptor OpenDevice(std::string_view systemPath, int* error = nullptr);
 
   struct OpenRecord {
     std::string path;  // as opened, under the root
@@ -78,7 +78,7 @@ class SystemFiles {
  private:
   std::optional<std::string> Read(std::string_view systemPath, std::size_t limit, bool firstLine);
   // The only place that opens anything.
-  FileDescriptor OpenReadOnly(const std::string& path, int extraFlags);
+  FileDescriptor OpenReadOnly(const std::string& path, int extraFlags, int* error = nullptr);
 
   std::string root_;
   std::vector<OpenRecord> opens_;

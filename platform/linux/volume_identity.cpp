@@ -28,6 +28,18 @@ std::uint64_t Fnv1a(std::string_view text, std::uint64_t seed) {
   return h;
 }
 
+// A final mix in which every input bit reaches every output bit: FNV alone
+// leaves names that differ in their last letter ("sda1", "sda2") with GUIDs
+// that differ in one or two digits.
+std::uint64_t Mix(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdull;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53ull;
+  h ^= h >> 33;
+  return h;
+}
+
 }  // namespace
 
 std::optional<GUID> ParseGuid(std::string_view text) {
@@ -56,8 +68,9 @@ std::optional<GUID> ParseGuid(std::string_view text) {
 }
 
 GUID DeriveGuid(std::string_view identity) {
-  const std::uint64_t a = Fnv1a(identity, 0xcbf29ce484222325ull);
-  const std::uint64_t b = Fnv1a(identity, a ^ 0x9e3779b97f4a7c15ull);
+  const std::uint64_t first = Fnv1a(identity, 0xcbf29ce484222325ull);
+  const std::uint64_t a = Mix(first);
+  const std::uint64_t b = Mix(Fnv1a(identity, first ^ 0x9e3779b97f4a7c15ull));
   GUID g{};
   g.Data1 = static_cast<DWORD>(a >> 32);
   g.Data2 = static_cast<WORD>(a >> 16);
@@ -107,21 +120,51 @@ std::vector<BYTE> TextUniqueId(std::string_view devicePath) {
   return id;
 }
 
-DWORD FileSystemFlags(std::string_view fsType, bool readOnly) {
+bool IsFilesystem(std::string_view fsType, std::string_view usage) {
+  if (fsType.empty() || fsType == "fuseblk") return false;
+  if (!usage.empty()) return usage == "filesystem";
+  // Without the probe's word on it: what libblkid calls raid members, crypto
+  // containers and swap hold no files.
+  const auto endsWith = [fsType](std::string_view tail) {
+    return fsType.size() >= tail.size() && fsType.substr(fsType.size() - tail.size()) == tail;
+  };
+  return fsType != "swap" && fsType != "crypto_LUKS" && fsType != "BitLocker" && !endsWith("_member");
+}
+
+DWORD FileSystemFlags(std::string_view fsType, std::string_view usage, bool readOnly) {
   DWORD flags = 0;
-  if (fsType == "vfat" || fsType == "msdos" || fsType == "exfat") {
+  if (!IsFilesystem(fsType, usage)) {
+    flags = 0;
+  } else if (fsType == "vfat" || fsType == "msdos" || fsType == "exfat") {
     flags = kFileCasePreservedNames | kFileUnicodeOnDisk;
-  } else if (fsType == "ntfs" || fsType == "ntfs3" || fsType == "fuseblk") {
+  } else if (fsType == "ntfs" || fsType == "ntfs3") {
     flags = kFileCaseSensitiveSearch | kFileCasePreservedNames | kFileUnicodeOnDisk | kFilePersistentAcls |
             kFileSupportsSparseFiles | kFileSupportsReparsePoints | kFileSupportsHardLinks;
   } else if (fsType == "iso9660" || fsType == "udf") {
     flags = kFileCasePreservedNames | kFileUnicodeOnDisk | kFileReadOnlyVolume;
-  } else if (!fsType.empty() && fsType != "swap") {
+  } else {
     // The Unix filesystems: names are bytes, kept as given and told apart by case.
     flags = kFileCaseSensitiveSearch | kFileCasePreservedNames | kFileSupportsSparseFiles | kFileSupportsHardLinks;
   }
   if (readOnly) flags |= kFileReadOnlyVolume;
   return flags;
+}
+
+std::wstring EscapeControls(std::wstring_view text) {
+  static const wchar_t* const kDigits = L"0123456789abcdef";
+  std::wstring out;
+  out.reserve(text.size());
+  for (wchar_t c : text) {
+    const auto code = static_cast<std::uint32_t>(c);
+    if (code < 0x20 || (code >= 0x7f && code < 0xa0)) {
+      out += L"\\x";
+      out.push_back(kDigits[(code >> 4) & 0xf]);
+      out.push_back(kDigits[code & 0xf]);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
 }
 
 }  // namespace linuxsys

@@ -30,9 +30,17 @@ std::vector<BYTE> GptUniqueId(const GUID& partitionId);
 // so the path is written with the platform's separators ("\dev\dm-0").
 std::vector<BYTE> TextUniqueId(std::string_view devicePath);
 
+// Whether what a device holds is a filesystem at all, by its type and
+// libblkid's usage word ("filesystem", "raid", "crypto", "other"; empty when
+// not known). Swap, volume-manager members and encrypted containers are not.
+bool IsFilesystem(std::string_view fsType, std::string_view usage);
+
 // File system flags as the platform reports them, for a filesystem named as
-// the kernel names it.
-DWORD FileSystemFlags(std::string_view fsType, bool readOnly);
+// the kernel or the probe names it; none for what is no filesystem.
+DWORD FileSystemFlags(std::string_view fsType, std::string_view usage, bool readOnly);
+
+// Text from the system shown on one line: control characters become "\xHH".
+std::wstring EscapeControls(std::wstring_view text);
 
 constexpr DWORD kFileCaseSensitiveSearch = 0x00000001;
 constexpr DWORD kFileCasePreservedNames = 0x00000002;

@@ -78,6 +78,17 @@ TEST(Commands, SplitMovesTheBarWithTheArrowKeysUntilEnterOrEscape) {
   EXPECT_EQ(Text(f.Frame().GetStatusBar()->GetStatusText(0)), "For Help, press F1");
 }
 
+TEST(Commands, TheStatusBarSaysWhatDidNotAnswerWhenIdle) {
+  const std::string note = "/mnt/share (/dev/sdb1) did not answer within 2 s; its sizes are shown as unknown";
+  FrameOnSample f("workstation.json", false, note);
+  EXPECT_EQ(Text(f.Frame().GetStatusBar()->GetStatusText(0)), note);
+  // and again once a command's own prompt is done with.
+  gui::Command(f.Frame(), ID_WINDOW_SPLIT);
+  wxKeyEvent enter = Key(WXK_RETURN);
+  f.Frame().GetEventHandler()->ProcessEvent(enter);
+  EXPECT_EQ(Text(f.Frame().GetStatusBar()->GetStatusText(0)), note);
+}
+
 TEST(Commands, NextPaneMovesTheFocusBetweenThePanes) {
   FrameOnSample f("workstation.json");
   f.Tree().SetFocus();

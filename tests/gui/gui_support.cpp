@@ -39,11 +39,12 @@ void Pump(int ms) {
   }
 }
 
-FrameOnSample::FrameOnSample(const std::string& sample, bool showAll)
+FrameOnSample::FrameOnSample(const std::string& sample, bool showAll, const std::string& statusNote)
     : platform(std::make_unique<RecordedPlatform>(LoadMachineFile(SamplePath(sample)))) {
   FrameOptions options;
   options.helpBook = std::string(QUELBRIN_BINARY_DIR) + "/help/quelbrin.hhp";
   options.showAllMountPoints = showAll;
+  options.statusNote = statusNote;
   frame = new CMainFrame(*platform, &prompt, options);
   frame->SetPosition(wxPoint(0, 0));
   frame->InitialUpdate();

@@ -27,7 +27,8 @@ void Pump(int ms = 0);
 // The real main frame on a sample machine, shown after its first scan.
 class FrameOnSample {
  public:
-  explicit FrameOnSample(const std::string& sample, bool showAll = false);
+  // `statusNote`: what reading the machine left unknown, as the program passes it on.
+  explicit FrameOnSample(const std::string& sample, bool showAll = false, const std::string& statusNote = "");
   ~FrameOnSample();
   CMainFrame& Frame() { return *frame; }
   CQuelbrinDoc& Doc() { return frame->Document(); }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace fake {
@@ -62,6 +63,22 @@ void FakeSystem::WriteImage(const std::string& device, std::uint64_t size, const
   ::close(fd);
   if (!ok) throw std::runtime_error("cannot write " + path);
 }
+
+void FakeSystem::Write(const std::string& path, const std::string& text, bool append) const {
+  const fs::path file = root_ + path;
+  fs::create_directories(file.parent_path());
+  std::ofstream out(file, append ? std::ios::app : std::ios::trunc);
+  out << text;
+  if (!out) throw std::runtime_error("cannot write " + file.string());
+}
+
+void FakeSystem::Link(const std::string& path, const std::string& target) const {
+  const fs::path link = root_ + path;
+  fs::create_directories(link.parent_path());
+  fs::create_symlink(target, link);
+}
+
+void FakeSystem::Remove(const std::string& path) const { fs::remove(root_ + path); }
 
 Bytes BootRecord(std::uint32_t signature, const std::vector<MbrEntry>& entries) {
   Bytes b(512, 0);

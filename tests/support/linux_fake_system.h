@@ -28,6 +28,12 @@ class FakeSystem {
   const std::string& root() const { return root_; }
   // Writes <root>/dev/<device>: a sparse file of `size` bytes holding `writes`.
   void WriteImage(const std::string& device, std::uint64_t size, const Writes& writes) const;
+  // Writes <root><path> (an absolute system path), or appends to it.
+  void Write(const std::string& path, const std::string& text, bool append = false) const;
+  // Makes <root><path> a symbolic link to `target`, as stored.
+  void Link(const std::string& path, const std::string& target) const;
+  // Removes <root><path>.
+  void Remove(const std::string& path) const;
 
  private:
   std::string root_;
