@@ -131,7 +131,9 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
   BuildStatusBar();
   disabledPrompts = std::make_unique<DisabledPrompts>(*this, *toolBar);
 
-  splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
+  // As large as the frame holds from the start: GTK cannot lay out the panes'
+  // scroll bars in the few pixels a default size gives them.
+  splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, GetClientSize(), wxSP_3D | wxSP_LIVE_UPDATE);
   splitter->SetMinimumPaneSize(20);
   treeView = new CDiskTreeView(splitter, *document, this);
   detailedView = new CDetailedView(splitter, *document, this);

@@ -164,6 +164,36 @@ std::string MenuItemAccelerator(wxMenuItem* item) {
   return shown;
 }
 
+wxRect NativeScreenRect(void* widget) {
+  struct Allocation {
+    int x, y, width, height;
+  };
+  auto mapped = Gdk<int (*)(void*)>("gtk_widget_get_mapped");
+  auto allocation = Gdk<void (*)(void*, Allocation*)>("gtk_widget_get_allocation");
+  auto window = Gdk<void* (*)(void*)>("gtk_widget_get_window");
+  auto origin = Gdk<int (*)(void*, int*, int*)>("gdk_window_get_origin");
+  if (!mapped || !allocation || !window || !origin || widget == nullptr || !mapped(widget)) return {};
+  // The allocation counts from the window the widget draws on: its own for a
+  // top-level window (at 0, 0), its bar's for a menu title.
+  Allocation a{};
+  allocation(widget, &a);
+  int x = 0, y = 0;
+  origin(window(widget), &x, &y);
+  return {x + a.x, y + a.y, a.width, a.height};
+}
+
+void RespondToNativeDialog(wxWindow* dialog, int response) {
+  auto respond = Gdk<void (*)(void*, int)>("gtk_dialog_response");
+  if (respond != nullptr) respond(dialog->GetHandle(), response);
+}
+
+wxWindow* RowsWindowOf(wxWindow* list) {
+  wxWindow* rows = list;
+  for (wxWindow* child : list->GetChildren())
+    if (rows == list || child->GetSize().y > rows->GetSize().y) rows = child;
+  return rows;
+}
+
 }  // namespace gui
 
 #include <gtest/gtest.h>
@@ -214,7 +244,7 @@ void ExpectControlsShowForm(CDetailedView& view) {
         const wxString cell = list->GetItemText(r, c);
         EXPECT_EQ(U8(cell), U8(state.rows[static_cast<std::size_t>(r)].cells[static_cast<std::size_t>(c)]))
             << "list " << id << " row " << r << " column " << c;
-        EXPECT_LE(list->GetTextExtent(cell).x + 8, column.GetWidth())
+        EXPECT_LE(RowsWindowOf(list)->GetTextExtent(cell).x + 8, column.GetWidth())
             << "list " << id << " row " << r << " column " << c << " cuts '" << U8(cell) << "'";
       }
     }
@@ -324,9 +354,7 @@ void DoubleClickRow(CDetailedView& view, ControlId listId, int row) {
     list->GetEventHandler()->ProcessEvent(event);
   } else {
     // Below the last row, inside the window that shows the rows.
-    wxWindow* rows = list;
-    for (wxWindow* child : list->GetChildren())
-      if (child->GetSize().y > rows->GetSize().y || rows == list) rows = child;
+    wxWindow* rows = RowsWindowOf(list);
     wxMouseEvent event(wxEVT_LEFT_DCLICK);
     event.SetEventObject(rows);
     event.SetPosition(wxPoint(10, rows->GetClientSize().y - 3));

@@ -67,6 +67,19 @@ int WidthBesideScrolledContents(wxWindow* window);
 // from its label: the key combination a user sees beside it, "" for none.
 std::string MenuItemAccelerator(wxMenuItem* item);
 
+// Where a native widget stands on the screen (a top-level window, or a part
+// of a window the toolkit has no window object for, such as a menu's title
+// in the menu bar); empty while it is not shown.
+wxRect NativeScreenRect(void* widget);
+
+// Answers a native dialog as a click on one of its buttons would; GTK's
+// response ids (OK is -5).
+void RespondToNativeDialog(wxWindow* dialog, int response);
+
+// The window of a generic list control that shows the rows below its header,
+// in whose font the list draws and cuts its cells.
+wxWindow* RowsWindowOf(wxWindow* list);
+
 }  // namespace gui
 
 class FormState;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <set>
 
 #include "gui_support.h"
@@ -167,6 +168,80 @@ TEST(Reach, TabGoesFromFieldToFieldPastTheCharts) {
     visited.insert(focus);
   }
   EXPECT_GT(visited.size(), 10u);
+}
+
+// The column that tells a list's rows apart, and the start of a text in it on
+// the samples that the width the column asks for alone would cut.
+struct KeyColumn {
+  ControlId list;
+  int column;
+  const char* cutAtTheAskedWidth;
+};
+
+// Every node that shows a list of rows: the roots, then each mount point,
+// disk, adapter and device.
+std::vector<StorageNode*> NodesWithLists(CQuelbrinDoc& doc) {
+  std::vector<StorageNode*> nodes{doc.mountPoints.get(), doc.physicalDisks.get(), doc.adapters.get()};
+  for (const auto& mountPoint : doc.mountPoints->children) nodes.push_back(mountPoint.get());
+  for (const auto& disk : doc.physicalDisks->children) nodes.push_back(disk.get());
+  for (const auto& adapter : doc.adapters->children) {
+    nodes.push_back(adapter.get());
+    for (const auto& device : adapter->devices) nodes.push_back(device.get());
+  }
+  return nodes;
+}
+
+TEST(Reach, TheColumnThatTellsRowsApartShowsWholeValuesOnEverySample) {
+  const KeyColumn keys[] = {
+      {AllMountPointsList, 0, "\\??\\Volume{"},
+      {AllMountPointsList, 1, "\\Device\\HarddiskDmVolumes\\"},
+      {AllDisksList, 0, "PhysicalDrive"},
+      {AllAdaptersList, 0, nullptr},
+      {AllAdaptersList, 1, "UNKNOWN Bus"},
+      {MountPointExtentList, 0, "Disk Extent 0 "},
+      {DiskPartitionList, 1, nullptr},
+      {AdapterDeviceList, 0, nullptr},
+      {DeviceIdentifierList, 4, nullptr},
+  };
+  std::map<std::pair<ControlId, int>, int> cellsSeen, cutAtTheAskedWidth;
+  for (const char* sample : {"workstation.json", "server.json", "failing-layout.json"}) {
+    FrameOnSample f(sample, true);
+    for (StorageNode* node : NodesWithLists(f.Doc())) {
+      f.Doc().SetCurrentNode(node);
+      Pump(2);
+      const ControlId panel = f.Detail().Form().PanelOnDisplay();
+      for (const KeyColumn& key : keys) {
+        if (PanelOfControl(key.list)->groupBoxId != panel || !f.Detail().Control(key.list)->IsShown()) continue;
+        auto* list = static_cast<wxListCtrl*>(f.Detail().Control(key.list));
+        wxWindow* rows = gui::RowsWindowOf(list);
+        const ListViewState& state = f.Detail().Form().List(key.list);
+        if (state.columns.size() <= static_cast<std::size_t>(key.column)) continue;
+        const int asked = state.columns.at(static_cast<std::size_t>(key.column)).widthChars * rows->GetCharWidth();
+        const int width = list->GetColumnWidth(key.column);
+        for (int r = 0; r < list->GetItemCount(); ++r) {
+          const wxString cell = list->GetItemText(r, key.column);
+          // The list cuts a text that comes within 8 pixels of the column's edge.
+          const int needed = rows->GetTextExtent(cell).x + 8;
+          EXPECT_LE(needed, width) << sample << " list " << key.list << " cuts '" << cell.ToStdString(wxConvUTF8) << "'";
+          ++cellsSeen[{key.list, key.column}];
+          if (key.cutAtTheAskedWidth != nullptr && cell.StartsWith(key.cutAtTheAskedWidth) && needed > asked)
+            ++cutAtTheAskedWidth[{key.list, key.column}];
+        }
+      }
+      if (node == f.Doc().physicalDisks.get() && std::string(sample) == "workstation.json") {
+        EXPECT_FALSE(gui::SaveScreenshot(&f.Frame(), "physical-disks-list").empty());
+      }
+    }
+  }
+  for (const KeyColumn& key : keys) {
+    SCOPED_TRACE("list " + std::to_string(static_cast<int>(key.list)) + " column " + std::to_string(key.column));
+    const std::pair<ControlId, int> at(key.list, key.column);
+    EXPECT_GT(cellsSeen[at], 0);
+    // The samples hold the texts that were cut before the columns followed them.
+    if (key.cutAtTheAskedWidth != nullptr) {
+      EXPECT_GT(cutAtTheAskedWidth[at], 0);
+    }
+  }
 }
 
 // Every node kind once: the three lists, then a mount point and what it leads to.

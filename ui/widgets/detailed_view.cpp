@@ -280,9 +280,12 @@ void CDetailedView::LayoutPane() {
   const int panelHeight = PanelPlaceHeight();
   const int barHeight = hScroll->GetBestSize().y;
   const int barWidth = vScroll->GetBestSize().x;
-  // One bar takes room from the other direction, so decide twice.
+  // One bar takes room from the other direction, so decide twice. A pane
+  // without room for the bars' arrows and thumb (one dragged nearly shut)
+  // has none: GTK cannot lay them out in less.
+  const bool room = client.x >= barWidth + hScroll->GetBestSize().x && client.y >= barHeight + vScroll->GetBestSize().y;
   bool across = false, down = false;
-  for (int i = 0; i < 2; ++i) {
+  for (int i = 0; room && i < 2; ++i) {
     across = client.x - (down ? barWidth : 0) < formWidth;
     down = client.y - (across ? barHeight : 0) < panelHeight;
   }
