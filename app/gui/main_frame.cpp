@@ -17,6 +17,7 @@
 
 #include "app/gui/about_dialog.h"
 #include "app/gui/art.h"
+#include "app/gui/disabled_prompts.h"
 #include "app/gui/splash_screen.h"
 #include "platform/wide_text.h"
 #include "ui/form_layout.h"
@@ -75,13 +76,16 @@ bool IsWithin(wxWindow* window, wxWindow* ancestor) {
 
 }  // namespace
 
-// Message boxes of the scan: modal, over the frame, with the program's name
-// as caption. Diagnostic lines go to standard output.
+// Message boxes of the scan: modal, with the program's name as caption, over
+// the splash while one is up. The toolkit brings a box's owner to the front,
+// and without a window manager nothing else keeps the splash above the frame.
+// Diagnostic lines go to standard output.
 class CMainFrame::MessageBoxPrompt : public Prompt {
  public:
-  explicit MessageBoxPrompt(wxWindow* owner) : owner_(owner) {}
+  explicit MessageBoxPrompt(CMainFrame& frame) : frame_(frame) {}
   void MessageBox(const std::wstring& text) override {
-    wxMessageBox(wxString(text), "Quelbrin", wxOK | wxICON_EXCLAMATION, owner_);
+    wxWindow* owner = frame_.splash != nullptr ? static_cast<wxWindow*>(frame_.splash) : &frame_;
+    wxMessageBox(wxString(text), "Quelbrin", wxOK | wxICON_EXCLAMATION, owner);
   }
   void Diagnostic(const std::wstring& line) override {
     std::fputs((Utf8FromWide(line) + "\n").c_str(), stdout);
@@ -89,16 +93,34 @@ class CMainFrame::MessageBoxPrompt : public Prompt {
   }
 
  private:
-  wxWindow* owner_;
+  CMainFrame& frame_;
+};
+
+// What the scan reports through. A message box ends the scan that shows it,
+// and such a scan shows no node that would close the splash: once the message
+// is answered, the splash, still at the step where the scan stopped, goes.
+class CMainFrame::ScanPrompt : public Prompt {
+ public:
+  ScanPrompt(CMainFrame& frame, Prompt& shown) : frame_(frame), shown_(shown) {}
+  void MessageBox(const std::wstring& text) override {
+    shown_.MessageBox(text);
+    frame_.CloseSplash();
+  }
+  void Diagnostic(const std::wstring& line) override { shown_.Diagnostic(line); }
+
+ private:
+  CMainFrame& frame_;
+  Prompt& shown_;
 };
 
 CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOptions)
     : wxFrame(nullptr, wxID_ANY, "Quelbrin", wxDefaultPosition, wxSize(960, 720)), options(std::move(frameOptions)) {
   if (prompt == nullptr) {
-    ownPrompt = std::make_unique<MessageBoxPrompt>(this);
+    ownPrompt = std::make_unique<MessageBoxPrompt>(*this);
     prompt = ownPrompt.get();
   }
-  document = std::make_unique<CQuelbrinDoc>(platform, *prompt, this);
+  scanPrompt = std::make_unique<ScanPrompt>(*this, *prompt);
+  document = std::make_unique<CQuelbrinDoc>(platform, *scanPrompt, this);
   document->SetShowAllMountPoints(options.showAllMountPoints);
   SetIcons(AppIcons());
   // The splash comes up first and follows everything below.
@@ -107,8 +129,11 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
   BuildMenus();
   BuildToolBar();
   BuildStatusBar();
+  disabledPrompts = std::make_unique<DisabledPrompts>(*this, *toolBar);
 
-  splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
+  // As large as the frame holds from the start: GTK cannot lay out the panes'
+  // scroll bars in the few pixels a default size gives them.
+  splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, GetClientSize(), wxSP_3D | wxSP_LIVE_UPDATE);
   splitter->SetMinimumPaneSize(20);
   treeView = new CDiskTreeView(splitter, *document, this);
   detailedView = new CDetailedView(splitter, *document, this);
@@ -126,7 +151,8 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
   Bind(wxEVT_MENU, &CMainFrame::OnRefresh, this, ID_REFRESH);
   Bind(wxEVT_MENU, &CMainFrame::OnViewAllMountPoints, this, ID_VIEW_ALL_MOUNT_POINTS);
   Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewAllMountPoints, this, ID_VIEW_ALL_MOUNT_POINTS);
-  // Printing has no handler: its commands stay disabled everywhere.
+  // Printing has no handler: its commands stay disabled everywhere, their
+  // prompts shown all the same (DisabledPrompts).
   Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(false); }, ID_FILE_PRINT);
   Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(false); }, ID_FILE_PRINT_PREVIEW);
   Bind(wxEVT_MENU, &CMainFrame::OnPrintSetup, this, ID_FILE_PRINT_SETUP);

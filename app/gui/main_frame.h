@@ -16,6 +16,7 @@
 #include <wx/defs.h>
 #include <wx/frame.h>
 
+class DisabledPrompts;
 class wxHtmlHelpController;
 class wxSplitterWindow;
 class wxToolBar;
@@ -33,10 +34,12 @@ enum CommandId {
   ID_WINDOW_SPLIT = 1912,
   ID_NEXT_PANE = 1913,
   ID_PREV_PANE = 1914,
+  // Not the toolkit's stock exit command, to which GTK adds a Ctrl+Q that the
+  // program's accelerators do not have.
+  ID_APP_EXIT = 1915,
   ID_FILE_PRINT = wxID_PRINT,
   ID_FILE_PRINT_PREVIEW = wxID_PREVIEW,
   ID_FILE_PRINT_SETUP = wxID_PRINT_SETUP,
-  ID_APP_EXIT = wxID_EXIT,
   ID_APP_ABOUT = wxID_ABOUT,
   ID_HELP_FINDER = wxID_HELP_CONTENTS,
   ID_CONTEXT_HELP = wxID_HELP_CONTEXT,
@@ -55,7 +58,7 @@ struct FrameOptions {
 class CMainFrame : public wxFrame, public ProgressSink {
  public:
   // Builds the frame hidden, with the splash screen up. `prompt` null: message
-  // boxes of the program's own.
+  // boxes of the program's own. The splash goes once a message is answered.
   CMainFrame(Platform& platform, Prompt* prompt, FrameOptions options);
   ~CMainFrame() override;
 
@@ -84,6 +87,7 @@ class CMainFrame : public wxFrame, public ProgressSink {
 
  private:
   class MessageBoxPrompt;
+  class ScanPrompt;
 
   void StartSplash();
   void BuildMenus();
@@ -111,11 +115,13 @@ class CMainFrame : public wxFrame, public ProgressSink {
 
   FrameOptions options;
   std::unique_ptr<Prompt> ownPrompt;
+  std::unique_ptr<Prompt> scanPrompt;
   std::unique_ptr<CQuelbrinDoc> document;
   wxSplitterWindow* splitter = nullptr;
   CDiskTreeView* treeView = nullptr;
   CDetailedView* detailedView = nullptr;
   wxToolBar* toolBar = nullptr;
+  std::unique_ptr<DisabledPrompts> disabledPrompts;
   CQuelbrinSplashScreen* splash = nullptr;
   std::unique_ptr<wxHtmlHelpController> help;
   bool helpLoaded = false;

@@ -1,12 +1,13 @@
 #include "ui/widgets/pie_chart_ctrl.h"
 
-#include <cmath>
 #include <type_traits>
 
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/settings.h>
+
+#include "ui/widgets/gtk_native.h"
 
 namespace {
 
@@ -25,13 +26,6 @@ wxColour Resolve(const PaintColour& c) {
 }
 
 wxRect ToRect(const PixelRect& r) { return wxRect(r.left, r.top, r.Width(), r.Height()); }
-
-// The fonts are asked for by character-cell height, as the platform's font
-// mapper takes a positive height; a cell of Arial is 2288/2048 of its em.
-wxFont CellHeightFont(int cellHeight) {
-  const int em = static_cast<int>(std::lround(cellHeight * 2048.0 / 2288.0));
-  return wxFont(wxFontInfo(wxSize(0, em)).FaceName("Arial").Family(wxFONTFAMILY_SWISS));
-}
 
 // A two-pixel sunken edge: shadow above and left, light below and right.
 void DrawSunkenEdge(wxDC& dc, const PixelRect& r) {
@@ -53,12 +47,12 @@ void DrawSunkenEdge(wxDC& dc, const PixelRect& r) {
 
 }  // namespace
 
-CPieChartCtrl::CPieChartCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
-    : chart(this), titleFont(CellHeightFont(FontCellHeight(PieFont::Title))),
-      labelFont(CellHeightFont(FontCellHeight(PieFont::Label))) {
+CPieChartCtrl::CPieChartCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size) : chart(this) {
   // Every paint covers the whole client area: no background erase, no flicker.
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   Create(parent, id, pos, size, wxFULL_REPAINT_ON_RESIZE | wxBORDER_NONE, "PIE_CHART_CTRL");
+  titleFont = CellHeightFont(FontCellHeight(PieFont::Title));
+  labelFont = CellHeightFont(FontCellHeight(PieFont::Label));
   SetBackgroundColour(wxColour(192, 192, 192));
   SetCursor(wxCursor(wxCURSOR_CROSS));
   chart.OnSize(size.x, size.y);
@@ -68,6 +62,32 @@ CPieChartCtrl::CPieChartCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos
   Bind(wxEVT_LEFT_UP, &CPieChartCtrl::OnLeftUp, this);
   Bind(wxEVT_MOTION, &CPieChartCtrl::OnMotion, this);
   Bind(wxEVT_MOUSE_CAPTURE_LOST, &CPieChartCtrl::OnCaptureLost, this);
+}
+
+wxFont CPieChartCtrl::CellHeightFont(int cellHeight) {
+  // The heights are character cells, as the platform's font mapper takes a
+  // positive height: the text's measured height, line gap included. Sizes
+  // are tried from an em as tall as the cell downwards, a quarter point apart.
+  constexpr double kStep = 0.25;
+  double points = cellHeight * 72.0 / GetDPI().y;
+  wxFont font;
+  for (; points > kStep; points -= kStep) {
+    font = wxFont(wxFontInfo(points).FaceName("Arial").Family(wxFONTFAMILY_SWISS));
+    int h = 0;
+    GetTextExtent("Ag", nullptr, &h, nullptr, nullptr, &font);
+    if (h <= cellHeight) break;
+  }
+  return font;
+}
+
+void CPieChartCtrl::SetTitle(const std::wstring& text) {
+  chart.SetTitle(text);
+  SetAccessibleName(this, wxString(text));
+}
+
+void CPieChartCtrl::Show(const PieChartContent& content) {
+  chart.Show(content);
+  SetAccessibleName(this, wxString(content.title));
 }
 
 PixelSize CPieChartCtrl::MeasureText(PieFont font, const std::wstring& text) {
