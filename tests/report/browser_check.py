@@ -85,7 +85,10 @@ INSPECT = r"""
   return JSON.stringify({problems, entries, panels: panels.length, charts,
                          warnings: document.querySelectorAll('.warnings li').length,
                          sideways: document.documentElement.scrollWidth - window.innerWidth,
-                         firstChart: (document.querySelector('figure.chart') || {closest: () => null}).closest('section')?.id || ''});
+                         // The panel of the chart with the most wedges, for the screenshots.
+                         chartPanel: [...document.querySelectorAll('figure.chart')].reduce(
+                           (best, f) => (!best || f.querySelectorAll('path').length > best.querySelectorAll('path').length) ? f : best,
+                           null)?.closest('section').id || ''});
 })()
 """
 
@@ -180,8 +183,10 @@ class Browser:
         self.wait_for('Page.loadEventFired')
 
     def show(self, fragment):
-        """Goes to an id in the loaded page, as following a link does."""
-        self.evaluate('location.hash = %s' % json.dumps(fragment))
+        """Goes to an id in the loaded page, as following a link does, then
+        scrolls its chart into sight."""
+        self.evaluate('location.hash = %s; document.getElementById(%s)?.querySelector("figure.chart")'
+                      '?.scrollIntoView({block: "end"})' % (json.dumps(fragment), json.dumps(fragment)))
 
     def evaluate(self, expression):
         result = self.call('Runtime.evaluate', {'expression': expression, 'returnByValue': True})
@@ -273,7 +278,7 @@ def check_machine(browser, cli, machine, everything, shots, env):
     if (facts['warnings'] > 0) != (run.returncode != 0):
         failures.append('the page shows %d warnings, the program ended with %d' % (facts['warnings'], run.returncode))
     browser.screenshot(os.path.join(shots, 'report-' + name + '-wide.png'))
-    chart = facts['firstChart']
+    chart = facts['chartPanel']
     browser.show(chart)
     browser.screenshot(os.path.join(shots, 'report-' + name + '-wide-chart.png'))
     browser.view(390, 844, phone=True)

@@ -133,11 +133,12 @@ class ReportWriter {
     out_ << "</ul>\n";
   }
 
-  // The entry below a root that a place lies under, to tell places apart.
+  // What tells a place from the node's others: the entry below a root that
+  // it lies under, or the root for an entry right below one.
   const std::wstring& PlaceName(TreeItemId item) const {
-    while (sink_.items[item].parent != kTreeTopLevel && sink_.items[sink_.items[item].parent].parent != kTreeTopLevel)
-      item = sink_.items[item].parent;
-    return sink_.items[item].node->GetName();
+    std::vector<TreeItemId> chain;  // the place and its ancestors, root last
+    for (TreeItemId at = item; at != kTreeTopLevel; at = sink_.items[at].parent) chain.push_back(at);
+    return sink_.items[chain.size() > 2 ? chain[chain.size() - 2] : chain.back()].node->GetName();
   }
 
   void BackLinks(const Panel& panel) {

@@ -28,7 +28,9 @@ nav.tree a { white-space: pre; text-decoration: none; }
 nav.tree a:hover, nav.tree a:focus { text-decoration: underline; }
 a:target, section.panel:target > h2 { background: var(--mark); }
 main.panels { padding: .75rem 1.25rem 2rem; min-width: 0; }
-section.panel { border-top: 1px solid var(--line); padding: 1rem 0; }
+/* A big machine has tens of thousands of panels: only those on screen are laid out. */
+section.panel { content-visibility: auto; contain-intrinsic-size: auto 30rem;
+  border-top: 1px solid var(--line); padding: 1rem 0; }
 section.panel > h2 { font-size: 1.15rem; margin: 0 0 .25rem; overflow-wrap: anywhere; }
 .name { white-space: pre-wrap; }
 .kind { font-weight: normal; color: var(--muted); font-size: .85em; margin-left: .5em; }
@@ -73,6 +75,7 @@ figure.chart svg { display: block; max-width: 100%; height: auto; }
   a:target, section.panel:target > h2 { background: none; }
   .back, .also { display: none; }
   main.panels { padding: 0; }
+  section.panel { content-visibility: visible; }
   .list { overflow: visible; }
   th, td { white-space: pre-wrap; }
   th { background: none; }
