@@ -12,6 +12,9 @@ QUELBRIN_PACKAGES=(
   # The live device tests: partitioning, filesystems, FUSE mounts.
   util-linux fdisk xfsprogs btrfs-progs ntfs-3g exfatprogs exfat-fuse dosfstools
 )
+# Only the tests need these: the HTML report is rendered and checked in a real
+# browser and validated with tidy.
+QUELBRIN_TEST_PACKAGES=(chromium tidy python3)
 
 quelbrin_install_packages() {
   local missing=()

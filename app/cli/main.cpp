@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/report_command.h"
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
 #include "app/common/program_options.h"
@@ -32,6 +33,9 @@ constexpr const char* kUsageHead =
     "                        field, records decoded, links by node name or path\n"
     "  capture [-o FILE]     write this machine's storage as a machine file (to stdout\n"
     "                        by default); --machine FILE then views it again\n"
+    "  report [-o FILE]      write the whole machine as one HTML page (to stdout by\n"
+    "                        default): the tree, and every node's panel with its lists\n"
+    "                        and charts; the page loads nothing and runs no script\n"
     "\n"
     "Options:\n";
 constexpr const char* kUsageTail =
@@ -134,7 +138,7 @@ int main(int argc, char** argv) {
   if (const std::string conflict = SharedOptionsConflict(options); !conflict.empty()) return UsageError(conflict);
   if (options.command.empty()) return UsageError("no command given");
   if (options.command != "tree" && options.command != "show" && options.command != "json" &&
-      options.command != "capture")
+      options.command != "capture" && options.command != "report")
     return UsageError("unknown command '" + options.command + "'");
   const std::size_t operandsWanted = options.command == "show" ? 1 : 0;
   if (options.operands.size() > operandsWanted)
@@ -142,7 +146,8 @@ int main(int argc, char** argv) {
   if (options.operands.size() < operandsWanted) return UsageError(options.command + " needs a node name");
   if (options.svgDir && options.command != "show") return UsageError("--svg goes with show");
   if (options.command == "capture") return Capture(options);
-  if (options.outputFile) return UsageError("-o is an option of capture");
+  if (options.command == "report") return ReportCommand(options, options.outputFile);
+  if (options.outputFile) return UsageError("-o goes with capture and report");
 
   std::string error;
   auto platform = OpenMachine(options.source, error, Note);
