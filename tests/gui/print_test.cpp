@@ -18,6 +18,7 @@
 
 #include <wx/dcgraph.h>
 #include <wx/graphics.h>
+#include <wx/prntbase.h>
 
 using gui::FrameOnSample;
 using gui::Pump;
@@ -165,4 +166,27 @@ TEST(Print, ExportReportWritesThePageTheTerminalProgramWrites) {
   const std::string nowhere = dir + "/no-such-folder/report.html";
   EXPECT_FALSE(f.Frame().ExportReport(wxString::FromUTF8(nowhere)));
   EXPECT_FALSE(std::filesystem::exists(nowhere));
+}
+
+TEST(Print, PreviewShowsThePagesOfThePanelInAWindowOfItsOwn) {
+  FrameOnSample f("workstation.json");
+  f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks()->children.at(0).get());
+  Pump(50);
+  wxCommandEvent preview(wxEVT_MENU, ID_FILE_PRINT_PREVIEW);
+  f.Frame().ProcessWindowEvent(preview);
+  Pump(300);
+  wxPreviewFrame* window = nullptr;
+  for (wxWindow* w : wxTopLevelWindows)
+    if (auto* p = dynamic_cast<wxPreviewFrame*>(w)) window = p;
+  ASSERT_NE(window, nullptr) << "no preview window";
+  wxPrintPreviewBase* pages = nullptr;
+  for (wxWindow* child : window->GetChildren())
+    if (auto* bar = dynamic_cast<wxPreviewControlBar*>(child)) pages = bar->GetPrintPreview();
+  ASSERT_NE(pages, nullptr);
+  EXPECT_TRUE(pages->IsOk());
+  EXPECT_GE(pages->GetMaxPage(), 1);
+  EXPECT_EQ(pages->GetMaxPage(), static_cast<int>(static_cast<CPanelPrintout*>(pages->GetPrintout())->Layout().pages.size()));
+  EXPECT_FALSE(gui::SaveScreenshot(window, "print-preview-disk-panel").empty());
+  window->Close(true);
+  Pump(50);
 }
