@@ -13,8 +13,9 @@ QUELBRIN_PACKAGES=(
   util-linux fdisk xfsprogs btrfs-progs ntfs-3g exfatprogs exfat-fuse dosfstools
 )
 # Only the tests need these: the HTML report is rendered and checked in a real
-# browser and validated with tidy.
-QUELBRIN_TEST_PACKAGES=(chromium tidy python3)
+# browser and validated with tidy; printed pages are read back as text and
+# pictures with poppler's tools.
+QUELBRIN_TEST_PACKAGES=(chromium tidy python3 poppler-utils)
 
 quelbrin_install_packages() {
   local missing=()

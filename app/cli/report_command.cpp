@@ -1,13 +1,11 @@
 #include "app/cli/report_command.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
 #include "app/common/console_prompt.h"
+#include "app/common/report_heading.h"
 #include "platform/recorded/recorded_platform.h"
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
@@ -29,51 +27,6 @@ class ReportPrompt : public Prompt {
  private:
   ConsolePrompt console_;
 };
-
-std::wstring FormatTime(std::time_t t, bool utc) {
-  std::tm parts{};
-  if (utc ? gmtime_r(&t, &parts) == nullptr : localtime_r(&t, &parts) == nullptr) return L"unknown";
-  char text[64];
-  if (std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &parts) == 0) return L"unknown";
-  return WideFromUtf8(text);
-}
-
-// Now, or the time SOURCE_DATE_EPOCH gives, in UTC, so that a page can be
-// made again byte for byte.
-std::wstring ReportTime() {
-  if (const char* fixed = std::getenv("SOURCE_DATE_EPOCH")) {
-    char* end = nullptr;
-    const long long seconds = std::strtoll(fixed, &end, 10);
-    if (end != fixed && *end == '\0' && seconds >= 0) return FormatTime(static_cast<std::time_t>(seconds), true);
-  }
-  return FormatTime(std::time(nullptr), false);
-}
-
-std::wstring HostName(const std::string& systemRoot) {
-  std::ifstream file(std::filesystem::path(systemRoot) / "proc/sys/kernel/hostname");
-  std::string name;
-  std::getline(file, name);
-  return name.empty() ? L"this machine" : WideFromUtf8(name);
-}
-
-ReportHeading Heading(const SharedOptions& options, const machine::Machine& m) {
-  ReportHeading heading;
-  const std::wstring now = ReportTime();
-  if (options.source.machineFile) {
-    const std::filesystem::path file(*options.source.machineFile);
-    heading.machine = WideFromUtf8(file.filename().string());
-    heading.facts.push_back({L"Machine file", WideFromUtf8(file.string())});
-  } else {
-    heading.machine = HostName(options.source.systemRoot);
-    heading.facts.push_back({L"Captured", now});
-  }
-  if (!m.description.empty()) heading.facts.push_back({L"Description", WideFromUtf8(m.description)});
-  heading.facts.push_back({L"Mount points", options.allMountPoints
-                                                ? L"all, also those named by a volume name"
-                                                : L"drive letters only (--all-mount-points shows all)"});
-  heading.facts.push_back({L"Report made", now});
-  return heading;
-}
 
 bool WriteFile(const std::string& path, CQuelbrinDoc& doc, const ReportHeading& heading) {
   {
@@ -101,7 +54,7 @@ int ReportCommand(const SharedOptions& options, const std::optional<std::string>
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;
   }
-  ReportHeading heading = Heading(options, m);
+  ReportHeading heading = MakeReportHeading(options.source, m.description, options.allMountPoints);
   RecordedPlatform platform(std::move(m));
   ReportPrompt prompt;
   CQuelbrinDoc doc(platform, prompt, nullptr);

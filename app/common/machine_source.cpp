@@ -58,10 +58,12 @@ bool LoadMachine(const MachineSource& source, machine::Machine& out, std::string
   }
 }
 
-std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error, const CollectNote& note) {
+std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error, const CollectNote& note,
+                                      std::string* description) {
   // The live machine too is read once into a description; the recorded
   // backend then answers from it as from a file.
   machine::Machine m;
   if (!LoadMachine(source, m, error, note)) return nullptr;
+  if (description != nullptr) *description = m.description;
   return std::make_unique<RecordedPlatform>(std::move(m));
 }

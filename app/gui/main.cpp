@@ -67,10 +67,14 @@ int main(int argc, char** argv) {
   }
   std::string error;
   // What reading the machine left unknown goes to stderr and to the status bar.
-  std::unique_ptr<Platform> platform = OpenMachine(shared.source, error, [&options](const std::string& line) {
-    std::cerr << "quelbrin: " << line << "\n";
-    options.statusNote += (options.statusNote.empty() ? "" : "; ") + line;
-  });
+  options.source = shared.source;
+  std::unique_ptr<Platform> platform = OpenMachine(
+      shared.source, error,
+      [&options](const std::string& line) {
+        std::cerr << "quelbrin: " << line << "\n";
+        options.statusNote += (options.statusNote.empty() ? "" : "; ") + line;
+      },
+      &options.description);
   if (!platform) {
     std::cerr << "quelbrin: " << error << "\n";
     return 2;

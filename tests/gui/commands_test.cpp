@@ -183,10 +183,10 @@ TEST(Commands, NoMenuItemHasAKeyOfTheToolkitsMakingAndCtrlQDoesNothing) {
   EXPECT_TRUE(f.Frame().IsShown());
 }
 
-// GTK reports the pointer over enabled menu items and tools only; the
-// disabled print commands show their prompts all the same, and the bar says
-// what it said before once the pointer leaves them.
-TEST(Commands, DisabledPrintCommandsShowTheirPromptsUnderThePointer) {
+// The print commands show their prompts under the pointer, on the toolbar
+// and in the menu, and the bar says what it said before once the pointer
+// leaves them.
+TEST(Commands, PrintCommandsShowTheirPromptsUnderThePointer) {
   FrameOnSample f("workstation.json");
   f.Frame().Raise();
   Pump(20);

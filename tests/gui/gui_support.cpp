@@ -45,6 +45,8 @@ FrameOnSample::FrameOnSample(const std::string& sample, bool showAll, const std:
   options.helpBook = std::string(QUELBRIN_BINARY_DIR) + "/help/quelbrin.hhp";
   options.showAllMountPoints = showAll;
   options.statusNote = statusNote;
+  options.source.machineFile = SamplePath(sample);
+  options.description = static_cast<RecordedPlatform&>(*platform).description().description;
   frame = new CMainFrame(*platform, &prompt, options);
   frame->SetPosition(wxPoint(0, 0));
   frame->InitialUpdate();
