@@ -33,7 +33,7 @@ DWORD DiskPartitionNode::PartitionNumber() const {
 }
 
 void DiskPartitionNode::FormatName() {
-  name = FormatWide(L"DP(%d)%I64x-%I64x", static_cast<int>(PartitionNumber()),
+  name = FormatWide(L"DP(%u)%I64x-%I64x", static_cast<unsigned>(PartitionNumber()),
                     static_cast<unsigned long long>(StartingOffset()),
                     static_cast<unsigned long long>(PartitionLength()));
 }

@@ -9,7 +9,7 @@ PhysicalDiskNode::PhysicalDiskNode() : StorageNode(KindPhysicalDisk) {}
 
 void PhysicalDiskNode::SetDiskNumber(int number) {
   diskNumber = number;
-  name = FormatWide(L"PhysicalDrive%d", diskNumber);
+  name = FormatWide(L"PhysicalDrive%u", static_cast<unsigned>(diskNumber));
 }
 
 void PhysicalDiskNode::SetGeometryEx(const BYTE* answer, std::size_t size) {

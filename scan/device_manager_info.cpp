@@ -217,7 +217,7 @@ bool AppendDriverNodes(Platform& platform, HDEVINFO set, SP_DEVINFO_DATA& device
     for (DWORD index = 0;; ++index) {
       SP_DRVINFO_DATA_W driver = DriverRecord();
       if (!platform.SetupDiEnumDriverInfoW(set, &device, SPDIT_COMPATDRIVER, index, &driver)) break;
-      list.push_back(FormatWide(L"DriverNode %d", static_cast<int>(index)));
+      list.push_back(FormatWide(L"DriverNode %u", static_cast<unsigned>(index)));
       SP_DRVINFO_DETAIL_DATA_W detail{};
       if (DetailReadable(platform, set, device, driver, detail)) {
         list.push_back(FormatWide(L"Inf file is %ls", FieldText(detail.InfFileName).c_str()));
@@ -229,7 +229,7 @@ bool AppendDriverNodes(Platform& platform, HDEVINFO set, SP_DEVINFO_DATA& device
       SP_DRVINSTALL_PARAMS install{};
       install.cbSize = sizeof install;
       if (platform.SetupDiGetDriverInstallParamsW(set, &device, &driver, &install)) {
-        list.push_back(FormatWide(L"Driver node rank is %d", static_cast<int>(install.Rank)));
+        list.push_back(FormatWide(L"Driver node rank is %u", static_cast<unsigned>(install.Rank)));
         list.push_back(FormatWide(L"Driver node flags are %08.8x", install.Flags));
         if ((install.Flags & DNF_OLD_INET_DRIVER) != 0) list.push_back(L"Inf came from the Internet");
         if ((install.Flags & DNF_BAD_DRIVER) != 0) list.push_back(L"Driver node is marked as BAD");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/storage_records.h"
 #include "scan/scan_context.h"
@@ -30,11 +31,25 @@ DWORD ScanDriveAdapter(ScanContext& scan, HANDLE drive, PhysicalDiskNode& disk, 
 DWORD OpenInterfaceDevice(ScanContext& scan, const GUID& interfaceClass, DWORD index, HANDLE& handle,
                           std::wstring& path);
 
-// Attaches the device manager's text of one storage-port interface to the
-// adapter it belongs to.
-void AttachPortDeviceManagerInfo(ScanContext& scan, const GUID& interfaceClass, DWORD index, HANDLE port,
-                                 const std::wstring& path);
+// The adapters one opened storage-port interface may belong to, by its answers:
+// those with a device at a place it lists, and of those the ones whose every
+// device it lists with the same INQUIRY data.
+struct PortInterfaceMatch {
+  DWORD index = 0;
+  std::wstring path;
+  std::vector<ScsiAdapterNode*> adapters;
+  std::vector<ScsiAdapterNode*> closely;
+};
+// Adds the match of the interface open as `port`, if it fits any adapter.
+void MatchPortInterface(ScanContext& scan, DWORD index, HANDLE port, const std::wstring& path,
+                        std::vector<PortInterfaceMatch>& matches);
+// Gives each adapter the device manager's text of the one interface that
+// belongs to it; an adapter that two interfaces fit alike gets none, and a
+// diagnostic line says so.
+void AttachPortDeviceManagerInfo(ScanContext& scan, const GUID& interfaceClass,
+                                 const std::vector<PortInterfaceMatch>& matches);
 
-// Every present storage-port interface in turn, each given to
-// AttachPortDeviceManagerInfo; ends at the first index past the last one.
+// Every present storage-port interface is matched first, then each adapter
+// given the text of the one that belongs to it; ends at the first index past
+// the last interface.
 void StoragePortStage(ScanContext& scan);

@@ -128,7 +128,7 @@ DWORD ScanVolumeExtent(ScanContext& scan, MountPointNode& mountPoint, const DISK
 
   if (diskIsNew) disk->SetDiskNumber(diskNumber);
 
-  const std::wstring drivePath = FormatWide(L"\\\\.\\PhysicalDrive%d", diskNumber);
+  const std::wstring drivePath = FormatWide(L"\\\\.\\PhysicalDrive%u", static_cast<unsigned>(diskNumber));
   ScopedHandle drive(platform, platform.CreateFileW(drivePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                     nullptr, OPEN_EXISTING, 0, nullptr));
   if (!drive.valid()) {

@@ -12,6 +12,10 @@ QUELBRIN_PACKAGES=(
   # The live device tests: partitioning, filesystems, FUSE mounts.
   util-linux fdisk xfsprogs btrfs-progs ntfs-3g exfatprogs exfat-fuse dosfstools
 )
+# Only the tests need these: the HTML report is rendered and checked in a real
+# browser and validated with tidy; printed pages are read back as text and
+# pictures with poppler's tools.
+QUELBRIN_TEST_PACKAGES=(chromium tidy python3 poppler-utils)
 
 # quelbrin_install_packages [PACKAGE...]: those given, else QUELBRIN_PACKAGES.
 quelbrin_install_packages() {

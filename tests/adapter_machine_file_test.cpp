@@ -29,7 +29,7 @@ TEST(AdapterMachineFile, MistakesAreReportedWithTheirField) {
   EXPECT_NE(ErrorOf(m).find("port number of an adapter"), std::string::npos) << ErrorOf(m);
 
   m = NewMachine();
-  m["adapters"] = {Port(1, "firewire")};
+  m["adapters"] = json::array({Port(1, "firewire")});
   EXPECT_NE(ErrorOf(m).find("busType"), std::string::npos) << ErrorOf(m);
 
   m = NewMachine();
@@ -49,7 +49,7 @@ TEST(AdapterMachineFile, MistakesAreReportedWithTheirField) {
   EXPECT_NE(ErrorOf(m).find("not a request of this object"), std::string::npos);
 
   m = NewMachine();
-  m["adapters"] = {Port(1, "scsi", {{"raw", {{"QueryDosDeviceW", "00"}}}})};
+  m["adapters"] = json::array({Port(1, "scsi", {{"raw", {{"QueryDosDeviceW", "00"}}}})});
   EXPECT_NE(ErrorOf(m).find("raw answer"), std::string::npos);
 }
 
@@ -67,7 +67,7 @@ TEST(AdapterMachineFile, DriveWithoutPlacementReportsPortZeroAndItsNumberAsTarge
 
 TEST(PortAnswers, DescriptorsCarryTheirStringsIdentifiersAndShortBuffersGetAPrefix) {
   json m = NewMachine();
-  m["adapters"] = {Port(2, "sata")};
+  m["adapters"] = json::array({Port(2, "sata")});
   AddDrive(m, 0, 'C', {{"port", 2}},
            {{"vendor", "ACME"}, {"product", "Disk"}, {"serial", "S1"}, {"rawProperties", "aa bb"}});
   m["drives"][0]["identifiers"] = {{{"codeSet", "ascii"}, {"type", "vendorId"}, {"text", "ACME Disk"}},
@@ -111,7 +111,7 @@ TEST(PortAnswers, DescriptorsCarryTheirStringsIdentifiersAndShortBuffersGetAPref
 
 TEST(PortAnswers, DosDeviceNameAnswersItsTargetAsAList) {
   json m = NewMachine();
-  m["adapters"] = {Port(2, "sata", {{"deviceName", "\\Device\\RaidPort0"}})};
+  m["adapters"] = json::array({Port(2, "sata", {{"deviceName", "\\Device\\RaidPort0"}})});
   RecordedPlatform platform(ParseMachine(m.dump(), "test"));
   wchar_t target[64] = {};
   EXPECT_EQ(platform.QueryDosDeviceW(L"Scsi2:", target, 64), 19u);

@@ -17,7 +17,7 @@ json Usb(const char* serial) {
 
 TEST(DriveAdapterScan, UsbDrivesGatherUnderOnePseudoAdapterAndSecondVolumeAddsNothing) {
   json m = NewMachine();
-  m["adapters"] = {Port(4, "usb")};
+  m["adapters"] = json::array({Port(4, "usb")});
   AddDrive(m, 1, 'E', {{"port", 4}}, Usb("AAA"), 2);
   AddDrive(m, 2, 'G', {{"port", 4}}, Usb("BBB"));
   Scan s(m);
@@ -59,7 +59,7 @@ TEST(DriveAdapterScan, DriveOnPortZeroIsFiledUnderScsi0AfterA1394PseudoAdapter) 
 
 TEST(DriveAdapterScan, ADriveWithoutAnAdapterEntryIsNotAnsweredForByAPortZero) {
   json m = NewMachine();
-  m["adapters"] = {Port(0, "sata")};
+  m["adapters"] = json::array({Port(0, "sata")});
   AddDrive(m, 3, 'D', nullptr, {{"product", "Loose"}});
   Scan s(m, false);
   HANDLE drive = s.platform->CreateFileW(L"\\\\.\\PhysicalDrive3", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -114,7 +114,7 @@ class ChangingPorts : public RecordedPlatform {
 
 TEST(DriveAdapterScan, SecondVolumeFindsAdapterAndDeviceAndRefreshesOnlyTheInquiry) {
   json m = NewMachine();
-  m["adapters"] = {Port(2, "sata", {{"deviceName", "\\Device\\RaidPort0"}})};
+  m["adapters"] = json::array({Port(2, "sata", {{"deviceName", "\\Device\\RaidPort0"}})});
   AddDrive(m, 0, 'C', {{"port", 2}, {"target", 1}}, {{"vendor", "ACME"}, {"product", "Disk"}, {"serial", "1"}}, 2);
   ChangingPorts platform(ParseMachine(m.dump(), "test"));
   RecordingPrompt prompt;
@@ -140,7 +140,7 @@ TEST(DriveAdapterScan, SecondVolumeFindsAdapterAndDeviceAndRefreshesOnlyTheInqui
 
 TEST(DriveAdapterScan, InvalidParameterIsToleratedByDeviceQueriesButNotByTheAdapterQuery) {
   json m = NewMachine();
-  m["adapters"] = {Port(3, "usb")};
+  m["adapters"] = json::array({Port(3, "usb")});
   json drive = {{"port", 3}, {"target", 4}};
   AddDrive(m, 0, 'C', drive, {{"product", "Stick"}});
   m["drives"][0]["fail"] = {{"StorageAdapterProperty", 87}, {"StorageDeviceProperty", 87}};
@@ -165,7 +165,7 @@ TEST(DriveAdapterScan, InvalidParameterIsToleratedByDeviceQueriesButNotByTheAdap
 
 TEST(DriveAdapterScan, ToleratedFailureOfTheFullRequestLeavesAZeroDescriptorOfTheAnnouncedSize) {
   json m = NewMachine();
-  m["adapters"] = {Port(1, "scsi")};
+  m["adapters"] = json::array({Port(1, "scsi")});
   AddDrive(m, 0, 'C', {{"port", 1}}, {{"vendor", "ACME"}, {"product", "Disk"}});
   // The header answers; the full request then fails with a tolerated error.
   m["drives"][0]["fail"] = {{"StorageDeviceProperty", {{"code", 50}, {"after", 1}}}};
@@ -184,7 +184,7 @@ TEST(DriveAdapterScan, InquiryDataLargerThanTheFirstBufferIsStillRead) {
     units0.push_back({{"target", t}, {"inquiry", {{"vendor", "BUS0"}}}});
     if (t != 149) units1.push_back({{"target", t}, {"inquiry", {{"vendor", "BUS1"}}}});
   }
-  m["adapters"] = {Port(2, "sas", {{"buses", json::array({json{{"units", units0}}, json{{"units", units1}}})}})};
+  m["adapters"] = json::array({Port(2, "sas", {{"buses", json::array({json{{"units", units0}}, json{{"units", units1}}})}})});
   AddDrive(m, 0, 'C', {{"port", 2}, {"bus", 1}, {"target", 149}}, {{"vendor", "LAST"}, {"product", "ONE"}});
   Scan s(m);
   ASSERT_TRUE(s.scanned);
@@ -199,7 +199,7 @@ TEST(DriveAdapterScan, InquiryDataLargerThanTheFirstBufferIsStillRead) {
 
 TEST(DriveAdapterScan, AddressFailureStopsTheScanWithItsMessageAndCode) {
   json m = NewMachine();
-  m["adapters"] = {Port(1, "scsi")};
+  m["adapters"] = json::array({Port(1, "scsi")});
   AddDrive(m, 0, 'C', {{"port", 1}}, nullptr);
   m["drives"][0]["fail"] = {{"IOCTL_SCSI_GET_ADDRESS", 31}};
   Scan s(m);
@@ -214,7 +214,7 @@ TEST(DriveAdapterScan, AddressFailureStopsTheScanWithItsMessageAndCode) {
 TEST(DriveAdapterScan, RefusedDeviceLeavesTheDiskOnTheListedDevice) {
   // Two drives report the same address with different descriptors.
   json m = NewMachine();
-  m["adapters"] = {Port(1, "scsi")};
+  m["adapters"] = json::array({Port(1, "scsi")});
   AddDrive(m, 0, 'C', {{"port", 1}, {"target", 3}}, {{"serial", "first"}});
   AddDrive(m, 1, 'D', {{"port", 1}, {"target", 3}}, {{"serial", "second"}});
   Scan s(m);
@@ -227,7 +227,7 @@ TEST(DriveAdapterScan, RefusedDeviceLeavesTheDiskOnTheListedDevice) {
 
 TEST(DriveAdapterScan, PortThatCannotBeOpenedLeavesZeroCapabilitiesAndNoInquiry) {
   json m = NewMachine();
-  m["adapters"] = {Port(1, "scsi", {{"fail", {{"open", 5}}}})};
+  m["adapters"] = json::array({Port(1, "scsi", {{"fail", {{"open", 5}}}})});
   AddDrive(m, 0, 'C', {{"port", 1}}, {{"product", "Disk"}});
   Scan s(m);
   ASSERT_TRUE(s.scanned);
@@ -310,9 +310,9 @@ TEST(InquiryWalk, EveryBusWalksItsWholeChainWithoutMemoryForTheAnswerSize) {
 TEST(InquiryWalk, ARawHostileAnswerDuringTheScanOnlyShortensTheDevice) {
   json m = NewMachine();
   // Bus count 2; bus 0 has one record at 20 claiming 1000 inquiry bytes; bus 1 points outside.
-  m["adapters"] = {Port(1, "scsi", {{"raw", {{"IOCTL_SCSI_GET_INQUIRY_DATA",
-                                               "02 00 00 00 01 07 00 00 14 00 00 00 05 07 00 00 ff ff 00 00 "
-                                               "00 00 00 01 e8 03 00 00 00 00 00 00 00 00 05 02 1f 00 00 00 41 43"}}}})};
+  m["adapters"] = json::array({Port(1, "scsi", {{"raw", {{"IOCTL_SCSI_GET_INQUIRY_DATA",
+                                                          "02 00 00 00 01 07 00 00 14 00 00 00 05 07 00 00 ff ff 00 00 "
+                                                          "00 00 00 01 e8 03 00 00 00 00 00 00 00 00 05 02 1f 00 00 00 41 43"}}}})});
   AddDrive(m, 0, 'C', {{"port", 1}}, {{"product", "Disk"}});
   Scan s(m);
   ASSERT_TRUE(s.scanned);
@@ -332,7 +332,7 @@ using namespace adapter_test;
 
 TEST(HostileDescriptors, OffsetsLengthsAndCountsBeyondTheDescriptorAreShownShortened) {
   json m = NewMachine();
-  m["adapters"] = {Port(1, "scsi")};
+  m["adapters"] = json::array({Port(1, "scsi")});
   AddDrive(m, 0, 'C', {{"port", 1}}, nullptr);
   // A 48-byte device descriptor whose vendor offset points past its end, whose
   // product string runs to the end unterminated, with 4 GiB of raw properties;
@@ -361,7 +361,7 @@ TEST(HostileDescriptors, OffsetsLengthsAndCountsBeyondTheDescriptorAreShownShort
 
 TEST(HostileDescriptors, AnAnnouncedSizeBeyondReasonGivesNoDescriptor) {
   json m = NewMachine();
-  m["adapters"] = {Port(1, "scsi")};
+  m["adapters"] = json::array({Port(1, "scsi")});
   AddDrive(m, 0, 'C', {{"port", 1}}, nullptr);
   m["drives"][0]["raw"] = {{"StorageDeviceProperty", "28 00 00 00 00 00 00 f0 00 00 00 00"}};
   Scan s(m);
@@ -371,7 +371,7 @@ TEST(HostileDescriptors, AnAnnouncedSizeBeyondReasonGivesNoDescriptor) {
 
 TEST(AdapterModel, ShowsAdaptersTheirDevicesAndEachDisksPlace) {
   json m = NewMachine();
-  m["adapters"] = {Port(2, "sata", {{"deviceName", "\\Device\\RaidPort0"}})};
+  m["adapters"] = json::array({Port(2, "sata", {{"deviceName", "\\Device\\RaidPort0"}})});
   AddDrive(m, 0, 'C', {{"port", 2}, {"target", 1}}, {{"product", "Disk One"}});
   Scan s(m);
   std::ostringstream out;

@@ -51,24 +51,50 @@ TEST(Cli, StoppedScanPrintsWhatWasScannedAndTheMessage) {
   EXPECT_FALSE(Contains(r.out, "PhysicalDrive1"));
 }
 
-TEST(Cli, MachineFileErrorsGoToStandardErrorWithStatusTwo) {
-  const std::string bad = testing::TempDir() + "/bad_" + std::to_string(getpid()) + ".json";
-  {
-    std::ofstream f(bad);
-    f << R"({"format": "quelbrin-machine", "version": 1,
-             "drives": [{"number": 0, "size": 1}, {"number": 1, "size": 1,
-                          "layout": {"partitions": [{"number": 1, "offset": -5, "length": 1}]}}]})";
+TEST(Cli, EveryMalformedMachineFileEndsInStatusTwoNamingWhereAndWhat) {
+  const std::string dir = testing::TempDir() + "/bad_" + std::to_string(getpid());
+  std::filesystem::create_directories(dir + "/a-directory.json");
+  const std::string machine = R"({"format": "quelbrin-machine", "version": 1})";
+  const std::string deep(50000, '[');
+  struct Case {
+    const char* what;
+    std::string file;  // written to `name` unless empty
+    std::string name;
+    std::string mention;  // after "quelbrin-cli: <path>"
+  };
+  const std::vector<Case> cases = {
+      {"a field out of range",
+       R"({"format": "quelbrin-machine", "version": 1,
+           "drives": [{"number": 0, "size": 1}, {"number": 1, "size": 1,
+                        "layout": {"partitions": [{"number": 1, "offset": -5, "length": 1}]}}]})",
+       "range.json", ": drives[1].layout.partitions[0].offset: expected an unsigned 64-bit number"},
+      {"nesting that would exhaust the stack", deep + std::string(50000, ']'), "deep.json",
+       ":1:101: objects and arrays nested more than 100 deep"},
+      {"deep nesting in a field of the wrong type",
+       R"({"format": "quelbrin-machine", "version": 1, "drives": [{"number": )" + deep, "deep-field.json",
+       ":1:165: objects and arrays nested more than 100 deep"},
+      {"nesting within the limit in a field of the wrong type",
+       R"({"format": "quelbrin-machine", "version": )" + std::string(90, '[') + std::string(90, ']') + "}",
+       "nested-field.json", ": version: expected an unsigned 32-bit number (decimal, or \"0x\" hex), found array [[[["},
+      {"a number beyond a double", R"({"format": "quelbrin-machine", "version": 1e999})", "huge.json",
+       ":1:43: a number out of range: 1e999"},
+      {"a NUL byte with garbage after it", machine + std::string(1, '\0') + "garbage", "nul.json",
+       ":1:45: not valid JSON: a NUL byte"},
+      {"garbage after the object", machine + "garbage", "garbage.json", ":1:45: not valid JSON"},
+      {"a directory", "", "a-directory.json", ": is a directory, not a machine file"},
+      {"an endless file", "", "/dev/zero", ": larger than 64 MiB"},
+      {"a missing file", "", "missing.json", ": cannot open the machine file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = c.name[0] == '/' ? c.name : dir + "/" + c.name;
+    if (!c.file.empty()) std::ofstream(path, std::ios::binary) << c.file;
+    const CliRun r = RunCliLine("--machine " + ShellQuote(path) + " tree");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_TRUE(Contains(r.err, "quelbrin-cli: " + path + c.mention)) << r.err;
   }
-  const CliRun r = RunCliLine("--machine " + ShellQuote(bad) + " tree");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_TRUE(r.out.empty()) << r.out;
-  EXPECT_TRUE(Contains(r.err, bad + ": drives[1].layout.partitions[0].offset: expected")) << r.err;
-  std::remove(bad.c_str());
-
-  const CliRun missing = RunCliLine("--machine /nonexistent.json tree");
-  EXPECT_EQ(missing.status, 2);
-  EXPECT_TRUE(missing.out.empty());
-  EXPECT_TRUE(Contains(missing.err, "/nonexistent.json: cannot open the machine file"));
+  std::filesystem::remove_all(dir);
 }
 
 TEST(Cli, UnopenableMountPointManagerIsNotAnEmptySuccess) {
@@ -103,9 +129,9 @@ TEST(Cli, HelpListsExactlyWhatIsAccepted) {
   EXPECT_GE(named.size(), 5u);
   for (const std::string& o : named) {
     // Options that take a value get one; the rest stand alone.
-    const std::string value = o == "--root" ? " /" : "";
-    const std::string args = o == "--machine" ? "--machine " + Sample("workstation.json") + " tree"
-                                              : o + value + " --machine " + Sample("workstation.json") + " tree";
+    const std::string args = o == "--root" ? "--root " + ShellQuote(std::string(QUELBRIN_SOURCE_DIR) + "/tests/linux_trees/server") + " tree"
+                             : o == "--machine" ? "--machine " + Sample("workstation.json") + " tree"
+                                                : o + " --machine " + Sample("workstation.json") + " tree";
     EXPECT_EQ(RunCliLine(args).status, 0) << o;
   }
 }
@@ -187,3 +213,39 @@ TEST(Cli, NamesAndTextOutsideTheAnsiCodePageStayUtf8) {
   EXPECT_EQ(again.out, show.out);
   std::filesystem::remove_all(PathFromUtf8(dir));
 }
+
+#ifdef __linux__
+// --root and /dev/full are the Linux program's.
+TEST(Cli, NoSuccessWithoutAMachineOrWithoutTheOutput) {
+  const std::string dir = testing::TempDir() + "/roots_" + std::to_string(getpid());
+  std::filesystem::create_directories(dir + "/empty");
+  std::ofstream(dir + "/file") << "not a directory\n";
+  const std::string server = ShellQuote(std::string(QUELBRIN_SOURCE_DIR) + "/tests/linux_trees/server");
+  const std::string machine = "--machine " + Sample("workstation.json");
+  struct Case {
+    std::string args;
+    std::string stdoutTo;
+    int status;
+    std::string mention;
+  };
+  std::vector<Case> cases;
+  for (const char* command : {"tree", "json", "capture"}) {
+    cases.push_back({"--root " + dir + "/missing " + command, "", 2, dir + "/missing: no such directory"});
+    cases.push_back({"--root " + dir + "/file " + command, "", 2, dir + "/file: not a directory"});
+    cases.push_back({"--root " + dir + "/empty " + command, "", 2, dir + "/empty: not the root of a running system"});
+    cases.push_back({"--root " + server + " " + machine + " " + command, "", 2, "--root and --machine cannot go together"});
+    cases.push_back({machine + " " + command, "/dev/full", 1, "cannot write to standard output"});
+  }
+  cases.push_back({machine + " show 'Physical Disks/PhysicalDrive0'", "/dev/full", 1, "cannot write to standard output"});
+  // A stopped scan keeps its own status when the output fails too.
+  cases.push_back({"--machine " + Sample("failing-layout.json") + " tree", "/dev/full", 1, "cannot write to standard output"});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args + (c.stdoutTo.empty() ? "" : " >" + c.stdoutTo));
+    const CliRun r = RunCliLine(c.args, c.stdoutTo);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_TRUE(Contains(r.err, c.mention)) << r.err;
+  }
+  std::filesystem::remove_all(dir);
+}
+#endif

@@ -63,27 +63,67 @@ TEST(StoragePortStage, InterfaceThatCannotBeOpenedIsSkippedAndTheWalkGoesOn) {
   EXPECT_EQ(s.prompt.diagnostics[1], L"FAILED to open " + WideFromUtf8(kPath2) + L"\n");
 }
 
-TEST(StoragePortStage, InterfacesMatchingNoAdapterAttachNothingAndTheFirstOfSeveralWins) {
-  json m = TwoPorts();
-  // An interface of a port whose bus lists nothing any adapter holds, then a
-  // second interface answering as port 2.
-  m["adapters"].push_back(Port(9, "sata", {{"buses", json::array({json{{"units", {{{"target", 7}}}}}})}}));
-  m["deviceInstances"].push_back(Instance("PCI\\OTHER"));
-  m["deviceInstances"].push_back(Instance("PCI\\PORT2B"));
-  m["storagePortInterfaces"] = {{{"path", "\\\\?\\other"}, {"instance", "PCI\\OTHER"}, {"adapter", 9}},
-                                {{"path", kPath2}, {"instance", "PCI\\PORT2"}, {"adapter", 2}},
-                                {{"path", "\\\\?\\second"}, {"instance", "PCI\\PORT2B"}, {"adapter", 2}}};
-  Scan s(m);
-  EXPECT_EQ(Info(s, L"Scsi2").hardwareIds[1], L"PCI\\PORT2");
-  EXPECT_EQ(Info(s, L"Scsi2").hardwareIds.size(), 2u) << "filled once, not twice";
-  EXPECT_FALSE(s.Adapter(L"Scsi3")->hasDeviceManagerInfo);
+TEST(StoragePortStage, AnAdapterTakesOnlyTheTextOfTheInterfaceThatIsItsOwn) {
+  // Ports 2 and 3 alike but for their disks, each with an interface.
+  auto alike = [](const char* secondProduct) {
+    json m = NewMachine();
+    m["adapters"] = {Port(2, "sata"), Port(3, "sata")};
+    AddDrive(m, 0, 'C', {{"port", 2}, {"target", 0}}, {{"product", "A"}});
+    AddDrive(m, 1, 'D', {{"port", 3}, {"target", 0}}, {{"product", secondProduct}});
+    m["deviceInstances"] = {Instance("PCI\\PORT2"), Instance("PCI\\PORT3")};
+    m["storagePortInterfaces"] = {{{"path", kPath2}, {"instance", "PCI\\PORT2"}, {"adapter", 2}},
+                                  {{"path", kPath3}, {"instance", "PCI\\PORT3"}, {"adapter", 3}}};
+    return m;
+  };
+  json unrelated = TwoPorts();
+  // First an interface of a port whose bus lists nothing any adapter holds.
+  unrelated["adapters"].push_back(Port(9, "sata", {{"buses", json::array({json{{"units", {{{"target", 7}}}}}})}}));
+  unrelated["deviceInstances"].push_back(Instance("PCI\\OTHER"));
+  const json other = {{"path", "\\\\?\\other"}, {"instance", "PCI\\OTHER"}, {"adapter", 9}};
+  unrelated["storagePortInterfaces"].insert(unrelated["storagePortInterfaces"].begin(), other);
+  json twice = TwoPorts();
+  twice["deviceInstances"].push_back(Instance("PCI\\PORT2B"));
+  twice["storagePortInterfaces"].push_back({{"path", "\\\\?\\second"}, {"instance", "PCI\\PORT2B"}, {"adapter", 2}});
+  // One controller behind two ports, with one interface answering as the first.
+  json shared = alike("B");
+  shared["storagePortInterfaces"].erase(1);
+
+  struct Case {
+    const char* what;
+    json machine;
+    std::wstring scsi2, scsi3;  // the instance whose text each shows; empty: none
+    std::size_t leftOut;        // diagnostic lines about text left out
+  };
+  const std::vector<Case> cases = {
+      {"alike controllers with alike disks at one place", alike("A"), L"", L"", 2},
+      {"alike controllers whose disks differ", alike("B"), L"PCI\\PORT2", L"PCI\\PORT3", 0},
+      {"an interface that fits no adapter", unrelated, L"PCI\\PORT2", L"PCI\\PORT3", 0},
+      {"two interfaces answering as one port", twice, L"", L"PCI\\PORT3", 1},
+      {"one interface fitting two adapters, each fitted by it alone", shared, L"PCI\\PORT2", L"PCI\\PORT2", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scan s(c.machine);
+    ASSERT_TRUE(s.scanned);
+    for (const auto& [name, expected] : {std::pair{L"Scsi2", c.scsi2}, std::pair{L"Scsi3", c.scsi3}}) {
+      const ScsiAdapterNode* a = s.Adapter(name);
+      ASSERT_NE(a, nullptr);
+      EXPECT_EQ(a->hasDeviceManagerInfo, !expected.empty()) << name;
+      const std::vector<std::wstring> ids = expected.empty() ? std::vector<std::wstring>{}
+                                                               : std::vector<std::wstring>{expected + L"&REV_00", expected};
+      EXPECT_EQ(a->deviceManagerInfo.hardwareIds, ids) << name;
+    }
+    const auto leftOut = std::count_if(s.prompt.diagnostics.begin(), s.prompt.diagnostics.end(),
+                                       [](const std::wstring& line) { return line.rfind(L"No device manager text for Scsi", 0) == 0; });
+    EXPECT_EQ(static_cast<std::size_t>(leftOut), c.leftOut);
+  }
 }
 
 TEST(StoragePortStage, PseudoAdaptersNeverReceiveDeviceManagerText) {
   json m = NewMachine();
-  m["adapters"] = {Port(4, "usb")};
+  m["adapters"] = json::array({Port(4, "usb")});
   AddDrive(m, 0, 'C', {{"port", 4}}, {{"product", "Stick"}});
-  m["deviceInstances"] = {Instance("USB\\ROOT")};
+  m["deviceInstances"] = json::array({Instance("USB\\ROOT")});
   m["storagePortInterfaces"] = {{{"path", "\\\\?\\usb"}, {"instance", "USB\\ROOT"}, {"adapter", 4}}};
   Scan s(m);
   ASSERT_TRUE(s.scanned);
@@ -185,7 +225,7 @@ class LargeResourceRecords : public RecordedPlatform {
 
 TEST(HardwareResources, ARecordWhoseMemoryCannotBeHadIsLeftOut) {
   json m = TwoPorts();
-  m["deviceInstances"][0]["allocated"] = {Mem("0xf7d16000", "0xf7d167ff")};
+  m["deviceInstances"][0]["allocated"] = json::array({Mem("0xf7d16000", "0xf7d167ff")});
   LargeResourceRecords platform(ParseMachine(m.dump(), "test"));
   LOG_CONF configuration = 0;
   ASSERT_EQ(platform.CM_Get_First_Log_Conf_Ex(&configuration, 1, ALLOC_LOG_CONF, nullptr), CR_SUCCESS);

@@ -188,8 +188,16 @@ void ExpectSameMachine(const Machine& a, const Machine& b) {
     EXPECT_EQ(x.size, y.size) << where;
     EXPECT_EQ(0, std::memcmp(&x.geometry, &y.geometry, sizeof x.geometry)) << where;
     EXPECT_EQ(x.detection, y.detection) << where;
-    EXPECT_EQ(0, std::memcmp(&x.int13, &y.int13, sizeof x.int13)) << where;
-    EXPECT_EQ(0, std::memcmp(&x.exInt13, &y.exInt13, sizeof x.exInt13)) << where;
+    // Field by field: the records have padding, which no compiler need keep equal.
+    auto int13 = [](const DISK_INT13_INFO& r) {
+      return std::tuple(r.DriveSelect, r.MaxCylinders, r.SectorsPerTrack, r.MaxHeads, r.NumberDrives);
+    };
+    auto exInt13 = [](const DISK_EX_INT13_INFO& r) {
+      return std::tuple(r.ExBufferSize, r.ExFlags, r.ExCylinders, r.ExHeads, r.ExSectorsPerTrack, r.ExSectorsPerDrive,
+                        r.ExSectorSize, r.ExReserved);
+    };
+    EXPECT_EQ(int13(x.int13), int13(y.int13)) << where;
+    EXPECT_EQ(exInt13(x.exInt13), exInt13(y.exInt13)) << where;
     EXPECT_EQ(x.layout.style, y.layout.style) << where;
     EXPECT_EQ(x.layout.signature, y.layout.signature) << where;
     EXPECT_EQ(x.layout.checksum, y.layout.checksum) << where;

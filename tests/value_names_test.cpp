@@ -61,7 +61,7 @@ TEST(ValueNames, TextsAreTheSystemsOwnToTheLetter) {
 }
 
 TEST(ValueNames, SizesChangeUnitAtAThousandOfTheSmallerUnit) {
-  constexpr std::int64_t MiB = 1048576;
+  constexpr std::uint64_t MiB = 1048576;
   EXPECT_EQ(FormatSize(0), L"0.0MB");
   EXPECT_EQ(FormatSize(MiB - 1), L"1.0MB");
   EXPECT_EQ(FormatSize(999 * MiB), L"999.0MB");
@@ -71,7 +71,9 @@ TEST(ValueNames, SizesChangeUnitAtAThousandOfTheSmallerUnit) {
   EXPECT_EQ(FormatSize(999999999 * MiB), L"953.7TB");
   EXPECT_EQ(FormatSize(1000000000 * MiB), L"BIG disk");
   EXPECT_EQ(FormatSize(INT64_MAX), L"BIG disk");
-  EXPECT_EQ(FormatSize(-MiB), L"-1.0MB");
+  // Byte counts are unsigned: the top of the range is the largest disk, not a negative one.
+  EXPECT_EQ(FormatSize(1ull << 63), L"BIG disk");
+  EXPECT_EQ(FormatSize(0 - MiB), L"BIG disk");
   // Each division uses the exact byte count, not the whole mebibytes.
   EXPECT_EQ(FormatSize(1000 * MiB + 60 * MiB), L"1.0GB");
   EXPECT_EQ(FormatSize(256060514304), L"238.5GB");

@@ -108,6 +108,24 @@ bool HasStyle(ControlId id, ControlStyle style) {
   return c != nullptr && (c->style & style) != 0;
 }
 
+const wchar_t* AccessibleName(ControlId id) {
+  const FormControl* c = FindControl(id);
+  if (c == nullptr) return nullptr;
+  switch (c->kind) {
+    case ControlKind::PieChart:
+      return nullptr;
+    case ControlKind::CheckBox:
+    case ControlKind::Label:
+    case ControlKind::GroupBox:
+      return c->text;
+    case ControlKind::Edit:
+    case ControlKind::ListView:
+    case ControlKind::ListBox:
+      break;
+  }
+  return FindControl(c->label != kNoControl ? c->label : c->panel)->text;
+}
+
 std::span<const ControlId> AllControlIds() {
   static const std::vector<ControlId> ids = [] {
     std::vector<ControlId> all;

@@ -27,6 +27,11 @@ const PanelInfo* PanelOfControl(ControlId id);
 const FormControl* FindControl(ControlId id);
 bool HasStyle(ControlId id, ControlStyle style);
 
+// What a screen reader calls a control: a check box, label or frame by its
+// own text, a field or list by the label beside it, a list alone in its panel
+// by the panel's title. Null for a chart, which is named by the title it shows.
+const wchar_t* AccessibleName(ControlId id);
+
 // Every control id of the template, ascending (206 of them).
 std::span<const ControlId> AllControlIds();
 // The controls of one kind, ascending.

@@ -103,7 +103,7 @@ void AddPartitionRow(ListViewState& list, DiskPartitionNode& p) {
   row.cells[0] = p.hasPartitionInfoEx
                      ? ValueNames::PartitionStyleName(static_cast<std::uint32_t>(p.partitionInfoEx.PartitionStyle))
                      : L"UNKNOWN";
-  row.cells[1] = FormatWide(L"%d", static_cast<int>(p.PartitionNumber()));
+  row.cells[1] = FormatWide(L"%u", static_cast<unsigned>(p.PartitionNumber()));
   row.cells[2] = FormatWide(L"%I64x", static_cast<ull>(p.StartingOffset()));
   row.cells[3] = FormatWide(L"%I64x", static_cast<ull>(p.PartitionLength()));
   row.cells[4] = FormatWide(L"%s", ValueNames::BoolText(rewrite).c_str());
@@ -143,7 +143,7 @@ void ShowPhysicalDisk(FormState& form, const PhysicalDiskNode& disk) {
     const auto value = panel::Percentage(p->PartitionLength(), disk.diskSize);
     if (!value) continue;
     chart.slices.push_back({fill, panel::kBlackText, *value,
-                            FormatWide(L"%d%ls Partition %d", *value, L"%", static_cast<int>(p->PartitionNumber())),
+                            FormatWide(L"%d%ls Partition %u", *value, L"%", static_cast<unsigned>(p->PartitionNumber())),
                             true});
     fill = PartitionColourAfter(static_cast<int>(i));
     sum = panel::AddWrapping(sum, *value);

@@ -45,7 +45,7 @@ void ShowPhysicalDiskList(FormState& form, const PhysicalDiskList& disks) {
                {{L"Name", 12}, {L"Size", 12}, {L"Partition Count", 20}, {L"Scsi Adapter", 21}, {L"Bus,Target,Lun", 33}},
                disks, [](std::vector<std::wstring>& cells, const PhysicalDiskNode& disk) {
                  cells[0] = disk.GetName();
-                 cells[1] = ValueNames::FormatSize(static_cast<std::int64_t>(disk.diskSize));
+                 cells[1] = ValueNames::FormatSize(disk.diskSize);
                  cells[2] = FormatWide(L"%d", static_cast<int>(disk.partitions.size()));
                  cells[3] = panel::NameOrEmpty(disk.adapter);
                  cells[4] = panel::NameOrEmpty(disk.device);

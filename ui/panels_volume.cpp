@@ -26,7 +26,7 @@ ColorRef ExtentColourAfter(int i) {
 }
 
 void SetNumberOffsetLength(FormState& form, DWORD number, LONGLONG offset, LONGLONG length) {
-  form.SetEdit(MountPointPartitionNumberEdit, FormatWide(L"%d", static_cast<int>(number)));
+  form.SetEdit(MountPointPartitionNumberEdit, FormatWide(L"%u", static_cast<unsigned>(number)));
   form.SetEdit(MountPointStartingOffsetEdit, FormatWide(L"%I64x", U64(offset)));
   form.SetEdit(MountPointLengthEdit, FormatWide(L"%I64x", U64(length)));
 }
@@ -68,7 +68,7 @@ void ApplyPartitionRule(FormState& form, const MountPointNode& mp) {
   SetNumberOffsetLength(form, p.PartitionNumber, p.StartingOffset.QuadPart, p.PartitionLength.QuadPart);
   if (p.PartitionStyle != PARTITION_STYLE_MBR) return;
   form.SetEdit(MountPointPartitionTypeEdit, ValueNames::PartitionTypeName(p.Mbr.PartitionType));
-  form.SetEdit(MountPointHiddenSectorsEdit, FormatWide(L"%d", static_cast<int>(p.Mbr.HiddenSectors)));
+  form.SetEdit(MountPointHiddenSectorsEdit, FormatWide(L"%u", static_cast<unsigned>(p.Mbr.HiddenSectors)));
   form.SetCheck(MountPointRewriteCheck, p.RewritePartition != 0);
   form.SetCheck(MountPointBootIndicatorCheck, p.Mbr.BootIndicator != 0);
   form.SetCheck(MountPointRecognizedCheck, p.Mbr.RecognizedPartition != 0);
@@ -110,7 +110,7 @@ void ShowMountPoint(FormState& form, const MountPointNode& mp) {
     const DISK_EXTENT& e = extent->diskExtent;
     ListRow& row = list.AddRow(extent);
     row.cells[0] = extent->GetName();
-    row.cells[1] = FormatWide(L"%d", static_cast<int>(e.DiskNumber));
+    row.cells[1] = FormatWide(L"%u", static_cast<unsigned>(e.DiskNumber));
     row.cells[2] = FormatWide(L"%I64x", U64(e.StartingOffset.QuadPart));
     row.cells[3] = FormatWide(L"%I64x", U64(e.ExtentLength.QuadPart));
     const PhysicalDiskNode* disk = extent->partition != nullptr ? extent->partition->disk : nullptr;
@@ -122,10 +122,10 @@ void ShowMountPoint(FormState& form, const MountPointNode& mp) {
     if (!value) continue;
     const ColorRef fill = i == 0 ? panel::kWhite : ExtentColourAfter(static_cast<int>(i) - 1);
     chart.slices.push_back({fill, panel::kBlackText, *value,
-                            FormatWide(L"%d%ls Extent %d", *value, L"%", static_cast<int>(e.DiskNumber)), true});
+                            FormatWide(L"%d%ls Extent %u", *value, L"%", static_cast<unsigned>(e.DiskNumber)), true});
   }
 
-  form.SetEdit(MountPointMaxNameLengthEdit, FormatWide(L"%d", static_cast<int>(mp.maxComponentLength)));
+  form.SetEdit(MountPointMaxNameLengthEdit, FormatWide(L"%u", static_cast<unsigned>(mp.maxComponentLength)));
   form.SetEdit(MountPointFsFlagsEdit, FormatWide(L"%08.8x", static_cast<unsigned>(mp.fileSystemFlags)));
   form.SetEdit(MountPointFsNameEdit, mp.fileSystemName);
   ApplyPartitionRule(form, mp);
@@ -134,7 +134,7 @@ void ShowMountPoint(FormState& form, const MountPointNode& mp) {
 void ShowDiskExtent(FormState& form, const DiskExtentNode& extent) {
   form.ShowPanel(ExtentPanel);
   const DISK_EXTENT& e = extent.diskExtent;
-  form.SetEdit(ExtentDiskNumberEdit, FormatWide(L"%d", static_cast<int>(e.DiskNumber)));
+  form.SetEdit(ExtentDiskNumberEdit, FormatWide(L"%u", static_cast<unsigned>(e.DiskNumber)));
   form.SetEdit(ExtentStartingOffsetEdit, FormatWide(L"0x%I64x", U64(e.StartingOffset.QuadPart)));
   form.SetEdit(ExtentLengthEdit, FormatWide(L"0x%I64x", U64(e.ExtentLength.QuadPart)));
 
@@ -146,7 +146,7 @@ void ShowDiskExtent(FormState& form, const DiskExtentNode& extent) {
   const auto value = panel::Percentage(U64(e.ExtentLength.QuadPart), extent.partition->PartitionLength());
   if (!value) return;
   chart.slices.push_back({panel::kWhite, panel::kBlackText, *value,
-                          FormatWide(L"%d%ls Extent %d", *value, L"%", static_cast<int>(e.DiskNumber)), true});
+                          FormatWide(L"%d%ls Extent %u", *value, L"%", static_cast<unsigned>(e.DiskNumber)), true});
 }
 
 void ShowDiskPartition(FormState& form, const DiskPartitionNode& partition) {
@@ -159,7 +159,7 @@ void ShowDiskPartition(FormState& form, const DiskPartitionNode& partition) {
   auto showPlace = [&form](const LARGE_INTEGER& offset, const LARGE_INTEGER& length, DWORD number) {
     form.SetEdit(PartitionStartingOffsetEdit, FormatWide(L"0x%I64x", U64(offset.QuadPart)));
     form.SetEdit(PartitionLengthEdit, FormatWide(L"0x%I64x", U64(length.QuadPart)));
-    form.SetEdit(PartitionNumberEdit, FormatWide(L"%d", static_cast<int>(number)));
+    form.SetEdit(PartitionNumberEdit, FormatWide(L"%u", static_cast<unsigned>(number)));
   };
   // Both record forms carry the same MBR fields under other names.
   auto showMbr = [&form](DWORD hiddenSectors, BYTE type, bool recognized, bool rewrite, bool boot) {
@@ -205,7 +205,7 @@ void ShowDiskPartition(FormState& form, const DiskPartitionNode& partition) {
   const auto value = panel::Percentage(partition.PartitionLength(), partition.disk->diskSize);
   if (!value) return;
   chart.slices.push_back({panel::kWhite, panel::kBlackText, *value,
-                          FormatWide(L"%d%ls Partition %d", *value, L"%", static_cast<int>(partition.PartitionNumber())),
+                          FormatWide(L"%d%ls Partition %u", *value, L"%", static_cast<unsigned>(partition.PartitionNumber())),
                           true});
   if (*value < 100) {
     const int rest = panel::SubtractWrapping(100, *value);

@@ -99,7 +99,7 @@ constexpr std::array<CodeText, 5> kIdentifierTypes{
     {{0, L"VendorSpecific"}, {1, L"VendorId"}, {2, L"EUI64"}, {3, L"FCPHName"}, {4, L"PortRelative"}}};
 constexpr std::array<CodeText, 2> kAssociations{{{0, L"Device"}, {1, L"Port"}}};
 
-constexpr std::int64_t kMebibyte = 1048576;
+constexpr std::uint64_t kMebibyte = 1048576;
 
 }  // namespace
 
@@ -135,8 +135,8 @@ std::wstring IdentifierAssociationName(std::uint32_t association) {
 
 std::wstring BoolText(bool value) { return value ? L"TRUE" : L"FALSE"; }
 
-std::wstring FormatSize(std::int64_t bytes) {
-  const std::int64_t mebibytes = bytes / kMebibyte;
+std::wstring FormatSize(std::uint64_t bytes) {
+  const std::uint64_t mebibytes = bytes / kMebibyte;
   // Dividing the exact byte count by a power of two adds no rounding of its own.
   if (mebibytes < 1000) return FormatWide(L"%3.1fMB", static_cast<double>(bytes) / 1048576.0);
   if (mebibytes < 1000000) return FormatWide(L"%3.1fGB", static_cast<double>(bytes) / 1073741824.0);

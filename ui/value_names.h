@@ -23,8 +23,8 @@ std::wstring IdentifierAssociationName(std::uint32_t association);
 std::wstring BoolText(bool value);
 
 // "999.0MB", "1.0GB", "953.7TB" or "BIG disk"; units change at 1,000 of the
-// smaller binary unit.
-std::wstring FormatSize(std::int64_t bytes);
+// smaller binary unit. Byte counts are unsigned, as the platform reports them.
+std::wstring FormatSize(std::uint64_t bytes);
 
 using ::FormatGuid;
 using ::FormatWide;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/report_command.h"
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
 #include "app/common/program_io.h"
@@ -33,6 +34,9 @@ constexpr const char* kUsageHead =
     "                        field, records decoded, links by node name or path\n"
     "  capture [-o FILE]     write this machine's storage as a machine file (to stdout\n"
     "                        by default); --machine FILE then views it again\n"
+    "  report [-o FILE]      write the whole machine as one HTML page (to stdout by\n"
+    "                        default): the tree, and every node's panel with its lists\n"
+    "                        and charts; the page loads nothing and runs no script\n"
     "\n"
     "Options:\n";
 constexpr const char* kUsageTail =
@@ -42,7 +46,8 @@ constexpr const char* kUsageTail =
     "\n"
     "Exit status: 0 when the scan ran to its end, 1 when the mount point manager\n"
     "cannot be opened or a drive query stopped the scan (what was scanned is still\n"
-    "printed), 2 for a usage or machine file error.\n";
+    "printed) or the output cannot be written, 2 for a usage or machine file error\n"
+    "or a --root that is not the root of a system.\n";
 
 struct Options : SharedOptions {
   std::optional<std::string> outputFile;
@@ -59,6 +64,15 @@ int UsageError(const std::string& message) {
   return 2;
 }
 
+// What was printed must have reached its reader: a full disk or a closed pipe
+// is not a success.
+int OutputWritten(int status) {
+  std::cout.flush();
+  if (std::cout) return status;
+  std::cerr << "quelbrin-cli: cannot write to standard output\n";
+  return status != 0 ? status : 1;
+}
+
 // Writes the machine being viewed — the live one, or a machine file read
 // back — as a machine file.
 int Capture(const Options& options) {
@@ -70,7 +84,7 @@ int Capture(const Options& options) {
   }
   if (!options.outputFile || *options.outputFile == "-") {
     std::cout << WriteMachine(m);
-    return std::cout.good() ? 0 : 1;
+    return OutputWritten(0);
   }
   if (!SaveMachineFile(m, *options.outputFile, error)) {
     std::cerr << "quelbrin-cli: " << error << "\n";
@@ -123,9 +137,10 @@ int main(int argc, char** argv) {
         break;
     }
   }
+  if (const std::string conflict = SharedOptionsConflict(options); !conflict.empty()) return UsageError(conflict);
   if (options.command.empty()) return UsageError("no command given");
   if (options.command != "tree" && options.command != "show" && options.command != "json" &&
-      options.command != "capture")
+      options.command != "capture" && options.command != "report")
     return UsageError("unknown command '" + options.command + "'");
   const std::size_t operandsWanted = options.command == "show" ? 1 : 0;
   if (options.operands.size() > operandsWanted)
@@ -133,7 +148,8 @@ int main(int argc, char** argv) {
   if (options.operands.size() < operandsWanted) return UsageError(options.command + " needs a node name");
   if (options.svgDir && options.command != "show") return UsageError("--svg goes with show");
   if (options.command == "capture") return Capture(options);
-  if (options.outputFile) return UsageError("-o is an option of capture");
+  if (options.command == "report") return ReportCommand(options, options.outputFile);
+  if (options.outputFile) return UsageError("-o goes with capture and report");
 
   std::string error;
   auto platform = OpenMachine(options.source, error, Note);
@@ -147,18 +163,18 @@ int main(int argc, char** argv) {
   const bool scanned = doc.InitialScan();
   if (options.command == "show") {
     const int shown = ShowNodeCommand(doc, options.operands[0], options.svgDir, std::cout, std::cerr);
-    if (shown != 0) return shown;
+    if (shown != 0) return OutputWritten(shown);
   } else if (options.command == "json") {
     std::cout << BuildModelJson(doc).dump(2) << "\n";
   } else {
     PrintStorageTree(doc, std::cout);
   }
-  if (scanned) return 0;
+  if (scanned) return OutputWritten(0);
   // An empty listing must not pass for a machine without storage.
   if (!doc.MountPointManagerOpen()) {
     std::cerr << "quelbrin-cli: the mount point manager cannot be opened\n";
   } else {
     std::cerr << "quelbrin-cli: the scan stopped with error " << doc.LastScanResult() << "\n";
   }
-  return 1;
+  return OutputWritten(1);
 }

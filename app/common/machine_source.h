@@ -31,4 +31,9 @@ bool LoadMachine(const MachineSource& source, machine::Machine& out, std::string
 
 // The platform the scan asks, answering from the machine LoadMachine reads;
 // null, with `error` set as LoadMachine sets it, when there is none.
-std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error, const CollectNote& note = {});
+// `description`, when given, receives the machine's own description.
+std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error, const CollectNote& note = {},
+                                      std::string* description = nullptr);
+
+// The running machine's own name (its host name), empty when it gives none.
+std::string LiveMachineName(const MachineSource& source);

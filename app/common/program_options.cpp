@@ -12,7 +12,8 @@ constexpr OptionSpec kOptions[] = {
      ""},
     {OptionId::Root, "--root", "", "DIR", "a directory", false, kCli | kGui,
      "read the running system's files under DIR instead of /\n"
-     "(a copied or fake system tree, for tests)",
+     "(a copied or fake system tree, for tests); not together\n"
+     "with a machine file",
      "read the running system's files under DIR instead of /"},
     {OptionId::AllMountPoints, "--all-mount-points", "", "", "", false, kCli | kGui,
      "keep mount points named by a volume name, not only drive letters",
@@ -76,6 +77,7 @@ bool TakeSharedOption(const Argument& argument, SharedOptions& out) {
       return true;
     case OptionId::Root:
       out.source.systemRoot = argument.value;
+      out.rootGiven = true;
       return true;
     case OptionId::AllMountPoints:
       out.allMountPoints = true;
@@ -83,6 +85,13 @@ bool TakeSharedOption(const Argument& argument, SharedOptions& out) {
     default:
       return false;
   }
+}
+
+std::string SharedOptionsConflict(const SharedOptions& options) {
+  // Either would be silently ignored: a machine file is read as it is.
+  if (options.rootGiven && options.source.machineFile)
+    return "--root and --machine cannot go together: --root reads a running system, --machine a machine file";
+  return {};
 }
 
 std::string OptionsHelp(Program program) {

@@ -65,9 +65,12 @@ Argument ReadArgument(Program program, const std::vector<std::string>& args, std
 struct SharedOptions {
   MachineSource source;
   bool allMountPoints = false;
+  bool rootGiven = false;
 };
 // Stores a shared option read into `out`; false for any other option.
 bool TakeSharedOption(const Argument& argument, SharedOptions& out);
+// Options that were each read well but cannot go together; empty when none.
+std::string SharedOptionsConflict(const SharedOptions& options);
 
 // The help's list of the program's options, one entry per option and a line
 // per line of its help.

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  if (const std::string conflict = SharedOptionsConflict(shared); !conflict.empty()) return UsageError(conflict);
   FrameOptions options;
   options.showAllMountPoints = shared.allMountPoints;
   if (!HaveDisplay()) {
@@ -66,10 +67,14 @@ int main(int argc, char** argv) {
   }
   std::string error;
   // What reading the machine left unknown goes to stderr and to the status bar.
-  std::unique_ptr<Platform> platform = OpenMachine(shared.source, error, [&options](const std::string& line) {
-    std::cerr << "quelbrin: " << line << "\n";
-    options.statusNote += (options.statusNote.empty() ? "" : "; ") + line;
-  });
+  options.source = shared.source;
+  std::unique_ptr<Platform> platform = OpenMachine(
+      shared.source, error,
+      [&options](const std::string& line) {
+        std::cerr << "quelbrin: " << line << "\n";
+        options.statusNote += (options.statusNote.empty() ? "" : "; ") + line;
+      },
+      &options.description);
   if (!platform) {
     std::cerr << "quelbrin: " << error << "\n";
     return 2;

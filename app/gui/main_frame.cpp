@@ -1,14 +1,18 @@
 #include "app/gui/main_frame.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #include <wx/accel.h>
 #include <wx/cshelp.h>
+#include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/html/helpctrl.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/printdlg.h>
+#include <wx/prntbase.h>
 #include <wx/splitter.h>
 #include <wx/statusbr.h>
 #include <wx/stdpaths.h>
@@ -17,11 +21,15 @@
 
 #include "app/gui/about_dialog.h"
 #include "app/gui/art.h"
+#include "app/gui/disabled_prompts.h"
+#include "app/common/report_heading.h"
 #include "app/gui/splash_screen.h"
 #include "platform/wide_text.h"
 #include "ui/form_layout.h"
+#include "ui/text/html_report.h"
 #include "ui/widgets/detailed_view.h"
 #include "ui/widgets/disk_tree_view.h"
+#include "ui/widgets/panel_printout.h"
 
 namespace {
 
@@ -42,6 +50,7 @@ constexpr Prompts kPrompts[] = {
     {ID_FILE_PRINT, "Print the active document", "Print"},
     {ID_FILE_PRINT_PREVIEW, "Display full pages", "Print Preview"},
     {ID_FILE_PRINT_SETUP, "Change the printer and printing options", "Print Setup"},
+    {ID_FILE_EXPORT_REPORT, "Write the whole machine as one HTML page", "Export Report"},
     {ID_APP_EXIT, "Quit the application; prompts to save documents", "Exit"},
     {ID_VIEW_TOOLBAR, "Show or hide the toolbar", "Toggle ToolBar"},
     {ID_VIEW_STATUS_BAR, "Show or hide the status bar", "Toggle StatusBar"},
@@ -75,13 +84,16 @@ bool IsWithin(wxWindow* window, wxWindow* ancestor) {
 
 }  // namespace
 
-// Message boxes of the scan: modal, over the frame, with the program's name
-// as caption. Diagnostic lines go to standard output.
+// Message boxes of the scan: modal, with the program's name as caption, over
+// the splash while one is up. The toolkit brings a box's owner to the front,
+// and without a window manager nothing else keeps the splash above the frame.
+// Diagnostic lines go to standard output.
 class CMainFrame::MessageBoxPrompt : public Prompt {
  public:
-  explicit MessageBoxPrompt(wxWindow* owner) : owner_(owner) {}
+  explicit MessageBoxPrompt(CMainFrame& frame) : frame_(frame) {}
   void ShowMessageBox(const std::wstring& text) override {
-    wxMessageBox(wxString(text), "Quelbrin", wxOK | wxICON_EXCLAMATION, owner_);
+    wxWindow* owner = frame_.splash != nullptr ? static_cast<wxWindow*>(frame_.splash) : &frame_;
+    wxMessageBox(wxString(text), "Quelbrin", wxOK | wxICON_EXCLAMATION, owner);
   }
   void Diagnostic(const std::wstring& line) override {
     std::fputs((Utf8FromWide(line) + "\n").c_str(), stdout);
@@ -89,26 +101,50 @@ class CMainFrame::MessageBoxPrompt : public Prompt {
   }
 
  private:
-  wxWindow* owner_;
+  CMainFrame& frame_;
+};
+
+// What the scan reports through. A message box ends the scan that shows it,
+// and such a scan shows no node that would close the splash: once the message
+// is answered, the splash, still at the step where the scan stopped, goes.
+class CMainFrame::ScanPrompt : public Prompt {
+ public:
+  ScanPrompt(CMainFrame& frame, Prompt& shown) : frame_(frame), shown_(shown) {}
+  void ShowMessageBox(const std::wstring& text) override {
+    shown_.ShowMessageBox(text);
+    frame_.CloseSplash();
+  }
+  void Diagnostic(const std::wstring& line) override { shown_.Diagnostic(line); }
+
+ private:
+  CMainFrame& frame_;
+  Prompt& shown_;
 };
 
 CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOptions)
     : wxFrame(nullptr, wxID_ANY, "Quelbrin", wxDefaultPosition, wxSize(960, 720)), options(std::move(frameOptions)) {
   if (prompt == nullptr) {
-    ownPrompt = std::make_unique<MessageBoxPrompt>(this);
+    ownPrompt = std::make_unique<MessageBoxPrompt>(*this);
     prompt = ownPrompt.get();
   }
-  document = std::make_unique<CQuelbrinDoc>(platform, *prompt, this);
+  scanPrompt = std::make_unique<ScanPrompt>(*this, *prompt);
+  document = std::make_unique<CQuelbrinDoc>(platform, *scanPrompt, this);
   document->SetShowAllMountPoints(options.showAllMountPoints);
   SetIcons(AppIcons());
+  // Margins in millimetres, so that nothing is printed at the paper's edge.
+  pageSetup.SetMarginTopLeft(wxPoint(15, 15));
+  pageSetup.SetMarginBottomRight(wxPoint(15, 15));
   // The splash comes up first and follows everything below.
   StartSplash();
 
   BuildMenus();
   BuildToolBar();
   BuildStatusBar();
+  disabledPrompts = std::make_unique<DisabledPrompts>(*this, *toolBar);
 
-  splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
+  // As large as the frame holds from the start: GTK cannot lay out the panes'
+  // scroll bars in the few pixels a default size gives them.
+  splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, GetClientSize(), wxSP_3D | wxSP_LIVE_UPDATE);
   splitter->SetMinimumPaneSize(20);
   treeView = new CDiskTreeView(splitter, *document, this);
   detailedView = new CDetailedView(splitter, *document, this);
@@ -126,10 +162,10 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
   Bind(wxEVT_MENU, &CMainFrame::OnRefresh, this, ID_REFRESH);
   Bind(wxEVT_MENU, &CMainFrame::OnViewAllMountPoints, this, ID_VIEW_ALL_MOUNT_POINTS);
   Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewAllMountPoints, this, ID_VIEW_ALL_MOUNT_POINTS);
-  // Printing has no handler: its commands stay disabled everywhere.
-  Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(false); }, ID_FILE_PRINT);
-  Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(false); }, ID_FILE_PRINT_PREVIEW);
+  Bind(wxEVT_MENU, &CMainFrame::OnPrint, this, ID_FILE_PRINT);
+  Bind(wxEVT_MENU, &CMainFrame::OnPrintPreview, this, ID_FILE_PRINT_PREVIEW);
   Bind(wxEVT_MENU, &CMainFrame::OnPrintSetup, this, ID_FILE_PRINT_SETUP);
+  Bind(wxEVT_MENU, &CMainFrame::OnExportReport, this, ID_FILE_EXPORT_REPORT);
   Bind(wxEVT_MENU, &CMainFrame::OnExit, this, ID_APP_EXIT);
   Bind(wxEVT_MENU, &CMainFrame::OnAbout, this, ID_APP_ABOUT);
   Bind(wxEVT_MENU, &CMainFrame::OnViewToolBar, this, ID_VIEW_TOOLBAR);
@@ -166,6 +202,7 @@ void CMainFrame::BuildMenus() {
   item(file, ID_FILE_PRINT, "&Print...\tCtrl+P");
   item(file, ID_FILE_PRINT_PREVIEW, "Print Pre&view");
   item(file, ID_FILE_PRINT_SETUP, "P&rint Setup...");
+  item(file, ID_FILE_EXPORT_REPORT, "&Export Report...");
   file->AppendSeparator();
   item(file, ID_APP_EXIT, "E&xit");
   auto* view = new wxMenu;
@@ -272,11 +309,70 @@ void CMainFrame::OnViewAllMountPoints(wxCommandEvent&) {
 
 void CMainFrame::OnUpdateViewAllMountPoints(wxUpdateUIEvent& event) { event.Check(document->GetShowAllMountPoints()); }
 
+std::unique_ptr<CPanelPrintout> CMainFrame::CreatePanelPrintout() {
+  return std::make_unique<CPanelPrintout>(detailedView->Form(), MachineName(options.source), ReportTime(), pageSetup);
+}
+
+void CMainFrame::OnPrint(wxCommandEvent&) {
+  wxPrintDialogData data(pageSetup.GetPrintData());
+  wxPrinter printer(&data);
+  const std::unique_ptr<CPanelPrintout> printout = CreatePanelPrintout();
+  if (printer.Print(this, printout.get(), true))
+    pageSetup.SetPrintData(printer.GetPrintDialogData().GetPrintData());
+  else if (wxPrinter::GetLastError() == wxPRINTER_ERROR)
+    wxMessageBox("The panel could not be printed.", "Quelbrin", wxOK | wxICON_EXCLAMATION, this);
+}
+
+void CMainFrame::OnPrintPreview(wxCommandEvent&) {
+  wxPrintDialogData data(pageSetup.GetPrintData());
+  // One printout for the preview, one for printing from it.
+  auto* preview = new wxPrintPreview(CreatePanelPrintout().release(), CreatePanelPrintout().release(), &data);
+  if (!preview->IsOk()) {
+    delete preview;
+    wxMessageBox("There is no printer to preview the panel for.", "Quelbrin", wxOK | wxICON_EXCLAMATION, this);
+    return;
+  }
+  auto* window = new wxPreviewFrame(preview, this, "Print Preview", wxDefaultPosition, wxSize(800, 900));
+  window->Initialize();
+  window->Show();
+}
+
 void CMainFrame::OnPrintSetup(wxCommandEvent&) {
-  // The printer's settings; nothing is printed afterwards.
-  wxPrintDialogData data;
-  wxPrintDialog dialog(this, &data);
-  dialog.ShowModal();
+  // Paper and margins for the prints and previews that follow.
+  wxPageSetupDialog dialog(this, &pageSetup);
+  if (dialog.ShowModal() == wxID_OK) pageSetup = dialog.GetPageSetupDialogData();
+}
+
+wxString CMainFrame::DefaultReportName() const {
+  const wxFileName name(wxString(MachineName(options.source)));
+  return name.GetName() + ".html";
+}
+
+bool CMainFrame::ExportReport(const wxString& path) {
+  const std::string file = path.utf8_string();
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (out) {
+      WriteHtmlReport(*document, MakeReportHeading(options.source, options.description,
+                                                   document->GetShowAllMountPoints()), out);
+      out.close();
+      if (out) return true;
+    }
+  }
+  // Half a page must not pass for the whole machine.
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(file, ignored)) std::filesystem::remove(file, ignored);
+  return false;
+}
+
+void CMainFrame::OnExportReport(wxCommandEvent&) {
+  wxFileDialog dialog(this, "Export Report", wxEmptyString, DefaultReportName(), "HTML pages (*.html)|*.html",
+                      wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+  if (dialog.ShowModal() != wxID_OK) return;
+  wxBusyCursor wait;
+  if (!ExportReport(dialog.GetPath()))
+    wxMessageBox("The report could not be written to " + dialog.GetPath() + ".", "Quelbrin", wxOK | wxICON_EXCLAMATION,
+                 this);
 }
 
 void CMainFrame::OnAbout(wxCommandEvent&) {

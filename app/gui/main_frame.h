@@ -8,18 +8,22 @@
 
 // The project's headers go before the toolkit's, whose TRUE and FALSE
 // macros would clash with the platform's constants.
+#include "app/common/machine_source.h"
 #include "platform/platform.h"
 #include "scan/progress_sink.h"
 #include "scan/prompt.h"
 #include "scan/quelbrin_doc.h"
 
+#include <wx/cmndata.h>
 #include <wx/defs.h>
 #include <wx/frame.h>
 
+class DisabledPrompts;
 class wxHtmlHelpController;
 class wxSplitterWindow;
 class wxToolBar;
 class CDetailedView;
+class CPanelPrintout;
 class CDiskTreeView;
 class CQuelbrinSplashScreen;
 
@@ -33,10 +37,13 @@ enum CommandId {
   ID_WINDOW_SPLIT = 1912,
   ID_NEXT_PANE = 1913,
   ID_PREV_PANE = 1914,
+  // Not the toolkit's stock exit command, to which GTK adds a Ctrl+Q that the
+  // program's accelerators do not have.
+  ID_APP_EXIT = 1915,
+  ID_FILE_EXPORT_REPORT = 1916,
   ID_FILE_PRINT = wxID_PRINT,
   ID_FILE_PRINT_PREVIEW = wxID_PREVIEW,
   ID_FILE_PRINT_SETUP = wxID_PRINT_SETUP,
-  ID_APP_EXIT = wxID_EXIT,
   ID_APP_ABOUT = wxID_ABOUT,
   ID_HELP_FINDER = wxID_HELP_CONTENTS,
   ID_CONTEXT_HELP = wxID_HELP_CONTEXT,
@@ -50,12 +57,16 @@ struct FrameOptions {
   // Shown in the status bar while idle, in place of the help prompt: what
   // reading the machine left unknown.
   std::string statusNote;
+  // Where the machine was read from and its own description, for the header
+  // of printed pages and the heading of an exported report.
+  MachineSource source;
+  std::string description;
 };
 
 class CMainFrame : public wxFrame, public ProgressSink {
  public:
   // Builds the frame hidden, with the splash screen up. `prompt` null: message
-  // boxes of the program's own.
+  // boxes of the program's own. The splash goes once a message is answered.
   CMainFrame(Platform& platform, Prompt* prompt, FrameOptions options);
   ~CMainFrame() override;
 
@@ -82,8 +93,18 @@ class CMainFrame : public wxFrame, public ProgressSink {
   static wxString HelpPageFor(wxWindow* window);
   wxHtmlHelpController* Help();
 
+  // The panel on display as printed pages, with the page setup in force.
+  std::unique_ptr<CPanelPrintout> CreatePanelPrintout();
+  // Writes the whole machine as one HTML page, as the terminal program's
+  // report does; false when the file cannot be written (none is left behind).
+  bool ExportReport(const wxString& path);
+  // The default file name Export Report offers: the machine's name.
+  wxString DefaultReportName() const;
+  wxPageSetupDialogData& PageSetup() { return pageSetup; }
+
  private:
   class MessageBoxPrompt;
+  class ScanPrompt;
 
   void StartSplash();
   void BuildMenus();
@@ -95,7 +116,10 @@ class CMainFrame : public wxFrame, public ProgressSink {
   void OnRefresh(wxCommandEvent& event);
   void OnViewAllMountPoints(wxCommandEvent& event);
   void OnUpdateViewAllMountPoints(wxUpdateUIEvent& event);
+  void OnPrint(wxCommandEvent& event);
+  void OnPrintPreview(wxCommandEvent& event);
   void OnPrintSetup(wxCommandEvent& event);
+  void OnExportReport(wxCommandEvent& event);
   void OnAbout(wxCommandEvent& event);
   void OnExit(wxCommandEvent& event);
   void OnViewToolBar(wxCommandEvent& event);
@@ -111,14 +135,18 @@ class CMainFrame : public wxFrame, public ProgressSink {
 
   FrameOptions options;
   std::unique_ptr<Prompt> ownPrompt;
+  std::unique_ptr<Prompt> scanPrompt;
   std::unique_ptr<CQuelbrinDoc> document;
   wxSplitterWindow* splitter = nullptr;
   CDiskTreeView* treeView = nullptr;
   CDetailedView* detailedView = nullptr;
   wxToolBar* toolBar = nullptr;
+  std::unique_ptr<DisabledPrompts> disabledPrompts;
   CQuelbrinSplashScreen* splash = nullptr;
   std::unique_ptr<wxHtmlHelpController> help;
   bool helpLoaded = false;
+  // Paper, margins and printer, kept from one use to the next while the program runs.
+  wxPageSetupDialogData pageSetup;
   int raisedBySplash = 0;
   // Moving the split bar with the keyboard: the position to go back to on Esc.
   int splitKeyboardFrom = -1;

@@ -8,6 +8,7 @@
 #include <wx/renderer.h>
 #include <wx/settings.h>
 #include <wx/stattext.h>
+#include <wx/stopwatch.h>
 #include <wx/utils.h>
 
 #include "app/gui/art.h"
@@ -17,6 +18,7 @@
 namespace {
 
 constexpr int kGaugeSpan = 1000;
+constexpr long kFirstPaintWaitMs = 2000;
 
 wxPoint Du(int x, int y) { return {DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y)}; }
 wxSize DuSize(int w, int h) { return {DialogUnitsToPixelsX(w), DialogUnitsToPixelsY(h)}; }
@@ -100,8 +102,20 @@ CQuelbrinSplashScreen::CQuelbrinSplashScreen(wxWindow* owner)
 
   bar.SetRange(0, 100);
   status->SetLabel("Initializing");
+  gauge->Bind(wxEVT_PAINT, [this](wxPaintEvent& event) {
+    painted = true;
+    event.Skip();
+  });
   Show();
   Raise();
+  // The display server shows a new window one round trip later, and until its
+  // first paint it is black: the work that follows must not start before it.
+  // Bounded, as a display that never answers must not stop the program.
+  const wxStopWatch waiting;
+  while (!painted && waiting.Time() < kFirstPaintWaitMs) {
+    Repaint();
+    if (!painted) wxMilliSleep(1);
+  }
   Repaint();
 }
 

@@ -15,7 +15,7 @@ class wxStaticText;
 class CQuelbrinSplashScreen : public wxDialog {
  public:
   // Shows the splash over `owner` with "Initializing" and an empty bar from 0
-  // to 100, painted before the constructor returns.
+  // to 100, on the screen and painted before the constructor returns.
   explicit CQuelbrinSplashScreen(wxWindow* owner);
 
   void SetStatusText(const wxString& text);
@@ -41,6 +41,7 @@ class CQuelbrinSplashScreen : public wxDialog {
   wxStaticText* status = nullptr;
   ProgressBarWindow* gauge = nullptr;
   ProgressBarState bar;
+  bool painted = false;
 };
 
 // Processes the paint and layout events waiting for the program's windows,

@@ -8,8 +8,40 @@
 
 namespace {
 
+// Builds at most about `limit` characters of the value's JSON text; a value
+// that comes from the file may be as large and as deeply nested as the file.
+void Preview(const nlohmann::json& v, std::string& out, std::size_t limit) {
+  const auto quoted = [&out, limit](const std::string& s) {
+    // A cut through a multi-byte character is shown as a replacement character.
+    out += nlohmann::json(s.substr(0, limit)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  };
+  if (out.size() > limit) return;
+  if (v.is_object()) {
+    out += '{';
+    for (auto it = v.begin(); it != v.end() && out.size() <= limit; ++it) {
+      if (it != v.begin()) out += ',';
+      quoted(it.key());
+      out += ':';
+      Preview(*it, out, limit);
+    }
+    out += '}';
+  } else if (v.is_array()) {
+    out += '[';
+    for (auto it = v.begin(); it != v.end() && out.size() <= limit; ++it) {
+      if (it != v.begin()) out += ',';
+      Preview(*it, out, limit);
+    }
+    out += ']';
+  } else if (v.is_string()) {
+    quoted(v.get_ref<const std::string&>());
+  } else {
+    out += v.dump();
+  }
+}
+
 std::string Describe(const nlohmann::json& v) {
-  std::string text = v.dump();
+  std::string text;
+  Preview(v, text, 60);
   if (text.size() > 60) text = text.substr(0, 57) + "...";
   return std::string(v.type_name()) + " " + text;
 }
@@ -57,8 +89,8 @@ JsonField JsonField::Required(const char* key) const {
 
 void JsonField::AllowOnly(std::initializer_list<const char*> keys) const {
   if (!value_->is_object()) Fail("an object");
-  for (const auto& [key, unused] : value_->items()) {
-    (void)unused;
+  for (auto it = value_->begin(); it != value_->end(); ++it) {
+    const std::string& key = it.key();
     const bool known = std::any_of(keys.begin(), keys.end(), [&key](const char* k) { return key == k; });
     if (known) continue;
     std::string list;
@@ -170,25 +202,110 @@ std::vector<BYTE> JsonField::Hex() const {
   return out;
 }
 
-nlohmann::json ParseJsonText(const std::string& text, const std::string& file) {
-  try {
-    return nlohmann::json::parse(text);
-  } catch (const nlohmann::json::parse_error& e) {
-    const std::size_t at = std::min<std::size_t>(e.byte > 0 ? e.byte - 1 : 0, text.size());
-    std::size_t line = 1;
-    std::size_t column = 1;
-    for (std::size_t i = 0; i < at; ++i) {
-      if (text[i] == '\n') {
-        ++line;
-        column = 1;
-      } else {
-        ++column;
-      }
+namespace {
+
+// "file:line:column" of the byte at `at`.
+std::string PositionOf(const std::string& text, std::size_t at, const std::string& file) {
+  at = std::min(at, text.size());
+  std::size_t line = 1;
+  std::size_t column = 1;
+  for (std::size_t i = 0; i < at; ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
     }
-    std::string what = e.what();
-    const auto colon = what.rfind(": ");
-    if (colon != std::string::npos) what = what.substr(colon + 2);
-    throw MachineFileError(file + ":" + std::to_string(line) + ":" + std::to_string(column) +
-                           ": not valid JSON: " + what);
   }
+  return file + ":" + std::to_string(line) + ":" + std::to_string(column);
+}
+
+// The offset of the bracket that opens nesting level `level`, in text that is
+// valid JSON up to there.
+std::size_t OpeningOfLevel(const std::string& text, std::size_t level) {
+  std::size_t depth = 0;
+  bool inString = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth == level) return i;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return text.size();
+}
+
+// The library's document builder, stopped at a nesting depth no machine file
+// needs (deeper values would take the stack of every recursive walk over
+// them) and keeping where an error was found instead of throwing.
+class LimitedBuilder : public nlohmann::detail::json_sax_dom_parser<nlohmann::json> {
+ public:
+  using Base = nlohmann::detail::json_sax_dom_parser<nlohmann::json>;
+  explicit LimitedBuilder(nlohmann::json& out) : Base(out, false) {}
+
+  bool start_object(std::size_t elements) { return Deeper() && Base::start_object(elements); }
+  bool end_object() {
+    --depth_;
+    return Base::end_object();
+  }
+  bool start_array(std::size_t elements) { return Deeper() && Base::start_array(elements); }
+  bool end_array() {
+    --depth_;
+    return Base::end_array();
+  }
+  // Syntax errors, and numbers beyond what a double holds.
+  template <class Exception>
+  bool parse_error(std::size_t position, const std::string& token, const Exception& e) {
+    if (e.id == 406) {
+      // Valid JSON, but no number this program can hold: pointed at where it starts.
+      errorAt = position >= token.size() ? position - token.size() : 0;
+      message = "a number out of range: " + token.substr(0, 40) + "; numbers are integers of at most 64 bits";
+    } else {
+      errorAt = position > 0 ? position - 1 : 0;
+      message = e.what();
+      const auto colon = message.rfind(": ");
+      if (colon != std::string::npos) message = message.substr(colon + 2);
+      message = "not valid JSON: " + message;
+    }
+    return Base::parse_error(position, token, e);
+  }
+
+  bool tooDeep = false;
+  std::size_t errorAt = 0;
+  std::string message;
+
+ private:
+  bool Deeper() {
+    if (++depth_ <= kMaxJsonDepth) return true;
+    tooDeep = true;
+    return false;
+  }
+  std::size_t depth_ = 0;
+};
+
+}  // namespace
+
+nlohmann::json ParseJsonText(const std::string& text, const std::string& file) {
+  // The parser takes a NUL byte for the end of the text and would accept
+  // whatever follows it; JSON has no place for one outside an escape.
+  if (const std::size_t nul = text.find('\0'); nul != std::string::npos)
+    throw MachineFileError(PositionOf(text, nul, file) + ": not valid JSON: a NUL byte");
+  nlohmann::json document;
+  LimitedBuilder builder(document);
+  if (nlohmann::json::sax_parse(text, &builder)) return document;
+  if (builder.tooDeep) {
+    throw MachineFileError(PositionOf(text, OpeningOfLevel(text, kMaxJsonDepth + 1), file) +
+                           ": objects and arrays nested more than " + std::to_string(kMaxJsonDepth) +
+                           " deep");
+  }
+  throw MachineFileError(PositionOf(text, builder.errorAt, file) + ": " + builder.message);
 }

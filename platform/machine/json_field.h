@@ -68,5 +68,10 @@ class JsonField {
   const std::string* file_;
 };
 
-// Parses `text` as JSON; a syntax error names the file, line and column.
+// Objects and arrays nested deeper than this are refused; a machine file needs
+// fewer than ten levels.
+constexpr std::size_t kMaxJsonDepth = 100;
+
+// Parses `text` as JSON; a syntax error, a number out of range, a NUL byte or
+// nesting beyond kMaxJsonDepth names the file, line and column.
 nlohmann::json ParseJsonText(const std::string& text, const std::string& file);

@@ -2,9 +2,9 @@
 
 #include "platform/machine/machine_file_parts.h"
 
+#include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "platform/request_names.h"
 #include "platform/wide_text.h"
@@ -348,10 +348,22 @@ machine::Machine ParseMachine(const std::string& text, const std::string& source
 }
 
 machine::Machine LoadMachineFile(const std::string& path) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(PathFromUtf8(path), ignored))
+    throw MachineFileError(path + ": is a directory, not a machine file");
   std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) throw MachineFileError(path + ": cannot open the machine file");
-  std::ostringstream text;
-  text << in.rdbuf();
+  // Read in pieces up to the limit, so that an endless source such as a
+  // device is refused rather than read until memory runs out.
+  std::string text;
+  char piece[1 << 16];
+  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
+    if (text.size() + static_cast<std::size_t>(in.gcount()) > kMaxMachineFileBytes) {
+      throw MachineFileError(path + ": larger than " + std::to_string(kMaxMachineFileBytes >> 20) +
+                             " MiB, more than any machine file needs; not read");
+    }
+    text.append(piece, static_cast<std::size_t>(in.gcount()));
+  }
   if (in.bad()) throw MachineFileError(path + ": cannot read the machine file");
-  return ParseMachine(text.str(), path);
+  return ParseMachine(text, path);
 }

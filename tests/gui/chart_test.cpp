@@ -82,6 +82,31 @@ TEST(PieChartCtrl, ATurnStaysForTheNextNodeInTheSameChart) {
   gui::ExpectControlsShowForm(f.Detail());
 }
 
+// The fonts are asked for by the height of their text's cell: the title's
+// five heights are reserved above the pie, and legend rows stand one label
+// height apart.
+TEST(PieChartCtrl, TitleAndLegendTakeTheHeightsTheirFontsAskFor) {
+  FrameOnSample f("workstation.json");
+  CPieChartCtrl& chart = DiskChart(f);
+  const std::pair<PieFont, int> cells[] = {{PieFont::Title, 15}, {PieFont::Label, 13}};
+  for (const auto& [font, height] : cells) {
+    EXPECT_EQ(FontCellHeight(font), height);
+    for (const wchar_t* text : {L"Disk Partition Allocation", L"83% Partition 2", L"Ag"})
+      EXPECT_EQ(chart.MeasureText(font, text).cy, height) << static_cast<int>(font);
+  }
+  EXPECT_EQ(chart.Chart().PieRect().top, 5 * 15);
+
+  std::vector<PixelRect> boxes;
+  for (const PieDrawOp& op : const_cast<PieChart&>(chart.Chart()).Paint())
+    if (const auto* edge = std::get_if<pie_op::SunkenEdge>(&op)) boxes.push_back(edge->rect);
+  ASSERT_GE(boxes.size(), 3u);
+  for (std::size_t row = 0; row < boxes.size(); ++row) {
+    EXPECT_EQ(boxes[row].Height(), 13) << row;
+    EXPECT_EQ(boxes[row].top, static_cast<int>(row) * 13) << row;
+  }
+  EXPECT_FALSE(gui::SaveScreenshot(&f.Frame(), "chart-text").empty());
+}
+
 TEST(PieChartCtrl, ARealMouseDragTurnsThePie) {
   FrameOnSample f("workstation.json");
   CPieChartCtrl& chart = DiskChart(f);

@@ -1,16 +1,23 @@
 // Commands of the frame beyond the scan: the About box, moving the split bar
-// with the keyboard, the wait cursor of a rescan, and a rescan that fails.
+// with the keyboard, the wait cursor of a rescan, a rescan that fails, the
+// keys of the menus, and the prompts of the disabled print commands.
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "gui_support.h"
 #include "app/gui/about_dialog.h"
 #include "app/gui/splash_screen.h"
 #include "platform/machine/machine_file.h"
 #include "ui/form_layout.h"
+#include "ui/widgets/gtk_native.h"
 
+#include <wx/menu.h>
 #include <wx/modalhook.h>
 #include <wx/splitter.h>
 #include <wx/stattext.h>
+#include <wx/statusbr.h>
+#include <wx/uiaction.h>
 #include <wx/utils.h>
 
 using enum ControlId;
@@ -124,27 +131,99 @@ TEST(Commands, ARescanRunsUnderTheWaitCursor) {
 }
 
 // The refresh's scan stops at a drive: the old nodes are gone, so nothing on
-// screen may refer to them; the splash waits for the next node to be shown.
+// screen may refer to them; the splash goes once the message is answered.
 TEST(Commands, ARefreshWhoseScanFailsLeavesNothingThatPointsAtTheOldModel) {
   FrameOnSample f("failing-layout.json");
   ASSERT_EQ(f.Prompt().messages.size(), 1u);
   EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), MountPointListPanel);
-  gui::Command(f.Frame(), ID_REFRESH);
-  EXPECT_EQ(f.Prompt().messages.size(), 2u);
-  EXPECT_TRUE(gui::TreeLines(f.Tree()).empty());
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), kNoControl);
-  for (ControlId id : ControlsOfKind(ControlKind::ListView)) EXPECT_TRUE(f.Detail().Form().List(id).rows.empty()) << id;
-  gui::ExpectControlsShowForm(f.Detail());
-  gui::DoubleClickRow(f.Detail(), AllMountPointsList, 0);
-  EXPECT_EQ(f.Doc().GetCurrentNode(), nullptr);
-  CQuelbrinSplashScreen* splash = f.Frame().Splash();
-  EXPECT_NE(splash, nullptr);
+  for (int refresh = 1; refresh <= 2; ++refresh) {
+    SCOPED_TRACE("refresh " + std::to_string(refresh));
+    gui::Command(f.Frame(), ID_REFRESH);
+    EXPECT_EQ(f.Prompt().messages.size(), 1u + refresh);
+    EXPECT_TRUE(gui::TreeLines(f.Tree()).empty());
+    EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), kNoControl);
+    for (ControlId id : ControlsOfKind(ControlKind::ListView))
+      EXPECT_TRUE(f.Detail().Form().List(id).rows.empty()) << id;
+    gui::ExpectControlsShowForm(f.Detail());
+    gui::DoubleClickRow(f.Detail(), AllMountPointsList, 0);
+    EXPECT_EQ(f.Doc().GetCurrentNode(), nullptr);
+    // Each refresh had a splash of its own, closed after its message.
+    EXPECT_EQ(f.Frame().Splash(), nullptr);
+    EXPECT_EQ(f.Frame().TimesRaisedBySplash(), 1 + refresh);
+  }
+}
 
-  // The next refresh reuses that splash; it fails again the same way.
-  gui::Command(f.Frame(), ID_REFRESH);
-  EXPECT_EQ(f.Frame().Splash(), splash);
-  EXPECT_EQ(f.Prompt().messages.size(), 3u);
-  f.Frame().CloseSplash();
+// Keys come from the program's accelerator table and the menu texts alone:
+// the toolkit's stock Quit would add a Ctrl+Q that neither has.
+TEST(Commands, NoMenuItemHasAKeyOfTheToolkitsMakingAndCtrlQDoesNothing) {
+  FrameOnSample f("workstation.json");
+  std::map<std::string, std::string> keys;
+  wxMenuBar* bar = f.Frame().GetMenuBar();
+  for (std::size_t m = 0; m < bar->GetMenuCount(); ++m)
+    for (wxMenuItem* item : bar->GetMenu(m)->GetMenuItems())
+      if (!item->IsSeparator()) keys[Text(item->GetItemLabelText())] = gui::MenuItemAccelerator(item);
+  for (const auto& [label, key] : keys) EXPECT_EQ(key, label == "Print..." ? "Ctrl+P" : "") << label;
+  EXPECT_EQ(keys.count("Exit"), 1u);
+
+  bool closeAsked = false;
+  f.Frame().Bind(wxEVT_CLOSE_WINDOW, [&closeAsked](wxCloseEvent& close) {
+    closeAsked = true;
+    close.Veto();
+  });
+  f.Frame().Raise();
+  f.Tree().SetFocus();
+  Pump(20);
+  wxUIActionSimulator user;
+  user.Char(WXK_F6);
+  Pump(20);
+  if (wxWindow::FindFocus() == &f.Tree()) GTEST_SKIP() << "this display does not take simulated keys";
+  user.Char('Q', wxMOD_CONTROL);
+  Pump(50);
+  EXPECT_FALSE(closeAsked);
+  EXPECT_TRUE(f.Frame().IsShown());
+}
+
+// The print commands show their prompts under the pointer, on the toolbar
+// and in the menu, and the bar says what it said before once the pointer
+// leaves them.
+TEST(Commands, PrintCommandsShowTheirPromptsUnderThePointer) {
+  FrameOnSample f("workstation.json");
+  f.Frame().Raise();
+  Pump(20);
+  auto status = [&f] { return Text(f.Frame().GetStatusBar()->GetStatusText(0)); };
+  wxUIActionSimulator pointer;
+  auto moveTo = [&pointer](const wxPoint& at) {
+    pointer.MouseMove(at);
+    Pump(150);
+  };
+  auto centre = [](const wxRect& r) { return r.GetPosition() + wxPoint(r.width / 2, r.height / 2); };
+  const wxPoint away = centre(f.Detail().GetScreenRect());
+  moveTo(away);
+  if (wxGetMousePosition() != away) GTEST_SKIP() << "this display does not take simulated input";
+
+  moveTo(centre(ToolScreenRect(f.Frame().GetToolBar(), 0)));
+  EXPECT_EQ(status(), "Print the active document");
+  moveTo(away);
+  EXPECT_EQ(status(), "For Help, press F1");
+
+  wxMenu* file = f.Frame().GetMenuBar()->GetMenu(0);
+  moveTo(centre(gui::NativeScreenRect(file->m_owner)));
+  pointer.MouseClick();
+  Pump(150);
+  const std::pair<int, const char*> items[] = {
+      {ID_FILE_PRINT, "Print the active document"},
+      {ID_FILE_PRINT_SETUP, "Change the printer and printing options"},
+      {ID_FILE_PRINT_PREVIEW, "Display full pages"},
+      {ID_REFRESH, "Refresh the Display"},
+      {ID_FILE_PRINT, "Print the active document"},
+  };
+  for (const auto& [id, prompt] : items) {
+    moveTo(centre(MenuItemScreenRect(file->FindItem(id))));
+    EXPECT_EQ(status(), prompt) << id;
+  }
+  pointer.Char(WXK_ESCAPE);
+  moveTo(away);
+  EXPECT_EQ(status(), "For Help, press F1");
 }
 
 }  // namespace

@@ -63,13 +63,13 @@ TEST(MainFrame, StartsWithTheMountPointListBesideATreeOfThreeRoots) {
   EXPECT_EQ(static_cast<wxListCtrl*>(f.Detail().Control(AllMountPointsList))->GetItemCount(),
             static_cast<int>(f.Doc().Model().MountPoints()->children.size()));
 
-  // The splash closed once, bringing the frame forward; printing is off.
+  // The splash closed once, bringing the frame forward; printing is on.
   EXPECT_EQ(frame.Splash(), nullptr);
   EXPECT_EQ(frame.TimesRaisedBySplash(), 1);
   frame.UpdateWindowUI(wxUPDATE_UI_RECURSE);
-  EXPECT_FALSE(frame.GetMenuBar()->FindItem(ID_FILE_PRINT)->IsEnabled());
-  EXPECT_FALSE(frame.GetMenuBar()->FindItem(ID_FILE_PRINT_PREVIEW)->IsEnabled());
-  EXPECT_FALSE(frame.GetToolBar()->GetToolEnabled(ID_FILE_PRINT));
+  EXPECT_TRUE(frame.GetMenuBar()->FindItem(ID_FILE_PRINT)->IsEnabled());
+  EXPECT_TRUE(frame.GetMenuBar()->FindItem(ID_FILE_PRINT_PREVIEW)->IsEnabled());
+  EXPECT_TRUE(frame.GetToolBar()->GetToolEnabled(ID_FILE_PRINT));
   EXPECT_FALSE(MenuChecked(frame, ID_VIEW_ALL_MOUNT_POINTS));
   EXPECT_TRUE(MenuChecked(frame, ID_VIEW_TOOLBAR));
   EXPECT_TRUE(MenuChecked(frame, ID_VIEW_STATUS_BAR));
@@ -90,7 +90,7 @@ TEST(MainFrame, MenusCarryTheirTextsAndPrompts) {
     return out;
   };
   EXPECT_EQ(labels(bar->GetMenu(0)), (std::vector<std::string>{"&Refresh", "-", "&Print...\tCtrl+P", "Print Pre&view",
-                                                               "P&rint Setup...", "-", "E&xit"}));
+                                                               "P&rint Setup...", "&Export Report...", "-", "E&xit"}));
   EXPECT_EQ(labels(bar->GetMenu(1)),
             (std::vector<std::string>{"&Toolbar", "&Status Bar", "S&plit", "-", "&All Mount Points"}));
   EXPECT_EQ(labels(bar->GetMenu(2)), (std::vector<std::string>{"&Help Topics", "-", "&About Quelbrin..."}));

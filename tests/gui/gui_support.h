@@ -13,6 +13,7 @@
 #include "../support/panel_expectations.h"
 #include "../support/recording_prompt.h"
 
+#include <wx/menuitem.h>
 #include <wx/window.h>
 
 namespace gui {
@@ -51,6 +52,33 @@ wxColour ScreenPixel(wxWindow* window, const wxPoint& client);
 
 // Top of a window relative to the top of another, in screen pixels.
 int TopRelativeTo(wxWindow* window, wxWindow* reference);
+
+// What a screen reader calls the widget that has the focus in this top-level
+// window, and what it calls a window itself.
+std::string AccessibleNameOfFocus(wxWindow* topLevel);
+std::string AccessibleNameOf(wxWindow* window);
+
+// How much narrower than the window its scrolled contents are: the width of a
+// vertical scroll bar drawn beside them (and the frame), or only the frame
+// where the bar is an overlay shown while the pointer is on it.
+int WidthBesideScrolledContents(wxWindow* window);
+
+// Whether GTK gives a menu item a keyboard accelerator of its own making or
+// from its label: the key combination a user sees beside it, "" for none.
+std::string MenuItemAccelerator(wxMenuItem* item);
+
+// Where a native widget stands on the screen (a top-level window, or a part
+// of a window the toolkit has no window object for, such as a menu's title
+// in the menu bar); empty while it is not shown.
+wxRect NativeScreenRect(void* widget);
+
+// Answers a native dialog as a click on one of its buttons would; GTK's
+// response ids (OK is -5).
+void RespondToNativeDialog(wxWindow* dialog, int response);
+
+// The window of a generic list control that shows the rows below its header,
+// in whose font the list draws and cuts its cells.
+wxWindow* RowsWindowOf(wxWindow* list);
 
 }  // namespace gui
 

@@ -1,9 +1,16 @@
-// The splash screen and the progress operations of the main frame.
+// The splash screen and the progress operations of the main frame, and the
+// splash beside the message box of a scan that stops.
 #include <gtest/gtest.h>
 
 #include "gui_support.h"
 #include "app/gui/progress_bar_state.h"
 #include "app/gui/splash_screen.h"
+#include "platform/machine/machine_file.h"
+
+#include <wx/modalhook.h>
+#include <wx/settings.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
 
 namespace {
 
@@ -49,6 +56,12 @@ TEST(Splash, ARestartShowsInitializingThenFollowsTheProgress) {
   CQuelbrinSplashScreen* splash = f.Frame().Splash();
   ASSERT_NE(splash, nullptr);
   EXPECT_TRUE(splash->IsShown());
+  // Painted by the time the scan that follows would start: nothing is
+  // handled in between, and an unpainted window is black.
+  wxWindow* gauge = splash->FindWindow(2204);
+  ASSERT_NE(gauge, nullptr);
+  EXPECT_EQ(gui::ScreenPixel(gauge, wxPoint(gauge->GetClientSize().x / 2, gauge->GetClientSize().y / 2)),
+            wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
   EXPECT_EQ(Text(splash->GetTitle()), "Quelbrin 1.0");
   EXPECT_EQ(Text(splash->StatusText()), "Initializing");
   EXPECT_EQ(splash->Bar().upper, 100);
@@ -117,6 +130,97 @@ TEST(Splash, EachRefreshHasASplashOfItsOwnThatClosesWithTheNewPanel) {
   gui::Command(f.Frame(), ID_REFRESH);
   EXPECT_EQ(f.Frame().TimesRaisedBySplash(), 3);
   EXPECT_EQ(f.Frame().Splash(), nullptr);
+}
+
+// Lets the scan's message box come up for real, and answers it once it is on
+// the screen, noting what the splash shows beside it at that moment.
+class AnswerOnceShown : public wxModalDialogHook {
+ public:
+  explicit AnswerOnceShown(CMainFrame& frame) : frame_(frame) {
+    Register();
+    watch.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Look(); });
+  }
+  ~AnswerOnceShown() override { Unregister(); }
+
+  int boxes = 0;
+  bool cameUp = false;
+  std::string status;
+  int filled = -1;
+  // Points of the splash's bar beside the box, and those of them that show the
+  // bar's fill: the rest is hidden behind another window.
+  int barPoints = 0, barPointsShown = 0;
+  bool splashOverFrame = false;
+
+ protected:
+  int Enter(wxDialog* dialog) override {
+    ++boxes;
+    box = dialog;
+    looks = 0;
+    watch.Start(20);
+    return wxID_NONE;
+  }
+  void Exit(wxDialog*) override { watch.Stop(); }
+
+ private:
+  void Look() {
+    // Bounded, so that a box that never comes up fails the test instead of
+    // waiting for ever; two looks more let the windows paint.
+    const bool up = !gui::NativeScreenRect(box->GetHandle()).IsEmpty();
+    if (up) cameUp = true;
+    if ((!up || ++looks < 3) && ++waits < 500) return;
+    const wxRect boxArea = gui::NativeScreenRect(box->GetHandle());
+    if (CQuelbrinSplashScreen* splash = frame_.Splash()) {
+      status = Text(splash->StatusText());
+      filled = splash->GaugeValue();
+      splashOverFrame = splash->GetScreenRect().Intersects(frame_.GetScreenRect());
+      wxWindow* gauge = splash->FindWindow(2204);
+      const wxSize size = gauge->GetClientSize();
+      for (int x = 4; x < size.x - 3; x += 8) {
+        const wxPoint at(x, size.y / 2);
+        if (boxArea.Contains(gauge->ClientToScreen(at))) continue;
+        ++barPoints;
+        if (gui::ScreenPixel(gauge, at) == wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT)) ++barPointsShown;
+      }
+    }
+    watch.Stop();
+    constexpr int kOk = -5;
+    gui::RespondToNativeDialog(box, kOk);
+  }
+
+  CMainFrame& frame_;
+  wxTimer watch;
+  wxDialog* box = nullptr;
+  int looks = 0;
+  int waits = 0;
+};
+
+// A refresh whose scan stops keeps its splash at the step where it stopped,
+// above the frame while the message is up, and closes it once it is answered.
+TEST(Splash, AFailedRefreshKeepsItsSplashAboveTheFrameUntilTheMessageIsAnswered) {
+  RecordedPlatform platform(LoadMachineFile(gui::SamplePath("failing-layout.json")));
+  auto* frame = new CMainFrame(platform, nullptr, FrameOptions{});
+  AnswerOnceShown answer(*frame);
+  frame->SetPosition(wxPoint(0, 0));
+  frame->InitialUpdate();
+  Pump(20);
+  ASSERT_EQ(answer.boxes, 1);
+  // The splash comes up where the pointer is: over the frame.
+  wxUIActionSimulator().MouseMove(frame->GetScreenRect().GetPosition() + wxPoint(400, 300));
+  Pump(20);
+
+  gui::Command(*frame, ID_REFRESH);
+  EXPECT_EQ(answer.boxes, 2);
+  EXPECT_TRUE(answer.cameUp);
+  EXPECT_EQ(answer.status, "Getting Mount Points");
+  EXPECT_EQ(answer.filled, 1000);
+  EXPECT_TRUE(answer.splashOverFrame);
+  EXPECT_GT(answer.barPoints, 0);
+  EXPECT_EQ(answer.barPointsShown, answer.barPoints);
+  EXPECT_EQ(frame->Splash(), nullptr);
+  Pump(10);
+  for (wxWindow* w : wxTopLevelWindows) EXPECT_EQ(dynamic_cast<CQuelbrinSplashScreen*>(w), nullptr);
+  frame->Destroy();
+  Pump();
 }
 
 }  // namespace

@@ -139,18 +139,30 @@ std::string ShellQuote(const std::string& text) {
   return q + "'";
 }
 
-CliRun RunCliLine(const std::string& arguments) { return RunCli(Words(arguments)); }
+namespace {
 
-CliRun RunCli(const std::vector<std::string>& arguments) {
+// Standard output goes to `stdoutTo` when one is named, and `out` stays empty.
+CliRun RunCliTo(const std::vector<std::string>& arguments, const std::string& stdoutTo) {
   // Tests run in parallel processes: every run gets files of its own.
   static int runs = 0;
   const std::string stem =
       testing::TempDir() + "/quelbrin_cli_" + std::to_string(ProcessId()) + "_" + std::to_string(++runs);
+  const std::string out = stdoutTo.empty() ? stem + ".out" : stdoutTo;
   CliRun r;
-  r.status = Run(arguments, stem + ".out", stem + ".err");
-  r.out = ReadAll(stem + ".out");
+  r.status = Run(arguments, out, stem + ".err");
+  if (stdoutTo.empty()) {
+    r.out = ReadAll(out);
+    std::remove(out.c_str());
+  }
   r.err = ReadAll(stem + ".err");
-  std::remove((stem + ".out").c_str());
   std::remove((stem + ".err").c_str());
   return r;
 }
+
+}  // namespace
+
+CliRun RunCliLine(const std::string& arguments, const std::string& stdoutTo) {
+  return RunCliTo(Words(arguments), stdoutTo);
+}
+
+CliRun RunCli(const std::vector<std::string>& arguments) { return RunCliTo(arguments, {}); }

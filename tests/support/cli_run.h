@@ -12,8 +12,8 @@ struct CliRun {
 
 // `text` as one word for the shell.
 std::string ShellQuote(const std::string& text);
-// `arguments` as a user types them on the command line, words quoted as
-// ShellQuote quotes them.
-CliRun RunCliLine(const std::string& arguments);
+// `arguments` as a user types them on the command line, quoting included.
+// Standard output goes to `stdoutTo` instead when one is named (and `out` stays empty).
+CliRun RunCliLine(const std::string& arguments, const std::string& stdoutTo = {});
 // Each argument passed as it is.
 CliRun RunCli(const std::vector<std::string>& arguments);

@@ -225,10 +225,10 @@ std::string FileNameFor(const PieChartContent& chart, ControlId id) {
 
 void PrintForm(const FormState& form, std::ostream& out, std::size_t width) { PanelPrinter(form, width).Print(out); }
 
-std::vector<ChartFile> RenderPanelCharts(const FormState& form) {
-  std::vector<ChartFile> files;
+std::vector<PanelChart> DrawPanelCharts(const FormState& form) {
+  std::vector<PanelChart> charts;
   const ControlId panel = form.PanelOnDisplay();
-  if (panel == kNoControl) return files;
+  if (panel == kNoControl) return charts;
   for (const FormField& f : PanelFields(panel)) {
     if (f.type != FormField::Type::PieChart || !form.Visible(f.id)) continue;
     const DialogRect& place = FindControl(f.id)->rect;
@@ -236,7 +236,14 @@ std::vector<ChartFile> RenderPanelCharts(const FormState& form) {
     PieChart chart;
     chart.OnSize(pixels.cx, pixels.cy);
     chart.Show(form.Chart(f.id));
-    files.push_back({FileNameFor(form.Chart(f.id), f.id), RenderPieSvg(chart.Paint(), pixels)});
+    charts.push_back({f.id, form.Chart(f.id).title, pixels, chart.Paint()});
   }
+  return charts;
+}
+
+std::vector<ChartFile> RenderPanelCharts(const FormState& form) {
+  std::vector<ChartFile> files;
+  for (const PanelChart& chart : DrawPanelCharts(form))
+    files.push_back({FileNameFor(form.Chart(chart.id), chart.id), RenderPieSvg(chart.ops, chart.size)});
   return files;
 }

@@ -52,10 +52,10 @@ std::string Utf16Field(const WCHAR (&field)[N]) {
 }
 
 std::string PartitionPath(const DiskPartitionNode& p) {
-  return Utf8FromWide(FormatWide(L"PhysicalDrive%d/", p.diskNumber)) + Name(p);
+  return Utf8FromWide(FormatWide(L"PhysicalDrive%u/", static_cast<unsigned>(p.diskNumber))) + Name(p);
 }
 std::string ExtentPath(const DiskExtentNode& e) {
-  return Utf8FromWide(FormatWide(L"PhysicalDrive%d/", static_cast<int>(e.diskExtent.DiskNumber))) + Name(e);
+  return Utf8FromWide(FormatWide(L"PhysicalDrive%u/", static_cast<unsigned>(e.diskExtent.DiskNumber))) + Name(e);
 }
 std::string DevicePath(const ScsiAdapterNode& a, const ScsiDeviceNode& d) { return Name(a) + "/" + Name(d); }
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "platform/wide_text.h"
+#include "ui/text/markup_text.h"
 
 namespace {
 
@@ -31,29 +31,6 @@ std::string Resolve(const PaintColour& colour) {
       break;
   }
   return Hex(colour.rgb);
-}
-
-std::string Escaped(const std::wstring& text) {
-  std::string out;
-  for (char c : Utf8FromWide(text)) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
 }
 
 std::string Num(double v) {
@@ -119,28 +96,38 @@ class SvgWriter {
     out_ << "  <text x=\"" << op.rect.right << "\" y=\"" << Num(op.rect.top + FontCellHeight(op.font) * kAscentShare)
          << "\" text-anchor=\"end\" fill=\"" << Resolve(op.colour) << "\"";
     FontAttributes(out_, op.font);
-    out_ << ">" << Escaped(op.text) << "</text>\n";
+    out_ << ">" << MarkupText(op.text) << "</text>\n";
   }
   void operator()(const pie_op::Text& op) {
     out_ << "  <text x=\"" << op.at.x << "\" y=\"" << Num(op.at.y + FontCellHeight(op.font) * kAscentShare)
          << "\" fill=\"" << Resolve(op.colour) << "\"";
     FontAttributes(out_, op.font);
-    out_ << ">" << Escaped(op.text) << "</text>\n";
+    out_ << ">" << MarkupText(op.text) << "</text>\n";
   }
 
  private:
   std::ostream& out_;
 };
 
+void WriteSvg(std::ostream& out, const std::vector<PieDrawOp>& ops, PixelSize client, const std::string& attributes) {
+  out << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << client.cx << "\" height=\"" << client.cy
+      << "\" viewBox=\"0 0 " << client.cx << " " << client.cy << "\"" << attributes << ">\n";
+  SvgWriter writer(out);
+  for (const PieDrawOp& op : ops) std::visit(writer, op);
+  out << "</svg>\n";
+}
+
 }  // namespace
 
 std::string RenderPieSvg(const std::vector<PieDrawOp>& ops, PixelSize client) {
   std::ostringstream out;
-  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << client.cx << "\" height=\"" << client.cy
-      << "\" viewBox=\"0 0 " << client.cx << " " << client.cy << "\">\n";
-  SvgWriter writer(out);
-  for (const PieDrawOp& op : ops) std::visit(writer, op);
-  out << "</svg>\n";
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  WriteSvg(out, ops, client, "");
+  return out.str();
+}
+
+std::string PieSvgElement(const std::vector<PieDrawOp>& ops, PixelSize client, const std::wstring& label) {
+  std::ostringstream out;
+  WriteSvg(out, ops, client, " role=\"img\" aria-label=\"" + MarkupText(label) + "\"");
   return out.str();
 }

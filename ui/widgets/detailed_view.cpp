@@ -5,12 +5,14 @@
 #include <wx/checkbox.h>
 #include <wx/listbox.h>
 #include <wx/listctrl.h>
+#include <wx/scrolbar.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "ui/form_layout.h"
 #include "ui/widgets/compact_style.h"
+#include "ui/widgets/gtk_native.h"
 #include "ui/widgets/pie_chart_ctrl.h"
 
 namespace {
@@ -41,6 +43,27 @@ wxWindow* RowsWindowOf(wxListCtrl* list) {
   return rows;
 }
 
+// The list keeps 8 pixels of each column free beside a cell's text; a little
+// more keeps neighbouring texts apart. A heading leaves room for the header's
+// own frame.
+constexpr int kCellMargin = 12;
+constexpr int kHeadingMargin = 16;
+
+// Each notch of the wheel moves the form by this much, times the lines the
+// system asks for.
+constexpr int kWheelLinePixels = 16;
+
+// The widest text of a column in the list's font, with its margin, and never
+// less than the width the column asks for in characters.
+int ColumnWidth(wxWindow* rows, const ListViewState& state, std::size_t column) {
+  int width = state.columns[column].widthChars * rows->GetCharWidth();
+  width = std::max(width, rows->GetTextExtent(wxString(state.columns[column].heading)).x + kHeadingMargin);
+  for (const ListRow& row : state.rows)
+    if (column < row.cells.size() && !row.cells[column].empty())
+      width = std::max(width, rows->GetTextExtent(wxString(row.cells[column])).x + kCellMargin);
+  return width;
+}
+
 }  // namespace
 
 void CDetailedView::ShowThenClose::SetProgressText(const std::wstring& text) {
@@ -65,18 +88,30 @@ CDetailedView::CDetailedView(wxWindow* parent, CQuelbrinDoc& document, ProgressS
       doc(document),
       progressHook(*this, progress),
       form(document, &progressHook) {
-  formWindow = new wxPanel(this, wxID_ANY, wxPoint(0, 0), ToPixelSize(kFormWidthDialogUnits, kFormHeightDialogUnits),
-                           wxBORDER_NONE | wxTAB_TRAVERSAL);
+  viewport = new wxPanel(this, wxID_ANY, wxPoint(0, 0), wxDefaultSize, wxBORDER_NONE | wxTAB_TRAVERSAL);
+  formWindow = new wxPanel(viewport, wxID_ANY, wxPoint(0, 0),
+                           ToPixelSize(kFormWidthDialogUnits, kFormHeightDialogUnits), wxBORDER_NONE | wxTAB_TRAVERSAL);
   formWindow->SetFont(FormFont());
   CreateControls();
-  // The view alone decides the form's vertical place: scroll requests and the
-  // mouse wheel move nothing.
+  hScroll = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
+  vScroll = new wxScrollBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSB_VERTICAL);
+  hScroll->Hide();
+  vScroll->Hide();
+  for (wxScrollBar* bar : {hScroll, vScroll})
+    for (const auto& type : {wxEVT_SCROLL_TOP, wxEVT_SCROLL_BOTTOM, wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN,
+                             wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN, wxEVT_SCROLL_THUMBTRACK,
+                             wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED})
+      bar->Bind(type, &CDetailedView::OnScrollBar, this);
+  // Scroll requests from outside do not move the form: the view alone decides
+  // which panel is on display.
   for (const auto& type : {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP,
                            wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP, wxEVT_SCROLLWIN_PAGEDOWN,
                            wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE})
     Bind(type, [](wxScrollWinEvent&) {});
-  Bind(wxEVT_MOUSEWHEEL, [](wxMouseEvent&) {});
-  formWindow->Bind(wxEVT_MOUSEWHEEL, [](wxMouseEvent&) {});
+  for (wxWindow* w : {static_cast<wxWindow*>(this), viewport, formWindow})
+    w->Bind(wxEVT_MOUSEWHEEL, &CDetailedView::OnWheel, this);
+  formWindow->Bind(wxEVT_CHILD_FOCUS, &CDetailedView::OnChildFocus, this);
+  Bind(wxEVT_SIZE, [this](wxSizeEvent&) { LayoutPane(); });
   subscription = doc.Subscribe(*this);
 }
 
@@ -128,16 +163,23 @@ void CDetailedView::CreateControls() {
           }
           event.Skip();
         });
+        // Rows beyond the list's height show as a scroll bar, not only when
+        // the pointer passes over it.
+        UseClassicScrollBars(list);
         w = list;
         break;
       }
       case ControlKind::ListBox:
         w = new wxListBox(formWindow, WindowId(p.id), pos, size, 0, nullptr, wxLB_SINGLE | wxLB_ALWAYS_SB);
+        UseClassicScrollBars(w);
         break;
       case ControlKind::PieChart:
         w = new CPieChartCtrl(formWindow, WindowId(p.id), pos, size);
         break;
     }
+    if (const wchar_t* name = AccessibleName(p.id); name != nullptr && p.kind != ControlKind::Label &&
+                                                     p.kind != ControlKind::GroupBox)
+      SetAccessibleName(w, wxString(name));
     controls[p.id] = w;
   }
   for (const auto& [id, w] : controls)
@@ -199,11 +241,13 @@ void CDetailedView::PushList(ControlId id, const ListViewState& state) {
   list->Freeze();
   list->DeleteAllItems();
   list->DeleteAllColumns();
-  // Widths count characters of the list's own font.
-  const int charWidth = list->GetCharWidth();
+  // The widths the columns ask for count average characters, too few for the
+  // capitals and digits that tell rows apart: each column is widened to its
+  // widest text as the list draws it.
+  wxWindow* rows = RowsWindowOf(list);
   for (std::size_t c = 0; c < state.columns.size(); ++c)
     list->InsertColumn(static_cast<long>(c), wxString(state.columns[c].heading), wxLIST_FORMAT_LEFT,
-                       state.columns[c].widthChars * charWidth);
+                       ColumnWidth(rows, state, c));
   for (std::size_t r = 0; r < state.rows.size(); ++r) {
     const ListRow& row = state.rows[r];
     const long index = list->InsertItem(static_cast<long>(r), row.cells.empty() ? wxString() : wxString(row.cells[0]));
@@ -214,17 +258,93 @@ void CDetailedView::PushList(ControlId id, const ListViewState& state) {
 }
 
 void CDetailedView::ScrollToPanel(ControlId groupBoxId) {
-  const wxPoint at = formWindow->GetPosition();
-  if (groupBoxId == kNoControl) {
-    // Before any node, or after the model is gone: the form as created.
-    formWindow->Move(at.x, 0);
-    return;
+  // Before any node, or after the model is gone: the form as created.
+  // Otherwise the frame 5 pixels below the top, wherever the last panel left
+  // the form; the sideways scroll stays.
+  panelOrigin = groupBoxId == kNoControl ? 0 : 5 - Control(groupBoxId)->GetPosition().y;
+  scrollY = 0;
+  LayoutPane();
+}
+
+int CDetailedView::PanelPlaceHeight() const {
+  const ControlId box = form.Form().PanelOnDisplay();
+  if (box == kNoControl) return 0;
+  return Control(box)->GetSize().y + 10;
+}
+
+void CDetailedView::LayoutPane() {
+  const wxSize client = GetClientSize();
+  const int formWidth = formWindow->GetSize().x;
+  const int panelHeight = PanelPlaceHeight();
+  const int barHeight = hScroll->GetBestSize().y;
+  const int barWidth = vScroll->GetBestSize().x;
+  // One bar takes room from the other direction, so decide twice. A pane
+  // without room for the bars' arrows and thumb (one dragged nearly shut)
+  // has none: GTK cannot lay them out in less.
+  const bool room = client.x >= barWidth + hScroll->GetBestSize().x && client.y >= barHeight + vScroll->GetBestSize().y;
+  bool across = false, down = false;
+  for (int i = 0; room && i < 2; ++i) {
+    across = client.x - (down ? barWidth : 0) < formWidth;
+    down = client.y - (across ? barHeight : 0) < panelHeight;
   }
-  // Relative to where the last panel left the form, as a scroll of the
-  // contents would be.
-  const int boxTop = at.y + Control(groupBoxId)->GetPosition().y;
-  const int dy = 5 - boxTop;
-  if (dy != 0) formWindow->Move(at.x, at.y + dy);
+  const int width = std::max(0, client.x - (down ? barWidth : 0));
+  const int height = std::max(0, client.y - (across ? barHeight : 0));
+  viewport->SetSize(0, 0, width, height);
+  hScroll->Show(across);
+  vScroll->Show(down);
+  if (across) hScroll->SetSize(0, height, width, barHeight);
+  if (down) vScroll->SetSize(width, 0, barWidth, height);
+  ScrollFormTo(scrollX, scrollY);
+}
+
+void CDetailedView::ScrollFormTo(int x, int y) {
+  const wxSize shown = viewport->GetSize();
+  const int formWidth = formWindow->GetSize().x;
+  const int panelHeight = PanelPlaceHeight();
+  scrollX = std::clamp(x, 0, std::max(0, formWidth - shown.x));
+  scrollY = std::clamp(y, 0, std::max(0, panelHeight - shown.y));
+  if (hScroll->IsShown()) hScroll->SetScrollbar(scrollX, shown.x, formWidth, std::max(1, shown.x - kWheelLinePixels));
+  if (vScroll->IsShown())
+    vScroll->SetScrollbar(scrollY, shown.y, panelHeight, std::max(1, shown.y - kWheelLinePixels));
+  const wxPoint at(-scrollX, panelOrigin - scrollY);
+  if (formWindow->GetPosition() != at) formWindow->Move(at);
+}
+
+void CDetailedView::OnScrollBar(wxScrollEvent& event) {
+  if (event.GetEventObject() == hScroll)
+    ScrollFormTo(hScroll->GetThumbPosition(), scrollY);
+  else
+    ScrollFormTo(scrollX, vScroll->GetThumbPosition());
+}
+
+void CDetailedView::OnWheel(wxMouseEvent& event) {
+  const int delta = std::max(1, event.GetWheelDelta());
+  const int pixels = event.GetWheelRotation() * std::max(1, event.GetLinesPerAction()) * kWheelLinePixels / delta;
+  // A tilt of the wheel, or the wheel with Shift, goes sideways; the plain
+  // wheel moves only within the panel on display.
+  if (event.GetWheelAxis() == wxMOUSE_WHEEL_HORIZONTAL)
+    ScrollFormTo(scrollX + pixels, scrollY);
+  else if (event.ShiftDown())
+    ScrollFormTo(scrollX - pixels, scrollY);
+  else
+    ScrollFormTo(scrollX, scrollY - pixels);
+}
+
+void CDetailedView::OnChildFocus(wxChildFocusEvent& event) {
+  event.Skip();
+  // The control that took the focus comes into view, as far as the panel goes.
+  wxWindow* child = event.GetWindow();
+  while (child != nullptr && child->GetParent() != formWindow) child = child->GetParent();
+  if (child == nullptr) return;
+  const wxRect place(child->GetPosition(), child->GetSize());
+  const wxSize shown = viewport->GetSize();
+  int x = scrollX, y = scrollY;
+  const int top = place.y + panelOrigin;
+  if (place.GetRight() >= x + shown.x) x = place.GetRight() + 1 - shown.x;
+  if (place.x < x) x = place.x;
+  if (top + place.height > y + shown.y) y = top + place.height - shown.y;
+  if (top < y) y = top;
+  ScrollFormTo(x, y);
 }
 
 void CDetailedView::OnListActivated(wxListEvent& event) {

@@ -1,6 +1,7 @@
 #include "ui/widgets/disk_tree_view.h"
 
 #include "model/storage_node.h"
+#include "ui/widgets/gtk_native.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ CDiskTreeView::CDiskTreeView(wxWindow* parent, CQuelbrinDoc& document, ProgressS
                  wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_NONE),
       doc(document),
       tree(document, *this, progress) {
+  // A long tree shows its scroll bar, not only when the pointer passes over it.
+  UseClassicScrollBars(this);
   Bind(wxEVT_TREE_SEL_CHANGING, &CDiskTreeView::OnSelChanging, this);
   subscription = doc.Subscribe(*this);
 }

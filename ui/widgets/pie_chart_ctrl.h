@@ -16,10 +16,14 @@ class CPieChartCtrl : public wxWindow, public PieChartHost {
     return chart.AddSlice(fillColor, textColor, value, label, valueIsPercent);
   }
   void RemoveAllSlices() { chart.RemoveAllSlices(); }
-  void SetTitle(const std::wstring& text) { chart.SetTitle(text); }
+  // The title is also what a screen reader calls the chart.
+  void SetTitle(const std::wstring& text);
   // Title and slices as a panel computed them.
-  void Show(const PieChartContent& content) { chart.Show(content); }
+  void Show(const PieChartContent& content);
   using wxWindow::Show;
+
+  // No key does anything here: neither a click nor Tab gives it the focus.
+  bool AcceptsFocus() const override { return false; }
 
   const PieChart& Chart() const { return chart; }
   // The area the last invalidation asked to repaint, in client pixels.
@@ -40,6 +44,8 @@ class CPieChartCtrl : public wxWindow, public PieChartHost {
   void OnCaptureLost(wxMouseCaptureLostEvent& event);
 
   const wxFont& FontOf(PieFont font) const { return font == PieFont::Title ? titleFont : labelFont; }
+  // The largest Arial whose text measures at most `cellHeight` pixels high.
+  wxFont CellHeightFont(int cellHeight);
 
   PieChart chart;
   wxFont titleFont;

@@ -1,0 +1,82 @@
+#include "app/cli/report_command.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "app/common/console_prompt.h"
+#include "app/common/report_heading.h"
+#include "platform/recorded/recorded_platform.h"
+#include "platform/wide_text.h"
+#include "scan/quelbrin_doc.h"
+#include "ui/text/html_report.h"
+
+namespace {
+
+// The scan's message boxes go to stderr as always, and into the page, which
+// is read where no stderr is at hand.
+class ReportPrompt : public Prompt {
+ public:
+  void ShowMessageBox(const std::wstring& text) override {
+    console_.ShowMessageBox(text);
+    messages.push_back(text);
+  }
+  void Diagnostic(const std::wstring& line) override { console_.Diagnostic(line); }
+  std::vector<std::wstring> messages;
+
+ private:
+  ConsolePrompt console_;
+};
+
+bool WriteFile(const std::string& path, CQuelbrinDoc& doc, const ReportHeading& heading) {
+  {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (file) {
+      WriteHtmlReport(doc, heading, file);
+      file.close();
+      if (file) return true;
+    }
+  }
+  std::cerr << "quelbrin-cli: " << path << ": cannot write the report\n";
+  // Half a page must not pass for the whole machine.
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
+  return false;
+}
+
+}  // namespace
+
+int ReportCommand(const SharedOptions& options, const std::optional<std::string>& outputFile) {
+  machine::Machine m;
+  std::string error;
+  auto note = [](const std::string& line) { std::cerr << "quelbrin-cli: " << line << "\n"; };
+  if (!LoadMachine(options.source, m, error, note)) {
+    std::cerr << "quelbrin-cli: " << error << "\n";
+    return 2;
+  }
+  ReportHeading heading = MakeReportHeading(options.source, m.description, options.allMountPoints);
+  RecordedPlatform platform(std::move(m));
+  ReportPrompt prompt;
+  CQuelbrinDoc doc(platform, prompt, nullptr);
+  doc.SetShowAllMountPoints(options.allMountPoints);
+  const bool scanned = doc.InitialScan();
+  heading.warnings = prompt.messages;
+  std::string stopped;
+  if (!scanned) {
+    stopped = !doc.MountPointManagerOpen()
+                  ? std::string("the mount point manager cannot be opened")
+                  : "the scan stopped with error " + std::to_string(doc.LastScanResult());
+    heading.warnings.push_back(WideFromUtf8(stopped) + L"; what was scanned is shown");
+  }
+
+  if (!outputFile || *outputFile == "-") {
+    WriteHtmlReport(doc, heading, std::cout);
+    std::cout.flush();
+    if (!std::cout) return 1;
+  } else if (!WriteFile(*outputFile, doc, heading)) {
+    return 1;
+  }
+  if (scanned) return 0;
+  std::cerr << "quelbrin-cli: " << stopped << "\n";
+  return 1;
+}
