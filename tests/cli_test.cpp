@@ -62,7 +62,7 @@ TEST(Cli, EveryMalformedMachineFileEndsInStatusTwoNamingWhereAndWhat) {
     std::string name;
     std::string mention;  // after "quelbrin-cli: <path>"
   };
-  const std::vector<Case> cases = {
+  std::vector<Case> cases = {
       {"a field out of range",
        R"({"format": "quelbrin-machine", "version": 1,
            "drives": [{"number": 0, "size": 1}, {"number": 1, "size": 1,
@@ -78,13 +78,15 @@ TEST(Cli, EveryMalformedMachineFileEndsInStatusTwoNamingWhereAndWhat) {
        "nested-field.json", ": version: expected an unsigned 32-bit number (decimal, or \"0x\" hex), found array [[[["},
       {"a number beyond a double", R"({"format": "quelbrin-machine", "version": 1e999})", "huge.json",
        ":1:43: a number out of range: 1e999"},
-      {"a NUL byte with garbage after it", machine + std::string(1, '\0') + "garbage", "nul.json",
+      {"a NUL byte with garbage after it", machine + std::string(1, '\0') + "garbage", "nul-byte.json",
        ":1:45: not valid JSON: a NUL byte"},
       {"garbage after the object", machine + "garbage", "garbage.json", ":1:45: not valid JSON"},
       {"a directory", "", "a-directory.json", ": is a directory, not a machine file"},
-      {"an endless file", "", "/dev/zero", ": larger than 64 MiB"},
       {"a missing file", "", "missing.json", ": cannot open the machine file"},
   };
+#ifdef __linux__
+  cases.push_back({"an endless file", "", "/dev/zero", ": larger than 64 MiB"});
+#endif
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string path = c.name[0] == '/' ? c.name : dir + "/" + c.name;
