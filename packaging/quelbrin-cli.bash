@@ -80,7 +80,14 @@ _quelbrin_cli() {
     mapfile -t COMPREPLY < <(compgen -W "$commands" -- "$cur")
     return 0
   fi
-  [[ $command == show && ${#operands[@]} -eq 0 ]] || return 0
+  [[ ${#operands[@]} -eq 0 ]] || return 0
+  if [[ $command != show ]]; then
+    # A command whose help line gives its operand's choices: "  CMD [a|b]".
+    local choices
+    choices=$(sed -n "/^Commands:/,/^\$/s/^  $command \\[\\([a-z|]*\\)\\].*/\\1/p" <<<"$help")
+    mapfile -t COMPREPLY < <(compgen -W "${choices//|/ }" -- "$cur")
+    return 0
+  fi
 
   # A node path, up to the end of the next segment.
   local typed path rest
