@@ -11,11 +11,17 @@ QUELBRIN_PACKAGES=(
   g++-mingw-w64-x86-64
   # The live device tests: partitioning, filesystems, FUSE mounts.
   util-linux fdisk xfsprogs btrfs-progs ntfs-3g exfatprogs exfat-fuse dosfstools
+  # Installing: the man pages made from --help, the icon's pictures, and the
+  # Debian package's dependencies (dpkg-shlibdeps).
+  help2man librsvg2-bin dpkg-dev
 )
 # Only the tests need these: the HTML report is rendered and checked in a real
 # browser and validated with tidy; printed pages are read back as text and
-# pictures with poppler's tools.
-QUELBRIN_TEST_PACKAGES=(chromium tidy python3 poppler-utils)
+# pictures with poppler's tools; the installed package's desktop entry,
+# metainfo, man pages and completion are checked with the desktop's own
+# validators, groff and bash-completion.
+QUELBRIN_TEST_PACKAGES=(chromium tidy python3 poppler-utils
+  desktop-file-utils appstream groff-base bash-completion)
 
 # quelbrin_install_packages [PACKAGE...]: those given, else QUELBRIN_PACKAGES.
 quelbrin_install_packages() {

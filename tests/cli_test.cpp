@@ -138,6 +138,23 @@ TEST(Cli, HelpListsExactlyWhatIsAccepted) {
   }
 }
 
+// The shell's completion offers what `paths` prints as names for `show`: each
+// must name one node, the ones that share a path ("#2") included.
+TEST(Cli, EveryPrintedPathShowsItsNode) {
+  const std::string machine = "--all-mount-points --machine " + Sample("workstation.json");
+  const CliRun paths = RunCliLine(machine + " paths");
+  ASSERT_EQ(paths.status, 0) << paths.err;
+  std::istringstream lines(paths.out);
+  std::set<std::string> seen;
+  for (std::string path; std::getline(lines, path);) {
+    EXPECT_TRUE(seen.insert(path).second) << "printed twice: " << path;
+    const CliRun shown = RunCliLine(machine + " show " + ShellQuote(path));
+    EXPECT_EQ(shown.status, 0) << path << "\n" << shown.err;
+  }
+  EXPECT_TRUE(seen.count("Physical Disks/PhysicalDrive0/DP(1)100000-1f400000#2"));
+  EXPECT_EQ(RunCliLine(machine + " paths Adapters").status, 2);
+}
+
 // scripts/run tells a command from an option's value by this list alone, so
 // it must say of every option exactly what the program does with it.
 TEST(Cli, ListedOptionsTakeAValueExactlyWhenListedSo) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/paths_command.h"
 #include "app/cli/report_command.h"
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
@@ -37,6 +38,7 @@ constexpr const char* kUsageHead =
     "  report [-o FILE]      write the whole machine as one HTML page (to stdout by\n"
     "                        default): the tree, and every node's panel with its lists\n"
     "                        and charts; the page loads nothing and runs no script\n"
+    "  paths                 print the path of every node, one a line, as show takes it\n"
     "\n"
     "Options:\n";
 constexpr const char* kUsageTail =
@@ -140,7 +142,7 @@ int main(int argc, char** argv) {
   if (const std::string conflict = SharedOptionsConflict(options); !conflict.empty()) return UsageError(conflict);
   if (options.command.empty()) return UsageError("no command given");
   if (options.command != "tree" && options.command != "show" && options.command != "json" &&
-      options.command != "capture" && options.command != "report")
+      options.command != "capture" && options.command != "report" && options.command != "paths")
     return UsageError("unknown command '" + options.command + "'");
   const std::size_t operandsWanted = options.command == "show" ? 1 : 0;
   if (options.operands.size() > operandsWanted)
@@ -164,6 +166,8 @@ int main(int argc, char** argv) {
   if (options.command == "show") {
     const int shown = ShowNodeCommand(doc, options.operands[0], options.svgDir, std::cout, std::cerr);
     if (shown != 0) return OutputWritten(shown);
+  } else if (options.command == "paths") {
+    PrintNodePaths(doc, std::cout);
   } else if (options.command == "json") {
     std::cout << BuildModelJson(doc).dump(2) << "\n";
   } else {

@@ -22,6 +22,7 @@
 #include "app/gui/about_dialog.h"
 #include "app/gui/art.h"
 #include "app/gui/disabled_prompts.h"
+#include "app/gui/help_book.h"
 #include "app/common/report_heading.h"
 #include "app/gui/splash_screen.h"
 #include "platform/wide_text.h"
@@ -438,10 +439,7 @@ wxHtmlHelpController* CMainFrame::Help() {
   if (!help) help = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE, this);
   if (!helpLoaded) {
     wxString book = wxString::FromUTF8(options.helpBook);
-    if (book.empty()) {
-      const wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
-      book = exe.GetPathWithSep() + "help/quelbrin.hhp";
-    }
+    if (book.empty()) book = DefaultHelpBook();
     helpLoaded = wxFileName::FileExists(book) && help->AddBook(wxFileName(book), false);
   }
   return helpLoaded ? help.get() : nullptr;
