@@ -10,6 +10,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -38,11 +40,19 @@ void Replace(const std::string& path, const std::string& text) {
 // Waits for the next change, or reports none once `afterMs` has passed
 // without one (the watch is interrupted then).
 ChangeWatch::Outcome NextChange(ChangeWatch& watch, int afterMs) {
-  std::thread stopper([&watch, afterMs] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
-    watch.Interrupt();
+  std::mutex mutex;
+  std::condition_variable returned;
+  bool done = false;
+  std::thread stopper([&] {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (!returned.wait_for(lock, std::chrono::milliseconds(afterMs), [&] { return done; })) watch.Interrupt();
   });
   const ChangeWatch::Outcome outcome = watch.WaitForChange(100, 1000);
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    done = true;
+  }
+  returned.notify_one();
   stopper.join();
   return outcome;
 }

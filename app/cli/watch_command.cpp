@@ -13,8 +13,10 @@
 
 namespace {
 
-// Reads the machine afresh and prints it; false when it cannot be read.
-bool PrintMachine(const SharedOptions& options, bool json, std::ostream& out, std::ostream& err) {
+// Reads the machine afresh and prints it after `separator`; false, with
+// nothing printed, when it cannot be read.
+bool PrintMachine(const SharedOptions& options, bool json, const char* separator, std::ostream& out,
+                  std::ostream& err) {
   std::string error;
   auto platform = OpenMachine(options.source, error, [&err](const std::string& line) {
     err << "quelbrin-cli: " << line << "\n";
@@ -27,6 +29,7 @@ bool PrintMachine(const SharedOptions& options, bool json, std::ostream& out, st
   CQuelbrinDoc doc(*platform, prompt, nullptr);
   doc.SetShowAllMountPoints(options.allMountPoints);
   doc.InitialScan();
+  out << separator;
   if (json)
     out << BuildModelJson(doc).dump() << "\n";
   else
@@ -48,13 +51,12 @@ int WatchCommand(const SharedOptions& options, const std::string& format, std::o
     return 2;
   }
   const bool terminal = !json && isatty(STDOUT_FILENO) && &out == &std::cout;
+  // A terminal shows the latest tree alone; a pipe gets a blank line between
+  // trees, and one JSON document a line needs nothing.
+  const char* const separator = json ? "" : terminal ? "\033[H\033[2J" : "\n";
   for (bool first = true;; first = false) {
-    if (!first) {
-      // A terminal shows the latest tree alone; a pipe gets a blank line between them.
-      out << (terminal ? "\033[H\033[2J" : "\n");
-    }
     // A file caught half written is read again at its next change.
-    if (!PrintMachine(options, json, out, err) && first) return 2;
+    if (!PrintMachine(options, json, first ? "" : separator, out, err) && first) return 2;
     if (!out) {
       err << "quelbrin-cli: cannot write to standard output\n";
       return 1;

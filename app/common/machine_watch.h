@@ -14,7 +14,7 @@ class MachineWatch {
   virtual ~MachineWatch() = default;
 
   // Blocks until a change (true; a burst of events is one change) or until
-  // Interrupt is called (false, now and from then on).
+  // Interrupt is called (false), before or during the wait.
   virtual bool WaitForChange() = 0;
   // Safe to call from any thread.
   virtual void Interrupt() = 0;

@@ -129,7 +129,8 @@ std::unique_ptr<ChangeWatch> ChangeWatch::ForFile(const std::string& path, std::
 
 void ChangeWatch::Interrupt() {
   const std::uint64_t one = 1;
-  // Never read back: the descriptor stays readable and every wait ends.
+  // Kept by the descriptor until a wait reads it: an interrupt that comes
+  // between two waits ends the next one.
   [[maybe_unused]] const ssize_t written = write(wakeFd, &one, sizeof one);
 }
 
@@ -204,6 +205,8 @@ bool ChangeWatch::WaitOnce(int ms, bool& interrupted) {
   for (std::size_t i = 0; i < fds.size(); ++i) {
     if (fds[i].revents == 0) continue;
     if (watched[i].kind == Kind::Wake) {
+      std::uint64_t count = 0;
+      [[maybe_unused]] const ssize_t got = read(wakeFd, &count, sizeof count);
       interrupted = true;
       return false;
     }

@@ -31,8 +31,8 @@ class ChangeWatch {
   // one partitioning, which the kernel reports as several events, is one
   // change.
   Outcome WaitForChange(int quietMs = 150, int longestMs = 1000);
-  // Wakes a WaitForChange in another thread; it and every later one return
-  // Interrupted. Safe to call from any thread.
+  // Wakes a WaitForChange in another thread, or the next one to start, which
+  // returns Interrupted. Safe to call from any thread.
   void Interrupt();
 
   // What is being watched, for a status line: "mount table", "uevents", ...
