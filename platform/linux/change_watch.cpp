@@ -1,6 +1,7 @@
 #include "platform/linux/change_watch.h"
 
-#include <fcntl.h>
+#include "platform/linux/system_files.h"
+
 #include <linux/netlink.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -20,11 +21,6 @@ namespace linuxsys {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string Joined(const std::string& root, const std::string& path) {
-  if (root.empty() || root == "/") return path;
-  return (root.back() == '/' ? root.substr(0, root.size() - 1) : root) + path;
-}
 
 int OpenUeventSocket() {
   const int fd = socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_KOBJECT_UEVENT);
@@ -63,13 +59,15 @@ ChangeWatch::~ChangeWatch() {
 std::unique_ptr<ChangeWatch> ChangeWatch::ForSystem(const std::string& systemRoot, std::string& error) {
   std::unique_ptr<ChangeWatch> watch(new ChangeWatch);
   watch->root = systemRoot;
-  const std::string mounts = Joined(systemRoot, "/proc/self/mountinfo");
-  const int mountFd = open(mounts.c_str(), O_RDONLY | O_CLOEXEC);
-  if (mountFd < 0) {
-    error = mounts + ": " + std::strerror(errno);
+  // Opened as everything the collector reads: for reading only.
+  SystemFiles files(systemRoot);
+  int openError = 0;
+  FileDescriptor mounts = files.OpenDevice("/proc/self/mountinfo", &openError);
+  if (!mounts.valid()) {
+    error = files.PathOf("/proc/self/mountinfo") + ": " + std::strerror(openError);
     return nullptr;
   }
-  watch->watched.push_back({mountFd, Kind::MountTable});
+  watch->watched.push_back({mounts.Release(), Kind::MountTable});
   watch->sources.push_back("mount table");
   // Uevents are the machine's own, not a copy's: only for the real root.
   if (systemRoot == "/") {
@@ -82,7 +80,7 @@ std::unique_ptr<ChangeWatch> ChangeWatch::ForSystem(const std::string& systemRoo
   // device nodes the kernel itself makes in /dev are watched too.
   const int inotifyFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (inotifyFd >= 0) {
-    const std::string dev = Joined(systemRoot, "/dev");
+    const std::string dev = files.PathOf("/dev");
     if (inotify_add_watch(inotifyFd, dev.c_str(), IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_MOVED_FROM) >= 0) {
       watch->watched.push_back({inotifyFd, Kind::DeviceDir});
       watch->sources.push_back("/dev");
@@ -178,8 +176,7 @@ bool ChangeWatch::Consume(std::size_t index) {
             relevant = relevant || name == fileName;
           } else if (event->mask & (IN_CREATE | IN_MOVED_TO)) {
             // Only block devices: /dev also sees terminals, sockets and the like.
-            std::error_code ignored;
-            relevant = relevant || std::filesystem::exists(Joined(root, "/sys/class/block/" + name), ignored);
+            relevant = relevant || SystemFiles(root).Exists("/sys/class/block/" + name);
           } else {
             // A removed node's sysfs entry is already gone, so there is no
             // telling whether it was a disk's: removals in /dev are rare
