@@ -30,7 +30,7 @@ class ChangeWatch {
   // after the first, for a burst that does not end), so that one mount or
   // one partitioning, which the kernel reports as several events, is one
   // change.
-  Outcome WaitForChange(int quietMs = 150, int longestMs = 1000);
+  Outcome WaitForChange(int quietMs = 100, int longestMs = 1000);
   // Wakes a WaitForChange in another thread, or the next one to start, which
   // returns Interrupted. Safe to call from any thread.
   void Interrupt();
