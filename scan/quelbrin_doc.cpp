@@ -8,14 +8,20 @@ constexpr const wchar_t* kDocumentTitle = L"Zav Volume Viewer V1.0";
 }  // namespace
 
 CQuelbrinDoc::CQuelbrinDoc(Platform& platform, Prompt& prompt, ProgressSink* progress)
-    : scan{platform, prompt, progress, model} {}
+    : scan(ScanContext{platform, prompt, progress, model}) {}
+
+void CQuelbrinDoc::UsePlatform(Platform& platform) {
+  if (mountPointManager != INVALID_HANDLE_VALUE) scan->platform.CloseHandle(mountPointManager);
+  mountPointManager = INVALID_HANDLE_VALUE;
+  scan.emplace(ScanContext{platform, scan->prompt, scan->progress, model});
+}
 
 CQuelbrinDoc::~CQuelbrinDoc() {
-  if (mountPointManager != INVALID_HANDLE_VALUE) scan.platform.CloseHandle(mountPointManager);
+  if (mountPointManager != INVALID_HANDLE_VALUE) scan->platform.CloseHandle(mountPointManager);
 }
 
 bool CQuelbrinDoc::OpenMountPointManager() {
-  mountPointManager = scan.platform.CreateFileW(kMountPointManagerPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+  mountPointManager = scan->platform.CreateFileW(kMountPointManagerPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                                 OPEN_EXISTING, 0, nullptr);
   return mountPointManager != INVALID_HANDLE_VALUE;
 }
@@ -33,7 +39,7 @@ bool CQuelbrinDoc::InitialScan() {
 void CQuelbrinDoc::Refresh(bool showAll) {
   OnCloseDocument();
   showAllMountPoints = showAll;
-  if (scan.progress != nullptr) scan.progress->RestartSplash();
+  if (scan->progress != nullptr) scan->progress->RestartSplash();
   // A manager that could not be opened at start may be reachable now; without
   // it every refresh would show an empty machine for the life of the program.
   if (mountPointManager == INVALID_HANDLE_VALUE) OpenMountPointManager();
@@ -44,9 +50,9 @@ void CQuelbrinDoc::Refresh(bool showAll) {
 }
 
 bool CQuelbrinDoc::RunScan() {
-  lastScanResult = StorageScan(scan, mountPointManager, showAllMountPoints);
+  lastScanResult = StorageScan(*scan, mountPointManager, showAllMountPoints);
   if (lastScanResult != 0) return false;
-  StoragePortStage(scan);
+  StoragePortStage(*scan);
   currentNode = model.MountPoints();
   return true;
 }

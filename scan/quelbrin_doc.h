@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "model/storage_model.h"
@@ -22,6 +23,10 @@ class CQuelbrinDoc {
 
   bool InitialScan();
   void Refresh(bool showAll);
+  // Asks `platform` from now on (another machine, or the same one read
+  // again); the next scan is up to the caller. The old platform must outlive
+  // this call: the mount point manager opened on it is closed here.
+  void UsePlatform(Platform& platform);
   bool GetShowAllMountPoints() const { return showAllMountPoints; }
   // The setting the first scan starts with; each refresh is given its own.
   void SetShowAllMountPoints(bool showAll) { showAllMountPoints = showAll; }
@@ -47,7 +52,8 @@ class CQuelbrinDoc {
   void UpdateAllViews(UpdateHint hint, StorageNode* object) { listeners->Notify(hint, object); }
 
   StorageModel model;
-  ScanContext scan;
+  // Rebuilt when the platform changes: the context holds it by reference.
+  std::optional<ScanContext> scan;
   HANDLE mountPointManager = INVALID_HANDLE_VALUE;
   StorageNode* currentNode = nullptr;
   bool showAllMountPoints = false;

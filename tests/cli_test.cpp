@@ -195,7 +195,8 @@ TEST(Cli, VersionAndUsageErrors) {
 
   const std::string machine = " --machine " + Sample("workstation.json");
   for (const std::string& args : {"--frobnicate tree" + machine, machine, "sideways" + machine,
-                                  "tree tree" + machine, std::string("tree --machine")}) {
+                                  "tree tree" + machine, std::string("tree --machine"), "watch sideways" + machine,
+                                  "watch json tree" + machine, "watch -o out.json" + machine}) {
     SCOPED_TRACE(args);
     const CliRun r = RunCliLine(args);
     EXPECT_EQ(r.status, 2);

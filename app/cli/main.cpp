@@ -6,6 +6,7 @@
 
 #include "app/cli/paths_command.h"
 #include "app/cli/report_command.h"
+#include "app/cli/watch_command.h"
 #include "app/common/console_prompt.h"
 #include "app/common/machine_source.h"
 #include "app/common/program_io.h"
@@ -142,8 +143,17 @@ int main(int argc, char** argv) {
   if (const std::string conflict = SharedOptionsConflict(options); !conflict.empty()) return UsageError(conflict);
   if (options.command.empty()) return UsageError("no command given");
   if (options.command != "tree" && options.command != "show" && options.command != "json" &&
-      options.command != "capture" && options.command != "report" && options.command != "paths")
+      options.command != "capture" && options.command != "report" && options.command != "paths" &&
+      options.command != "watch")
     return UsageError("unknown command '" + options.command + "'");
+  if (options.command == "watch") {
+    if (options.operands.size() > 1) return UsageError("unexpected argument '" + options.operands[1] + "'");
+    const std::string format = options.operands.empty() ? "tree" : options.operands[0];
+    if (format != "tree" && format != "json") return UsageError("watch prints a tree or json, not '" + format + "'");
+    if (options.svgDir) return UsageError("--svg goes with show");
+    if (options.outputFile) return UsageError("-o goes with capture and report");
+    return WatchCommand(options, format, std::cout, std::cerr);
+  }
   const std::size_t operandsWanted = options.command == "show" ? 1 : 0;
   if (options.operands.size() > operandsWanted)
     return UsageError("unexpected argument '" + options.operands[operandsWanted] + "'");

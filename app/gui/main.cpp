@@ -14,11 +14,12 @@
 namespace {
 
 constexpr const char* kUsageHead =
-    "Usage: quelbrin [OPTIONS]\n"
+    "Usage: quelbrin [OPTIONS] [FILE]\n"
     "\n"
     "Shows the storage topology of a machine in a window: mount points and\n"
     "volumes, their disk extents, the physical drives with their partitions,\n"
     "and the adapters behind them. Nothing on any disk or setting is changed.\n"
+    "A FILE given is a machine file to view, as with --machine FILE.\n"
     "\n"
     "Options:\n";
 constexpr const char* kUsageTail =
@@ -43,9 +44,14 @@ bool HaveDisplay() {
 int main(int argc, char** argv) {
   SharedOptions shared;
   std::vector<std::string> args(argv + 1, argv + argc);
+  std::optional<std::string> fileArgument;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const Argument a = ReadArgument(Program::Gui, args, i);
     if (a.kind == Argument::Kind::MissingValue) return UsageError(a.error);
+    if (a.kind == Argument::Kind::Word && !fileArgument) {
+      fileArgument = a.value;
+      continue;
+    }
     if (a.kind != Argument::Kind::Option) return UsageError("unknown argument '" + a.value + "'");
     if (TakeSharedOption(a, shared)) continue;
     if (a.option->id == OptionId::Help) {
@@ -56,6 +62,10 @@ int main(int argc, char** argv) {
       std::cout << "quelbrin " << QUELBRIN_VERSION << "\n";
       return 0;
     }
+  }
+  if (fileArgument) {
+    if (shared.source.machineFile) return UsageError("a machine file and --machine cannot go together");
+    shared.source.machineFile = fileArgument;
   }
   if (const std::string conflict = SharedOptionsConflict(shared); !conflict.empty()) return UsageError(conflict);
   FrameOptions options;
@@ -68,6 +78,7 @@ int main(int argc, char** argv) {
   std::string error;
   // What reading the machine left unknown goes to stderr and to the status bar.
   options.source = shared.source;
+  options.readsSource = true;
   std::unique_ptr<Platform> platform = OpenMachine(
       shared.source, error,
       [&options](const std::string& line) {

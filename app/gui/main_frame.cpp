@@ -7,6 +7,7 @@
 #include <wx/accel.h>
 #include <wx/cshelp.h>
 #include <wx/filedlg.h>
+#include <wx/filehistory.h>
 #include <wx/filename.h>
 #include <wx/html/helpctrl.h>
 #include <wx/menu.h>
@@ -20,9 +21,11 @@
 #include <wx/utils.h>
 
 #include "app/gui/about_dialog.h"
+#include "app/gui/change_listener.h"
 #include "app/gui/art.h"
 #include "app/gui/disabled_prompts.h"
 #include "app/gui/help_book.h"
+#include "app/gui/machine_files.h"
 #include "app/common/report_heading.h"
 #include "app/gui/splash_screen.h"
 #include "platform/wide_text.h"
@@ -52,6 +55,10 @@ constexpr Prompts kPrompts[] = {
     {ID_FILE_PRINT_PREVIEW, "Display full pages", "Print Preview"},
     {ID_FILE_PRINT_SETUP, "Change the printer and printing options", "Print Setup"},
     {ID_FILE_EXPORT_REPORT, "Write the whole machine as one HTML page", "Export Report"},
+    {ID_FILE_OPEN_MACHINE, "View the machine a machine file describes", "Open Machine File"},
+    {ID_FILE_SAVE_MACHINE, "Write the machine on view as a machine file", "Save Machine File"},
+    {ID_FILE_LIVE_MACHINE, "View the machine this runs on", "Live Machine"},
+    {ID_VIEW_AUTO_REFRESH, "Refresh the display when a disk, partition or mount comes or goes", "Auto Refresh"},
     {ID_APP_EXIT, "Quit the application; prompts to save documents", "Exit"},
     {ID_VIEW_TOOLBAR, "Show or hide the toolbar", "Toggle ToolBar"},
     {ID_VIEW_STATUS_BAR, "Show or hide the status bar", "Toggle StatusBar"},
@@ -128,6 +135,8 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
     ownPrompt = std::make_unique<MessageBoxPrompt>(*this);
     prompt = ownPrompt.get();
   }
+  userPrompt = prompt;
+  viewedPlatform = &platform;
   scanPrompt = std::make_unique<ScanPrompt>(*this, *prompt);
   document = std::make_unique<CQuelbrinDoc>(platform, *scanPrompt, this);
   document->SetShowAllMountPoints(options.showAllMountPoints);
@@ -138,6 +147,7 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
   // The splash comes up first and follows everything below.
   StartSplash();
 
+  LoadMachineSettings();
   BuildMenus();
   BuildToolBar();
   BuildStatusBar();
@@ -156,7 +166,8 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
   const wxAcceleratorEntry keys[] = {
       {wxACCEL_SHIFT, WXK_F1, ID_CONTEXT_HELP}, {wxACCEL_CTRL, 'P', ID_FILE_PRINT},
       {wxACCEL_NORMAL, WXK_F1, ID_HELP},       {wxACCEL_NORMAL, WXK_F6, ID_NEXT_PANE},
-      {wxACCEL_SHIFT, WXK_F6, ID_PREV_PANE},
+      {wxACCEL_SHIFT, WXK_F6, ID_PREV_PANE},   {wxACCEL_CTRL, 'O', ID_FILE_OPEN_MACHINE},
+      {wxACCEL_CTRL, 'S', ID_FILE_SAVE_MACHINE},
   };
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
 
@@ -185,9 +196,12 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
   Bind(wxEVT_HELP, &CMainFrame::OnHelpEvent, this);
   Bind(wxEVT_CHAR_HOOK, &CMainFrame::OnCharHook, this);
   Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
+  BindMachineCommands();
 }
 
 CMainFrame::~CMainFrame() {
+  // The watching thread goes first: it queues events to this window.
+  changes.reset();
   // The views, destroyed after the document by the toolkit, end their
   // subscriptions themselves and touch nothing of it.
   if (splash != nullptr) splash->onClosedByUser = nullptr;
@@ -199,6 +213,14 @@ void CMainFrame::BuildMenus() {
   };
   auto* file = new wxMenu;
   item(file, ID_REFRESH, "&Refresh");
+  file->AppendSeparator();
+  item(file, ID_FILE_OPEN_MACHINE, "&Open Machine File...\tCtrl+O");
+  auto* recent = new wxMenu;
+  file->AppendSubMenu(recent, "Recent &Files", "Open a machine file opened before");
+  RecentFiles().UseMenu(recent);
+  RecentFiles().AddFilesToMenu(recent);
+  item(file, ID_FILE_SAVE_MACHINE, "&Save Machine File...\tCtrl+S");
+  item(file, ID_FILE_LIVE_MACHINE, "&Live Machine");
   file->AppendSeparator();
   item(file, ID_FILE_PRINT, "&Print...\tCtrl+P");
   item(file, ID_FILE_PRINT_PREVIEW, "Print Pre&view");
@@ -212,6 +234,7 @@ void CMainFrame::BuildMenus() {
   item(view, ID_WINDOW_SPLIT, "S&plit");
   view->AppendSeparator();
   item(view, ID_VIEW_ALL_MOUNT_POINTS, "&All Mount Points", wxITEM_CHECK);
+  item(view, ID_VIEW_AUTO_REFRESH, "Auto &Refresh", wxITEM_CHECK);
   auto* helpMenu = new wxMenu;
   item(helpMenu, ID_HELP_FINDER, "&Help Topics");
   helpMenu->AppendSeparator();
@@ -261,12 +284,14 @@ void CMainFrame::InitialUpdate() {
   treeView->OnInitialUpdate();
   detailedView->OnInitialUpdate();
   UpdateCaption();
+  if (options.readsSource && options.source.machineFile)
+    RecentFiles().AddFileToHistory(wxString::FromUTF8(*options.source.machineFile));
+  UpdateWatching();
   Show();
 }
 
 void CMainFrame::UpdateCaption() {
-  const std::wstring& title = document->GetTitle();
-  SetTitle(title.empty() ? wxString("Quelbrin") : wxString(title) + " - Quelbrin");
+  SetTitle(ViewedMachineName(options.source) + " - Quelbrin");
 }
 
 void CMainFrame::SetProgressText(const std::wstring& text) {
@@ -283,7 +308,7 @@ void CMainFrame::StepProgress() {
 
 void CMainFrame::RestartSplash() {
   // A splash left up by a failed scan serves the next one too.
-  if (splash != nullptr) return;
+  if (splash != nullptr || quietRefresh) return;
   StartSplash();
 }
 
@@ -298,8 +323,7 @@ void CMainFrame::CloseSplash() {
 
 void CMainFrame::OnRefresh(wxCommandEvent&) {
   wxBusyCursor wait;
-  document->Refresh(document->GetShowAllMountPoints());
-  UpdateCaption();
+  RefreshKeepingView();
 }
 
 void CMainFrame::OnViewAllMountPoints(wxCommandEvent&) {

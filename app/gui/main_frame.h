@@ -3,6 +3,7 @@
 // and carries the progress of scans to the splash screen.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,7 +19,10 @@
 #include <wx/defs.h>
 #include <wx/frame.h>
 
+class ChangeListener;
 class DisabledPrompts;
+class TreeMemory;
+class wxFileHistory;
 class wxHtmlHelpController;
 class wxSplitterWindow;
 class wxToolBar;
@@ -41,6 +45,10 @@ enum CommandId {
   // program's accelerators do not have.
   ID_APP_EXIT = 1915,
   ID_FILE_EXPORT_REPORT = 1916,
+  ID_FILE_OPEN_MACHINE = 1917,
+  ID_FILE_SAVE_MACHINE = 1918,
+  ID_FILE_LIVE_MACHINE = 1919,
+  ID_VIEW_AUTO_REFRESH = 1920,
   ID_FILE_PRINT = wxID_PRINT,
   ID_FILE_PRINT_PREVIEW = wxID_PREVIEW,
   ID_FILE_PRINT_SETUP = wxID_PRINT_SETUP,
@@ -61,6 +69,11 @@ struct FrameOptions {
   // of printed pages and the heading of an exported report.
   MachineSource source;
   std::string description;
+  // Whether the frame reads the machine from `source` itself: again on each
+  // refresh, and whenever it changes while Auto Refresh is on. False: the
+  // platform given is all there is (a scripted one, in tests). Opening a
+  // machine from the File menu makes it true.
+  bool readsSource = false;
 };
 
 class CMainFrame : public wxFrame, public ProgressSink {
@@ -102,6 +115,24 @@ class CMainFrame : public wxFrame, public ProgressSink {
   wxString DefaultReportName() const;
   wxPageSetupDialogData& PageSetup() { return pageSetup; }
 
+  // Machine files and the live machine. Each returns false, with a message
+  // box and the view as it was, when the machine cannot be read or written.
+  bool OpenMachineFile(const wxString& path);
+  bool ViewLiveMachine();
+  bool SaveMachineFile(const wxString& path);
+  // Reads the machine again (when the frame reads its source) and rescans,
+  // keeping the selected and expanded items where they still exist.
+  void RefreshKeepingView();
+  const MachineSource& Source() const { return options.source; }
+  wxFileHistory& RecentFiles() { return *recentFiles; }
+  bool AutoRefresh() const { return autoRefresh; }
+  void SetAutoRefresh(bool on);
+  // Whether changes are being watched for right now.
+  bool WatchingForChanges() const;
+  // Asks the user for a machine file to open (save false) or save to; empty
+  // when cancelled. Tests put an answer of their own in its place.
+  std::function<wxString(bool save, const wxString& defaultName)> choosePath;
+
  private:
   class MessageBoxPrompt;
   class ScanPrompt;
@@ -132,9 +163,37 @@ class CMainFrame : public wxFrame, public ProgressSink {
   void OnHelpEvent(wxHelpEvent& event);
   void OnCharHook(wxKeyEvent& event);
   void OnIdle(wxIdleEvent& event);
+  // The recent files and the Auto Refresh setting, from the user's config.
+  void LoadMachineSettings();
+  void BindMachineCommands();
+  void OnOpenMachine(wxCommandEvent& event);
+  void OnSaveMachine(wxCommandEvent& event);
+  void OnLiveMachine(wxCommandEvent& event);
+  void OnRecentFile(wxCommandEvent& event);
+  void OnAutoRefresh(wxCommandEvent& event);
+  void OnMachineChanged(wxThreadEvent& event);
+  // Reads the source and, when that worked, shows it (keeping what `memory`
+  // holds, when given); otherwise tells the user and leaves all as it was.
+  bool ShowMachine(const MachineSource& source, const TreeMemory* memory);
+  // Starts or stops watching as Auto Refresh and the source say.
+  void UpdateWatching();
+  void ShowMachineError(const std::string& text);
 
   FrameOptions options;
   std::unique_ptr<Prompt> ownPrompt;
+  Prompt* userPrompt = nullptr;
+  // The platform the frame opened itself; null while it asks the one it was given.
+  std::unique_ptr<Platform> ownPlatform;
+  Platform* viewedPlatform = nullptr;
+  std::unique_ptr<wxFileHistory> recentFiles;
+  std::unique_ptr<ChangeListener> changes;
+  bool autoRefresh = false;
+  // A refresh runs (its scan may show a message box, whose loop would run
+  // another); a change seen meanwhile is refreshed for afterwards.
+  bool refreshing = false;
+  bool changedWhileRefreshing = false;
+  // No splash for a refresh the user did not ask for: it would take the focus.
+  bool quietRefresh = false;
   std::unique_ptr<Prompt> scanPrompt;
   std::unique_ptr<CQuelbrinDoc> document;
   wxSplitterWindow* splitter = nullptr;

@@ -41,7 +41,8 @@ TEST(MainFrame, StartsWithTheMountPointListBesideATreeOfThreeRoots) {
   FrameOnSample f("workstation.json");
   CMainFrame& frame = f.Frame();
   EXPECT_TRUE(frame.IsShown());
-  EXPECT_EQ(Text(frame.GetTitle()), "Zav Volume Viewer V1.0 - Quelbrin");
+  // The title names what is viewed.
+  EXPECT_EQ(Text(frame.GetTitle()), "workstation.json - Quelbrin");
   EXPECT_EQ(frame.Splitter()->GetSashPosition(), 125);
   EXPECT_EQ(f.Tree().GetSize().x, 125);
 
@@ -89,10 +90,12 @@ TEST(MainFrame, MenusCarryTheirTextsAndPrompts) {
     for (wxMenuItem* item : menu->GetMenuItems()) out.push_back(item->IsSeparator() ? "-" : Text(item->GetItemLabel()));
     return out;
   };
-  EXPECT_EQ(labels(bar->GetMenu(0)), (std::vector<std::string>{"&Refresh", "-", "&Print...\tCtrl+P", "Print Pre&view",
-                                                               "P&rint Setup...", "&Export Report...", "-", "E&xit"}));
-  EXPECT_EQ(labels(bar->GetMenu(1)),
-            (std::vector<std::string>{"&Toolbar", "&Status Bar", "S&plit", "-", "&All Mount Points"}));
+  EXPECT_EQ(labels(bar->GetMenu(0)),
+            (std::vector<std::string>{"&Refresh", "-", "&Open Machine File...\tCtrl+O", "Recent &Files",
+                                      "&Save Machine File...\tCtrl+S", "&Live Machine", "-", "&Print...\tCtrl+P",
+                                      "Print Pre&view", "P&rint Setup...", "&Export Report...", "-", "E&xit"}));
+  EXPECT_EQ(labels(bar->GetMenu(1)), (std::vector<std::string>{"&Toolbar", "&Status Bar", "S&plit", "-",
+                                                               "&All Mount Points", "Auto &Refresh"}));
   EXPECT_EQ(labels(bar->GetMenu(2)), (std::vector<std::string>{"&Help Topics", "-", "&About Quelbrin..."}));
   EXPECT_EQ(Text(bar->FindItem(ID_REFRESH)->GetHelp()), "Refresh the Display");
   EXPECT_EQ(Text(bar->FindItem(ID_VIEW_ALL_MOUNT_POINTS)->GetHelp()), "View All Mount Points");
@@ -270,7 +273,7 @@ TEST(MainFrame, CheckBoxesKeepWhatTheViewSet) {
   EXPECT_EQ(box->GetValue(), set);
 }
 
-TEST(MainFrame, RefreshRebuildsTheTreeAndShowsTheNewMountPointList) {
+TEST(MainFrame, RefreshRebuildsTheTreeAndKeepsTheSelectedNode) {
   FrameOnSample f("workstation.json");
   const std::vector<std::string> before = gui::TreeLines(f.Tree());
   f.Doc().SetCurrentNode(f.Doc().Model().PhysicalDisks()->children.at(0).get());
@@ -278,8 +281,10 @@ TEST(MainFrame, RefreshRebuildsTheTreeAndShowsTheNewMountPointList) {
   gui::Command(f.Frame(), ID_REFRESH);
   EXPECT_EQ(gui::TreeLines(f.Tree()), before);
   EXPECT_EQ(gui::TreeLines(f.Tree()), gui::ModelTreeLines(f.Doc()));
-  EXPECT_EQ(f.Tree().NodeOfItem(f.Tree().GetSelection()), f.Doc().Model().MountPoints());
-  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), MountPointListPanel);
+  // The node is new, the same disk by its path in the tree.
+  EXPECT_EQ(f.Tree().NodeOfItem(f.Tree().GetSelection()), f.Doc().Model().PhysicalDisks()->children.at(0).get());
+  EXPECT_EQ(f.Doc().GetCurrentNode(), f.Doc().Model().PhysicalDisks()->children.at(0).get());
+  EXPECT_EQ(f.Detail().Form().PanelOnDisplay(), DiskPanel);
   gui::ExpectPanelAtTop(f.Detail());
   gui::ExpectControlsShowForm(f.Detail());
   // A new splash came and went, and the filter did not change.
