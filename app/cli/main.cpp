@@ -163,7 +163,8 @@ int main(int argc, char** argv) {
     const int shown = ShowNodeCommand(doc, options.operands[0], options.svgDir, std::cout, std::cerr);
     if (shown != 0) return OutputWritten(shown);
   } else if (options.command == "json") {
-    std::cout << BuildModelJson(doc).dump(2) << "\n";
+    WriteModelJson(doc, std::cout);
+    std::cout << "\n";
   } else {
     PrintStorageTree(doc, std::cout);
   }
