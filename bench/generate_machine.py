@@ -2,18 +2,20 @@
 """Writes a machine file of N volumes, each on its own MBR disk of one
 partition, every volume mounted under its volume name (view it with
 --all-mount-points). The shape the scan benchmark builds in memory.
+With --ports P the disks hang round-robin on P SAS ports (255 targets to a
+bus), each port with its storage-port interface and device-manager text:
+many disks per port, as on a storage-array host.
 
   bench/generate_machine.py N > machine.json
+  bench/generate_machine.py --ports P N > machine.json
 """
+import argparse
 import json
 import sys
 
 
-def machine(count):
+def volumes(count):
     return {
-        'format': 'quelbrin-machine',
-        'version': 1,
-        'description': 'Generated: %d volumes, each on its own MBR disk.' % count,
         'drives': [{'number': i, 'size': 2147483648,
                     'layout': {'style': 'mbr', 'signature': '0x%08x' % (0x10000000 + i),
                                'partitions': [{'number': 1, 'offset': 1048576, 'length': 1073741824,
@@ -28,6 +30,54 @@ def machine(count):
     }
 
 
+def place_on_ports(m, ports):
+    """Puts the drives of `m` on SAS ports, round-robin."""
+    m['adapters'] = [{'port': p, 'descriptor': {'busType': 'sas', 'commandQueueing': True}} for p in range(ports)]
+    m['storagePortInterfaces'] = []
+    m['deviceInstances'] = []
+    for p in range(ports):
+        instance = 'PCI\\VEN_1000&DEV_0097\\%d' % p
+        m['storagePortInterfaces'].append({
+            'path': '\\\\?\\pci#sas%d#{2accfe60-c130-11d2-b082-00a0c91efb8b}' % p,
+            'instance': instance, 'adapter': p})
+        m['deviceInstances'].append({
+            'id': instance,
+            'hardwareIds': ['PCI\\VEN_1000&DEV_0097&SUBSYS_30901000', 'PCI\\VEN_1000&DEV_0097'],
+            'manufacturer': 'Maker',
+            'allocated': [{'type': 'mem', 'base': 0xf0000000 + p * 0x10000, 'end': 0xf000ffff + p * 0x10000},
+                          {'type': 'irq', 'number': 32 + p}],
+            'driverNodes': [{'description': 'SAS Controller', 'manufacturer': 'Maker', 'provider': 'Maker',
+                             'infFile': 'oem9.inf', 'section': 'SAS_Inst', 'flags': 0x2044}],
+            'driverKey': {'InfPath': 'oem9.inf', 'ProviderName': 'Maker', 'InfSection': 'SAS_Inst',
+                          'DriverDesc': 'SAS Controller'},
+            'driverFiles': ['C:\\Windows\\system32\\drivers\\sas.sys']})
+    for d in m['drives']:
+        n = d['number']
+        k = n // ports
+        d['adapter'] = {'port': n % ports, 'bus': k // 255, 'target': k % 255}
+        d['device'] = {'vendor': 'SEAGATE', 'product': 'ST4000NM0023', 'revision': '0004',
+                       'serial': 'SN%08d' % n}
+
+
+def machine(count, ports=0):
+    m = {
+        'format': 'quelbrin-machine',
+        'version': 1,
+        'description': ('Generated: %d volumes, each on its own MBR disk' % count) +
+                       (', on %d SAS ports.' % ports if ports else '.'),
+    }
+    m.update(volumes(count))
+    if ports:
+        place_on_ports(m, ports)
+    return m
+
+
 if __name__ == '__main__':
-    json.dump(machine(int(sys.argv[1])), sys.stdout, indent=1)
+    parser = argparse.ArgumentParser(description='Writes a generated machine file to stdout.')
+    parser.add_argument('--ports', type=int, default=0, help='put the disks on this many SAS ports')
+    parser.add_argument('volumes', type=int)
+    args = parser.parse_args()
+    if args.ports and args.volumes > args.ports * 255 * 256:
+        parser.error('more disks than %d ports hold' % args.ports)
+    json.dump(machine(args.volumes, args.ports), sys.stdout, indent=1)
     sys.stdout.write('\n')

@@ -82,6 +82,13 @@ class Walk {
 
 TreeItemId WalkStorageTree(MountPointList* mountPoints, PhysicalDiskList* physicalDisks, AdapterList* adapters,
                            TreeSink& sink, TreeItemMap& itemOfNode) {
+  // Mount points and disks each bring a few items; growing the map step by
+  // step would rehash it again and again on a large machine.
+  std::size_t expected = 3;
+  if (mountPoints != nullptr) expected += 4 * mountPoints->children.size();
+  if (physicalDisks != nullptr) expected += 3 * physicalDisks->children.size();
+  if (adapters != nullptr) expected += adapters->children.size();
+  itemOfNode.reserve(itemOfNode.size() + expected);
   Walk walk(sink, itemOfNode);
   TreeItemId first = kTreeTopLevel;
   if (mountPoints != nullptr) {

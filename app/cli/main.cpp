@@ -179,7 +179,8 @@ int main(int argc, char** argv) {
   } else if (options.command == "paths") {
     PrintNodePaths(doc, std::cout);
   } else if (options.command == "json") {
-    std::cout << BuildModelJson(doc).dump(2) << "\n";
+    WriteModelJson(doc, std::cout);
+    std::cout << "\n";
   } else {
     PrintStorageTree(doc, std::cout);
   }

@@ -121,16 +121,28 @@ CQuelbrinSplashScreen::CQuelbrinSplashScreen(wxWindow* owner)
 
 void CQuelbrinSplashScreen::SetStatusText(const wxString& text) {
   status->SetLabel(text);
+  steps = 0;
   Repaint();
 }
 
 void CQuelbrinSplashScreen::SetProgressBarRange(int lower, int upper) {
   bar.SetRange(lower, upper);
+  steps = 0;
   Repaint();
 }
 
 void CQuelbrinSplashScreen::StepProgressBar() {
   bar.Step();
+  // A large machine takes a step per item, thousands a second. Only a step
+  // that moves the fill has anything to show; and once a run of steps is
+  // long, showing each (which has the toolkit draw the whole window) would
+  // cost far more than the steps themselves, so the bar then follows them
+  // some fifty times a second.
+  if (bar.Filled(kGaugeSpan) == gauge->Filled()) return;
+  constexpr int kStepsShownEach = 200;
+  const auto now = std::chrono::steady_clock::now();
+  if (++steps > kStepsShownEach && now - shown < std::chrono::milliseconds(20)) return;
+  shown = now;
   Repaint();
 }
 

@@ -4,6 +4,7 @@
 // events only, so no click or key reaches the program while it scans.
 #pragma once
 
+#include <chrono>
 #include <functional>
 
 #include <wx/dialog.h>
@@ -42,6 +43,10 @@ class CQuelbrinSplashScreen : public wxDialog {
   ProgressBarWindow* gauge = nullptr;
   ProgressBarState bar;
   bool painted = false;
+  // Steps since the range or text last changed, and when a step was last
+  // shown: a long run of steps is shown at the screen's pace, not each one.
+  int steps = 0;
+  std::chrono::steady_clock::time_point shown;
 };
 
 // Processes the paint and layout events waiting for the program's windows,

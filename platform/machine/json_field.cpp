@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/wide_text.h"
 
@@ -74,11 +76,19 @@ void JsonField::Error(const std::string& message) const {
   throw MachineFileError(*file_ + ": " + (path_.empty() ? "top level" : path_) + ": " + message);
 }
 
+// The path of a member: built with one allocation, as every field read makes one.
+std::string JsonField::Child(const char* key, std::size_t length) const {
+  std::string path;
+  if (path_.empty()) return path.assign(key, length);
+  path.reserve(path_.size() + 1 + length);
+  return path.append(path_).append(1, '.').append(key, length);
+}
+
 std::optional<JsonField> JsonField::Optional(const char* key) const {
   if (!value_->is_object()) Fail("an object");
   auto it = value_->find(key);
   if (it == value_->end() || it->is_null()) return std::nullopt;
-  return JsonField(*it, path_.empty() ? key : path_ + "." + key, *file_);
+  return JsonField(*it, Child(key, std::strlen(key)), *file_);
 }
 
 JsonField JsonField::Required(const char* key) const {
@@ -102,16 +112,27 @@ void JsonField::AllowOnly(std::initializer_list<const char*> keys) const {
 std::vector<std::pair<std::string, JsonField>> JsonField::Members() const {
   if (!value_->is_object()) Fail("an object");
   std::vector<std::pair<std::string, JsonField>> out;
-  for (auto it = value_->begin(); it != value_->end(); ++it)
-    out.emplace_back(it.key(), JsonField(*it, path_ + "." + it.key(), *file_));
+  for (auto it = value_->begin(); it != value_->end(); ++it) {
+    std::string path;
+    path.reserve(path_.size() + 1 + it.key().size());
+    path.append(path_).append(1, '.').append(it.key());
+    out.emplace_back(it.key(), JsonField(*it, std::move(path), *file_));
+  }
   return out;
 }
 
 std::vector<JsonField> JsonField::Items() const {
   if (!value_->is_array()) Fail("an array");
   std::vector<JsonField> out;
-  for (std::size_t i = 0; i < value_->size(); ++i)
-    out.emplace_back((*value_)[i], path_ + "[" + std::to_string(i) + "]", *file_);
+  out.reserve(value_->size());
+  char index[24];
+  for (std::size_t i = 0; i < value_->size(); ++i) {
+    const int n = std::snprintf(index, sizeof index, "[%zu]", i);
+    std::string path;
+    path.reserve(path_.size() + static_cast<std::size_t>(n));
+    path.append(path_).append(index, static_cast<std::size_t>(n));
+    out.emplace_back((*value_)[i], std::move(path), *file_);
+  }
   return out;
 }
 

@@ -62,6 +62,7 @@ class JsonField {
 
  private:
   ULONGLONG Unsigned(ULONGLONG max, const char* what) const;
+  std::string Child(const char* key, std::size_t length) const;
 
   const nlohmann::json* value_;
   std::string path_;

@@ -22,11 +22,14 @@ const std::vector<std::string> kVolumeRequests = {"open",
                                                   "IOCTL_DISK_GET_PARTITION_INFO_EX",
                                                   "IOCTL_DISK_GET_PARTITION_INFO",
                                                   "IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS"};
-std::vector<std::string> DriveRequests() {
-  std::vector<std::string> r = {"open", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "IOCTL_DISK_GET_DRIVE_LAYOUT",
+const std::vector<std::string>& DriveRequests() {
+  static const std::vector<std::string> requests = [] {
+    std::vector<std::string> r = {"open", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "IOCTL_DISK_GET_DRIVE_LAYOUT",
                                 "IOCTL_DISK_GET_DRIVE_GEOMETRY_EX", "IOCTL_DISK_GET_DRIVE_GEOMETRY"};
-  r.insert(r.end(), kDriveAdapterRequests.begin(), kDriveAdapterRequests.end());
-  return r;
+    r.insert(r.end(), kDriveAdapterRequests.begin(), kDriveAdapterRequests.end());
+    return r;
+  }();
+  return requests;
 }
 
 std::string JoinNames(const std::vector<std::string>& names) {
@@ -303,11 +306,9 @@ MountPoint ReadMountPoint(const JsonField& f, const Machine& m, const MachineInd
 }  // namespace
 }  // namespace machine
 
-machine::Machine ParseMachine(const std::string& text, const std::string& sourceName) {
-  using namespace machine;
-  const nlohmann::json document = ParseJsonText(text, sourceName);
-  const JsonField top(document, "", sourceName);
-  if (!document.is_object()) top.Fail("a machine description object");
+namespace machine {
+
+void ReadTopLevel(const JsonField& top, Machine& m) {
   top.AllowOnly({"format", "version", "description", "mountPointManager", "drives", "volumes", "mountPoints", "adapters",
                  "storagePortInterfaces", "deviceInstances", "deviceManager"});
   const JsonField format = top.Required("format");
@@ -316,34 +317,62 @@ machine::Machine ParseMachine(const std::string& text, const std::string& source
   if (version.U32() != Machine::kVersion) {
     version.Fail("version " + std::to_string(Machine::kVersion) + " (the version this program reads)");
   }
-
-  Machine m;
-  MachineIndex index(m);
   m.description = top.Or("description", std::string(), &JsonField::Text);
   if (auto mgr = top.Optional("mountPointManager")) {
     mgr->AllowOnly({"fail", "raw"});
     m.mountPointManager = ReadBehaviour(*mgr, kManagerRequests);
   }
+}
+
+void ReadDriveEntry(const JsonField& d, Machine& m, MachineIndex& index) {
+  Drive drive = ReadDrive(d);
+  if (index.FindDrive(drive.number) != nullptr) d.Required("number").Fail("a drive number not used before");
+  m.drives.push_back(std::move(drive));
+  index.AddDrive();
+}
+
+void ReadVolumeEntry(const JsonField& v, Machine& m, MachineIndex& index) {
+  Volume volume = ReadVolume(v, index);
+  if (index.VolumePosition(volume.id)) v.Required("id").Fail("a volume id not used before");
+  m.volumes.push_back(std::move(volume));
+  index.AddVolume();
+}
+
+void ReadMountPointEntry(const JsonField& mp, Machine& m, const MachineIndex& index) {
+  m.mountPoints.push_back(ReadMountPoint(mp, m, index));
+}
+
+}  // namespace machine
+
+machine::Machine ParseMachine(const std::string& text, const std::string& sourceName) {
+  using namespace machine;
+  // Most files are read while they are parsed; what that reader does not take,
+  // errors included, is read here from a document of the whole file, so that
+  // every file gets the same answer and the same message.
+  if (std::optional<Machine> streamed = ReadMachineWhileParsing(text, sourceName)) return std::move(*streamed);
+  const nlohmann::json document = ParseJsonText(text, sourceName);
+  const JsonField top(document, "", sourceName);
+  if (!document.is_object()) top.Fail("a machine description object");
+  Machine m;
+  MachineIndex index(m);
+  ReadTopLevel(top, m);
   if (auto drives = top.Optional("drives")) {
-    for (const JsonField& d : drives->Items()) {
-      Drive drive = ReadDrive(d);
-      if (index.FindDrive(drive.number) != nullptr) d.Required("number").Fail("a drive number not used before");
-      m.drives.push_back(std::move(drive));
-      index.AddDrive();
-    }
+    for (const JsonField& d : drives->Items()) ReadDriveEntry(d, m, index);
   }
   if (auto volumes = top.Optional("volumes")) {
-    for (const JsonField& v : volumes->Items()) {
-      Volume volume = ReadVolume(v, index);
-      if (index.VolumePosition(volume.id)) v.Required("id").Fail("a volume id not used before");
-      m.volumes.push_back(std::move(volume));
-      index.AddVolume();
-    }
+    for (const JsonField& v : volumes->Items()) ReadVolumeEntry(v, m, index);
   }
   if (auto mounts = top.Optional("mountPoints")) {
-    for (const JsonField& mp : mounts->Items()) m.mountPoints.push_back(ReadMountPoint(mp, m, index));
+    for (const JsonField& mp : mounts->Items()) ReadMountPointEntry(mp, m, index);
   }
-  ReadAdapterSections(top, m, index);
+  ReadPortSection(top, m, index);
+  for (const JsonField& d : top.Optional("drives") ? top.Required("drives").Items() : std::vector<JsonField>{}) {
+    if (auto a = d.Optional("adapter")) {
+      const BYTE port = a->Required("port").U8();
+      if (index.FindPort(port) == nullptr) a->Required("port").Fail("the port number of an adapter under \"adapters\"");
+    }
+  }
+  ReadDeviceSections(top, m, index);
   return m;
 }
 

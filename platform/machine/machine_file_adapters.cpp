@@ -395,7 +395,7 @@ void ReadDrivePlacement(const JsonField& f, Drive& d) {
   }
 }
 
-void ReadAdapterSections(const JsonField& top, Machine& m, MachineIndex& index) {
+void ReadPortSection(const JsonField& top, Machine& m, MachineIndex& index) {
   if (auto ports = top.Optional("adapters")) {
     for (const JsonField& p : ports->Items()) {
       Port port = ReadPort(p);
@@ -404,12 +404,9 @@ void ReadAdapterSections(const JsonField& top, Machine& m, MachineIndex& index) 
       index.AddStoragePort();
     }
   }
-  for (const JsonField& d : top.Optional("drives") ? top.Required("drives").Items() : std::vector<JsonField>{}) {
-    if (auto a = d.Optional("adapter")) {
-      const BYTE port = a->Required("port").U8();
-      if (index.FindPort(port) == nullptr) a->Required("port").Fail("the port number of an adapter under \"adapters\"");
-    }
-  }
+}
+
+void ReadDeviceSections(const JsonField& top, Machine& m, MachineIndex& index) {
   AddDriveUnits(m, index);
   if (auto instances = top.Optional("deviceInstances")) {
     for (const JsonField& i : instances->Items()) {

@@ -51,9 +51,26 @@ Behaviour ReadBehaviour(const JsonField& object, const std::vector<std::string>&
 
 // A drive's "adapter", "device" and "identifiers".
 void ReadDrivePlacement(const JsonField& f, Drive& d);
-// "adapters", "storagePortInterfaces", "deviceInstances" and "deviceManager",
-// read after the drives.
-void ReadAdapterSections(const JsonField& top, Machine& m, MachineIndex& index);
+// The top level's own fields: its members' names, "format", "version",
+// "description" and "mountPointManager".
+void ReadTopLevel(const JsonField& top, Machine& m);
+// One entry of "drives", "volumes" or "mountPoints", checked against those read
+// before it and added to the machine and the index. Volumes refer to drives
+// and mount points to volumes, so the lists are read in that order.
+void ReadDriveEntry(const JsonField& d, Machine& m, MachineIndex& index);
+void ReadVolumeEntry(const JsonField& v, Machine& m, MachineIndex& index);
+void ReadMountPointEntry(const JsonField& mp, Machine& m, const MachineIndex& index);
+// "adapters", read after the drives; then, once the drives' ports are checked
+// against it, "storagePortInterfaces", "deviceInstances" and "deviceManager".
+void ReadPortSection(const JsonField& top, Machine& m, MachineIndex& index);
+void ReadDeviceSections(const JsonField& top, Machine& m, MachineIndex& index);
+
+// The machine read while its text is parsed: each entry of the three long
+// lists as soon as its closing bracket is read, so that no document of the
+// whole file is built. Empty for any file it does not take: one with an error
+// of any kind, or with those lists out of their reading order; the reader of
+// the whole document then reads it and reports what is wrong.
+std::optional<Machine> ReadMachineWhileParsing(const std::string& text, const std::string& sourceName);
 
 extern const std::vector<std::string> kDriveAdapterRequests;
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -199,7 +200,7 @@ class RecordedPlatform : public Platform {
   // ---- the storage stack and handles (recorded_platform.cpp)
   std::map<std::pair<const machine::Behaviour*, std::string>, unsigned> calls_;
   std::map<std::string, unsigned> requestCounts_;
-  std::map<std::wstring, Target> paths_;
+  std::unordered_map<std::wstring, Target> paths_;
   // Inquiry answers by port index: a large port is asked once per drive.
   std::map<std::size_t, std::vector<BYTE>> inquiryCache_;
   std::map<std::uintptr_t, Target> open_;

@@ -27,6 +27,7 @@ set(folders
   tests/gui guitests
   tests/layouts layouts
   tests tests
+  bench/gui guibench
   bench bench
   fuzz fuzz)
 
@@ -53,12 +54,14 @@ set(may_layouts platform)
 set(may_tests ${below_ui} app cli tests)
 set(may_guitests ${below_ui} widgets app gui tests guitests)
 set(may_bench ${below_ui} app bench)
+# The desktop viewer's benchmark drives its frame as the desktop tests do.
+set(may_guibench ${below_ui} widgets app gui bench guibench)
 set(may_fuzz ${below_ui} app fuzz)
 
 # Third-party headers, by the folders that may include them.
 set(library_prefixes nlohmann wx libmount blkid)
 set(library_nlohmann platform/machine ui/text app/common tests bench fuzz)
-set(library_wx ui/widgets app/gui tests/gui)
+set(library_wx ui/widgets app/gui tests/gui bench/gui)
 set(library_libmount platform/linux)
 set(library_blkid platform/linux)
 

@@ -1,7 +1,10 @@
 #include "ui/text/model_json.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <ostream>
 #include <string>
+#include <unordered_map>
 
 #include "model/record_bytes.h"
 #include "platform/wide_text.h"
@@ -149,17 +152,26 @@ json PartitionNode(const DiskPartitionNode& p) {
           {"partitionInfo", Partition(p.partitionInfo)}};
 }
 
-std::string FindDevicePath(const CQuelbrinDoc& doc, const ScsiDeviceNode* device) {
-  if (device == nullptr || doc.Model().Adapters() == nullptr) return {};
-  for (const auto& a : doc.Model().Adapters()->children) {
-    for (const auto& d : a->devices) {
-      if (d.get() == device) return DevicePath(*a, *d);
+// The path of each device under the first adapter that lists it; made once,
+// as a walk of every adapter per disk would make a large machine quadratic.
+class DevicePaths {
+ public:
+  explicit DevicePaths(const CQuelbrinDoc& doc) {
+    if (doc.Model().Adapters() == nullptr) return;
+    for (const auto& a : doc.Model().Adapters()->children) {
+      for (const auto& d : a->devices) paths_.emplace(d.get(), DevicePath(*a, *d));
     }
   }
-  return Name(*device);
-}
+  std::string Of(const ScsiDeviceNode& device) const {
+    const auto found = paths_.find(&device);
+    return found != paths_.end() ? found->second : Name(device);
+  }
 
-json Disk(const CQuelbrinDoc& doc, const PhysicalDiskNode& d) {
+ private:
+  std::unordered_map<const ScsiDeviceNode*, std::string> paths_;
+};
+
+json Disk(const DevicePaths& devices, const PhysicalDiskNode& d) {
   json partitions = json::array();
   for (const DiskPartitionNode* p : d.partitions) partitions.push_back(PartitionPath(*p));
   const DISK_PARTITION_INFO& s = d.partitionStyleInfo;
@@ -190,7 +202,7 @@ json Disk(const CQuelbrinDoc& doc, const PhysicalDiskNode& d) {
           {"kind", d.kind},
           {"diskNumber", d.diskNumber},
           {"adapter", d.adapter != nullptr ? json(Name(*d.adapter)) : json(nullptr)},
-          {"device", d.device != nullptr ? json(FindDevicePath(doc, d.device)) : json(nullptr)},
+          {"device", d.device != nullptr ? json(devices.Of(*d.device)) : json(nullptr)},
           {"partitions", partitions},
           {"geometry", Geometry(d.geometry)},
           {"diskSize", d.diskSize},
@@ -359,6 +371,83 @@ json Root(const List* list, Each each) {
   return {{"name", Name(*list)}, {"kind", list->kind}, {"children", children}};
 }
 
+// Writes what json::dump(2) writes for the whole model, one node at a time, so
+// that no document of the whole model is ever held: members in the order of
+// their names, as the library's objects keep them, and each node's object
+// formatted by the library itself at its depth.
+class StreamWriter {
+ public:
+  explicit StreamWriter(std::ostream& out) : out_(out) {}
+
+  // Values at `depth` levels of indentation.
+  void Value(const json& value, unsigned depth) {
+    text_.clear();
+    nlohmann::detail::serializer<json> s(nlohmann::detail::output_adapter<char>(text_), ' ',
+                                         json::error_handler_t::strict);
+    s.dump(value, true, false, kIndent, depth * kIndent);
+    out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+  }
+  void OpenObject() { out_ << '{'; }
+  // Names are this program's own and need no escapes.
+  void Member(const char* name, unsigned depth, bool first) {
+    out_ << (first ? "\n" : ",\n");
+    Indent(depth);
+    out_ << '"' << name << "\": ";
+  }
+  void CloseObject(unsigned depth) {
+    out_ << '\n';
+    Indent(depth);
+    out_ << '}';
+  }
+  // An array of `count` values made one at a time by `item(i)`.
+  template <class Item>
+  void Array(std::size_t count, unsigned depth, Item item) {
+    if (count == 0) {
+      out_ << "[]";
+      return;
+    }
+    out_ << '[';
+    for (std::size_t i = 0; i < count; ++i) {
+      out_ << (i == 0 ? "\n" : ",\n");
+      Indent(depth + 1);
+      Value(item(i), depth + 1);
+    }
+    out_ << '\n';
+    Indent(depth);
+    out_ << ']';
+  }
+  // A root as Root() makes it: null, or its children, kind and name.
+  template <class List, class Each>
+  void Root(const List* list, unsigned depth, Each each) {
+    if (list == nullptr) {
+      Value(nullptr, depth);
+      return;
+    }
+    OpenObject();
+    Member("children", depth + 1, true);
+    Array(list->children.size(), depth + 1, [&](std::size_t i) { return each(*list->children[i]); });
+    Member("kind", depth + 1, false);
+    Value(list->kind, depth + 1);
+    Member("name", depth + 1, false);
+    Value(Name(*list), depth + 1);
+    CloseObject(depth);
+  }
+
+ private:
+  static constexpr unsigned kIndent = 2;
+  void Indent(unsigned depth) {
+    static constexpr char kSpaces[] = "                ";
+    for (std::size_t left = depth * kIndent; left > 0;) {
+      const std::size_t n = std::min(left, sizeof kSpaces - 1);
+      out_.write(kSpaces, static_cast<std::streamsize>(n));
+      left -= n;
+    }
+  }
+
+  std::ostream& out_;
+  std::string text_;
+};
+
 }  // namespace
 
 nlohmann::json BuildModelJson(const CQuelbrinDoc& doc) {
@@ -367,14 +456,42 @@ nlohmann::json BuildModelJson(const CQuelbrinDoc& doc) {
   json partitions = json::array();
   for (const auto& p : doc.Model().Partitions()) partitions.push_back(PartitionNode(*p));
   const StorageNode* current = doc.GetCurrentNode();
+  const DevicePaths devices(doc);
   return {{"title", Text(doc.GetTitle())},
           {"showAllMountPoints", doc.GetShowAllMountPoints()},
           {"scanResult", doc.LastScanResult()},
           {"currentNode", current != nullptr ? json(Name(*current)) : json(nullptr)},
           {"mountPoints", Root(doc.Model().MountPoints(), [](const MountPointNode& m) { return MountPoint(m); })},
           {"physicalDisks",
-           Root(doc.Model().PhysicalDisks(), [&doc](const PhysicalDiskNode& d) { return Disk(doc, d); })},
+           Root(doc.Model().PhysicalDisks(), [&devices](const PhysicalDiskNode& d) { return Disk(devices, d); })},
           {"adapters", Root(doc.Model().Adapters(), [](const ScsiAdapterNode& a) { return Adapter(a); })},
           {"extents", extents},
           {"partitions", partitions}};
+}
+
+void WriteModelJson(const CQuelbrinDoc& doc, std::ostream& out) {
+  const StorageModel& model = doc.Model();
+  const StorageNode* current = doc.GetCurrentNode();
+  const DevicePaths devices(doc);
+  StreamWriter w(out);
+  w.OpenObject();
+  w.Member("adapters", 1, true);
+  w.Root(model.Adapters(), 1, [](const ScsiAdapterNode& a) { return Adapter(a); });
+  w.Member("currentNode", 1, false);
+  w.Value(current != nullptr ? json(Name(*current)) : json(nullptr), 1);
+  w.Member("extents", 1, false);
+  w.Array(model.Extents().size(), 1, [&model](std::size_t i) { return Extent(*model.Extents()[i]); });
+  w.Member("mountPoints", 1, false);
+  w.Root(model.MountPoints(), 1, [](const MountPointNode& m) { return MountPoint(m); });
+  w.Member("partitions", 1, false);
+  w.Array(model.Partitions().size(), 1, [&model](std::size_t i) { return PartitionNode(*model.Partitions()[i]); });
+  w.Member("physicalDisks", 1, false);
+  w.Root(model.PhysicalDisks(), 1, [&devices](const PhysicalDiskNode& d) { return Disk(devices, d); });
+  w.Member("scanResult", 1, false);
+  w.Value(doc.LastScanResult(), 1);
+  w.Member("showAllMountPoints", 1, false);
+  w.Value(doc.GetShowAllMountPoints(), 1);
+  w.Member("title", 1, false);
+  w.Value(Text(doc.GetTitle()), 1);
+  w.CloseObject(0);
 }

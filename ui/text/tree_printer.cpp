@@ -22,7 +22,13 @@ class PrintingSink : public TreeSink {
     return id;
   }
 
-  void Print(std::ostream& out) const { PrintChildren(out, kTreeTopLevel, 0); }
+  void Print(std::ostream& out) const {
+    // Lines gather in pieces of some kilobytes: one stream call per line
+    // would cost more than the walk on a large machine.
+    std::string text;
+    PrintChildren(out, text, kTreeTopLevel, 0);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  }
 
  private:
   struct Item {
@@ -30,12 +36,18 @@ class PrintingSink : public TreeSink {
     std::vector<TreeItemId> children;
   };
 
-  void PrintChildren(std::ostream& out, TreeItemId parent, std::size_t depth) const {
+  void PrintChildren(std::ostream& out, std::string& text, TreeItemId parent, std::size_t depth) const {
     for (TreeItemId child : items_[parent].children) {
-      out << std::string(2 * depth, ' ') << items_[child].text << '\n';
-      PrintChildren(out, child, depth + 1);
+      text.append(2 * depth, ' ').append(items_[child].text).append(1, '\n');
+      if (text.size() >= kPiece) {
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        text.clear();
+      }
+      PrintChildren(out, text, child, depth + 1);
     }
   }
+
+  static constexpr std::size_t kPiece = 1 << 16;
 
   std::vector<Item> items_;
 };
