@@ -69,7 +69,7 @@ void CMainFrame::ShowMachineError(const std::string& text) {
     SetStatusText(line, 0);
     return;
   }
-  userPrompt->MessageBox(WideFromUtf8(text));
+  userPrompt->ShowMessageBox(WideFromUtf8(text));
 }
 
 bool CMainFrame::ShowMachine(const MachineSource& source, const TreeMemory* memory) {
