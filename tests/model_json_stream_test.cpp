@@ -2,11 +2,13 @@
 // dumped at once, and without the memory such a document takes.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -15,8 +17,6 @@
 
 #include "tests/support/presentation_fixture.h"
 #include "ui/text/model_json.h"
-
-extern char** environ;
 
 namespace {
 
@@ -42,6 +42,10 @@ TEST(ModelJson, WrittenNodeByNodeIsTheWholeDocumentDumped) {
   CQuelbrinDoc empty(platform, prompt, nullptr);
   EXPECT_EQ(Written(empty), BuildModelJson(empty).dump(2));
 }
+
+#ifndef _WIN32
+// The child's peak memory is what the kernel reports when it is reaped.
+extern "C" char** environ;
 
 // A machine file of `count` volumes, each on its own MBR disk, mounted by volume name.
 std::string ManyVolumes(int count) {
@@ -123,5 +127,7 @@ TEST(QuelbrinCli, JsonOfTenThousandVolumesHoldsNoWholeDocument) {
       << "json peak " << json.peakKilobytes << " kB, tree peak " << tree.peakKilobytes << " kB, output "
       << outputBytes / 1024 << " kB";
 }
+
+#endif
 
 }  // namespace
