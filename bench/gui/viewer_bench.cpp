@@ -37,7 +37,7 @@ double Median(std::vector<double> v) {
 
 class QuietPrompt : public Prompt {
  public:
-  void MessageBox(const std::wstring&) override {}
+  void ShowMessageBox(const std::wstring&) override {}
   void Diagnostic(const std::wstring&) override {}
 };
 
