@@ -12,6 +12,7 @@
 
 #include "ui/form_layout.h"
 #include "ui/widgets/compact_style.h"
+#include "ui/widgets/form_list.h"
 #include "ui/widgets/gtk_native.h"
 #include "ui/widgets/pie_chart_ctrl.h"
 
@@ -30,39 +31,9 @@ bool SameRows(const ListViewState& a, const ListViewState& b) {
   return true;
 }
 
-// The window of a generic list control that shows the rows, below its header.
-wxWindow* RowsWindowOf(wxListCtrl* list) {
-  wxWindow* rows = list;
-  int tallest = -1;
-  for (wxWindow* child : list->GetChildren()) {
-    if (child->GetSize().y > tallest) {
-      tallest = child->GetSize().y;
-      rows = child;
-    }
-  }
-  return rows;
-}
-
-// The list keeps 8 pixels of each column free beside a cell's text; a little
-// more keeps neighbouring texts apart. A heading leaves room for the header's
-// own frame.
-constexpr int kCellMargin = 12;
-constexpr int kHeadingMargin = 16;
-
 // Each notch of the wheel moves the form by this much, times the lines the
 // system asks for.
 constexpr int kWheelLinePixels = 16;
-
-// The widest text of a column in the list's font, with its margin, and never
-// less than the width the column asks for in characters.
-int ColumnWidth(wxWindow* rows, const ListViewState& state, std::size_t column) {
-  int width = state.columns[column].widthChars * rows->GetCharWidth();
-  width = std::max(width, rows->GetTextExtent(wxString(state.columns[column].heading)).x + kHeadingMargin);
-  for (const ListRow& row : state.rows)
-    if (column < row.cells.size() && !row.cells[column].empty())
-      width = std::max(width, rows->GetTextExtent(wxString(row.cells[column])).x + kCellMargin);
-  return width;
-}
 
 }  // namespace
 
@@ -150,12 +121,12 @@ void CDetailedView::CreateControls() {
         break;
       case ControlKind::ListView: {
         const long selection = (p.style & kSingleSelection) != 0 ? wxLC_SINGLE_SEL : 0;
-        auto* list = new wxListCtrl(formWindow, WindowId(p.id), pos, size, wxLC_REPORT | wxBORDER_SUNKEN | selection);
+        auto* list = new CFormList(formWindow, WindowId(p.id), pos, size, wxBORDER_SUNKEN | selection);
         list->Bind(wxEVT_LIST_ITEM_ACTIVATED, &CDetailedView::OnListActivated, this);
         // A double click beside the rows names no row; the control itself
         // reports only clicks on rows.
         const ControlId id = p.id;
-        RowsWindowOf(list)->Bind(wxEVT_LEFT_DCLICK, [this, list, id](wxMouseEvent& event) {
+        list->RowsWindow()->Bind(wxEVT_LEFT_DCLICK, [this, list, id](wxMouseEvent& event) {
           int flags = 0;
           if (list->HitTest(event.GetPosition(), flags) == wxNOT_FOUND) {
             OnListDoubleClick(id, -1);
@@ -237,24 +208,7 @@ void CDetailedView::PushForm() {
 }
 
 void CDetailedView::PushList(ControlId id, const ListViewState& state) {
-  auto* list = static_cast<wxListCtrl*>(Control(id));
-  list->Freeze();
-  list->DeleteAllItems();
-  list->DeleteAllColumns();
-  // The widths the columns ask for count average characters, too few for the
-  // capitals and digits that tell rows apart: each column is widened to its
-  // widest text as the list draws it.
-  wxWindow* rows = RowsWindowOf(list);
-  for (std::size_t c = 0; c < state.columns.size(); ++c)
-    list->InsertColumn(static_cast<long>(c), wxString(state.columns[c].heading), wxLIST_FORMAT_LEFT,
-                       ColumnWidth(rows, state, c));
-  for (std::size_t r = 0; r < state.rows.size(); ++r) {
-    const ListRow& row = state.rows[r];
-    const long index = list->InsertItem(static_cast<long>(r), row.cells.empty() ? wxString() : wxString(row.cells[0]));
-    for (std::size_t c = 1; c < row.cells.size(); ++c)
-      list->SetItem(index, static_cast<int>(c), wxString(row.cells[c]));
-  }
-  list->Thaw();
+  static_cast<CFormList*>(Control(id))->ShowRows(state);
 }
 
 void CDetailedView::ScrollToPanel(ControlId groupBoxId) {
