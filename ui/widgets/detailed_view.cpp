@@ -24,11 +24,16 @@ wxSize ToPixelSize(int w, int h) { return {DialogUnitsToPixelsX(w), DialogUnitsT
 // The toolkit's window id of a control.
 int WindowId(ControlId id) { return static_cast<int>(id); }
 
-bool SameRows(const ListViewState& a, const ListViewState& b) {
-  if (a.columns != b.columns || a.rows.size() != b.rows.size()) return false;
-  for (std::size_t i = 0; i < a.rows.size(); ++i)
-    if (a.rows[i].cells != b.rows[i].cells || a.rows[i].node != b.rows[i].node) return false;
-  return true;
+// Brings a control in line with `value` when it shows something else, or
+// nothing yet, and remembers what it shows.
+template <class T, class Apply>
+void PushIfChanged(std::map<ControlId, T>& shown, ControlId id, const T& value, Apply apply) {
+  const auto [it, added] = shown.try_emplace(id, value);
+  if (!added) {
+    if (it->second == value) return;
+    it->second = value;
+  }
+  apply(value);
 }
 
 // Each notch of the wheel moves the form by this much, times the lines the
@@ -175,40 +180,34 @@ void CDetailedView::OnUpdate(UpdateHint hint, StorageNode* node) {
 
 void CDetailedView::PushForm() {
   const FormState& now = form.Form();
-  const FormState* before = pushed ? &*pushed : nullptr;
   formWindow->Freeze();
-  for (ControlId id : AllControlIds()) {
-    if (before != nullptr && before->Visible(id) == now.Visible(id)) continue;
-    Control(id)->Show(now.Visible(id));
-  }
+  for (ControlId id : AllControlIds())
+    PushIfChanged(pushed.visible, id, now.Visible(id), [&](bool shown) { Control(id)->Show(shown); });
   for (const auto& [id, text] : now.Edits())
-    if (before == nullptr || before->Edit(id) != text)
-      static_cast<wxTextCtrl*>(Control(id))->ChangeValue(wxString(text));
+    PushIfChanged(pushed.edits, id, text,
+                  [&](const std::wstring& t) { static_cast<wxTextCtrl*>(Control(id))->ChangeValue(wxString(t)); });
   for (const auto& [id, checked] : now.Checks())
-    if (before == nullptr || before->Checked(id) != checked) static_cast<wxCheckBox*>(Control(id))->SetValue(checked);
+    PushIfChanged(pushed.checks, id, checked, [&](bool c) { static_cast<wxCheckBox*>(Control(id))->SetValue(c); });
   for (ControlId id : ControlsOfKind(ControlKind::GroupBox))
-    if (before == nullptr || before->FrameTitle(id) != now.FrameTitle(id))
-      Control(id)->SetLabel(wxString(now.FrameTitle(id)));
-  for (ControlId id : ControlsOfKind(ControlKind::ListView)) {
-    const ListViewState& list = now.List(id);
-    if (before == nullptr || !SameRows(before->List(id), list)) PushList(id, list);
-  }
-  for (ControlId id : ControlsOfKind(ControlKind::ListBox)) {
-    const ListBoxState& box = now.ListBox(id);
-    if (before != nullptr && before->ListBox(id).lines == box.lines) continue;
-    auto* listBox = static_cast<wxListBox*>(Control(id));
-    listBox->Clear();
-    for (const std::wstring& line : box.lines) listBox->Append(wxString(line));
-  }
+    PushIfChanged(pushed.frameTitles, id, now.FrameTitle(id),
+                  [&](const std::wstring& t) { Control(id)->SetLabel(wxString(t)); });
+  // A list handed out for change since the last push may still hold the rows
+  // it shows; those stay as they are, with their selection and scroll position.
+  for (ControlId id : ControlsOfKind(ControlKind::ListView))
+    PushIfChanged(pushed.listRevisions, id, now.ListRevision(id), [&](std::uint64_t) {
+      auto* list = static_cast<CFormList*>(Control(id));
+      if (!list->Shows(now.List(id))) list->ShowRows(now.List(id));
+    });
+  for (ControlId id : ControlsOfKind(ControlKind::ListBox))
+    PushIfChanged(pushed.listBoxLines, id, now.ListBox(id).lines, [&](const std::vector<std::wstring>& lines) {
+      auto* listBox = static_cast<wxListBox*>(Control(id));
+      listBox->Clear();
+      for (const std::wstring& line : lines) listBox->Append(wxString(line));
+    });
   for (ControlId id : ControlsOfKind(ControlKind::PieChart))
-    if (before == nullptr || !(before->Chart(id) == now.Chart(id))) Chart(id)->Show(now.Chart(id));
+    PushIfChanged(pushed.charts, id, now.Chart(id), [&](const PieChartContent& chart) { Chart(id)->Show(chart); });
   formWindow->Thaw();
   ScrollToPanel(now.PanelOnDisplay());
-  pushed = now;
-}
-
-void CDetailedView::PushList(ControlId id, const ListViewState& state) {
-  static_cast<CFormList*>(Control(id))->ShowRows(state);
 }
 
 void CDetailedView::ScrollToPanel(ControlId groupBoxId) {

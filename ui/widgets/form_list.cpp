@@ -42,6 +42,7 @@ void CFormList::ShowRows(const ListViewState& state) {
   // Emptying first drops the selection and the scroll position with the rows.
   DeleteAllItems();
   DeleteAllColumns();
+  columns = state.columns;
   rows = state.rows;
   // The widths the columns ask for count average characters, too few for the
   // capitals and digits that tell rows apart: each column is widened to its
@@ -51,6 +52,13 @@ void CFormList::ShowRows(const ListViewState& state) {
                  ColumnWidth(state, c));
   SetItemCount(static_cast<long>(rows.size()));
   Thaw();
+}
+
+bool CFormList::Shows(const ListViewState& state) const {
+  if (state.columns != columns || state.rows.size() != rows.size()) return false;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].cells != state.rows[i].cells || rows[i].node != state.rows[i].node) return false;
+  return true;
 }
 
 wxString CFormList::OnGetItemText(long item, long column) const {

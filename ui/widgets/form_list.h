@@ -18,6 +18,8 @@ class CFormList : public wxListCtrl {
   // Shows these columns and rows in place of the ones before, with no row
   // selected and the first row at the top.
   void ShowRows(const ListViewState& state);
+  // Whether it shows these columns, and these rows standing for the same nodes.
+  bool Shows(const ListViewState& state) const;
 
   // The window that shows the rows, below the header.
   wxWindow* RowsWindow() const;
@@ -33,6 +35,7 @@ class CFormList : public wxListCtrl {
   int EstimatedWidth(const std::wstring& text);
   int CharWidth(wchar_t c);
 
+  std::vector<ListColumn> columns;
   std::vector<ListRow> rows;
   // Widths of characters in the rows' font, -1 while not yet measured.
   std::array<int, 256> narrowWidths;
