@@ -27,7 +27,7 @@ namespace {
 
 class SilentPrompt : public Prompt {
  public:
-  void MessageBox(const std::wstring&) override {}
+  void ShowMessageBox(const std::wstring&) override {}
   void Diagnostic(const std::wstring&) override {}
 };
 
