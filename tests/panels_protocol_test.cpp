@@ -55,7 +55,12 @@ TEST(PanelProtocol, OnlyTheOwnPanelIsVisibleAndOtherListsKeepTheirRows) {
   ScannedSample sample("workstation.json");
   FormState form;
   ShowMountPoint(form, sample.MountPoint(L"\\DosDevices\\S:"));
+  const std::uint64_t extentsShown = form.ListRevision(MountPointExtentList);
   ShowPhysicalDisk(form, sample.Disk(1));
+  // A view tells by the revision which lists it must fill again.
+  EXPECT_EQ(form.ListRevision(MountPointExtentList), extentsShown);
+  const std::uint64_t partitionsShown = form.ListRevision(DiskPartitionList);
+  EXPECT_NE(partitionsShown, extentsShown);
   for (const PanelInfo& panel : Panels()) {
     if (panel.groupBoxId == DiskPanel) continue;
     EXPECT_TRUE(RangeVisible(form, panel.firstId, panel.lastId, false)) << panel.groupBoxId;
@@ -69,6 +74,10 @@ TEST(PanelProtocol, OnlyTheOwnPanelIsVisibleAndOtherListsKeepTheirRows) {
   ShowPhysicalDisk(form, sample.Disk(0));
   EXPECT_EQ(form.List(DiskPartitionList).columns.size(), 6u);
   EXPECT_EQ(form.List(DiskPartitionList).rows.size(), 6u);
+  EXPECT_NE(form.ListRevision(DiskPartitionList), partitionsShown);
+  const FormState copy = form;
+  EXPECT_EQ(copy.ListRevision(DiskPartitionList), form.ListRevision(DiskPartitionList));
+  EXPECT_NE(FormState().ListRevision(DiskPartitionList), form.ListRevision(DiskPartitionList));
   // The shown panel's own hidden groups are shown again first, then hidden by rule.
   ShowDiskPartition(form, sample.Partition(1, L"DP(1)100000-6400000"));
   ShowDiskPartition(form, sample.Partition(0, L"DP(1)100000-1f400000"));

@@ -1,6 +1,7 @@
 #include "ui/form_state.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cwctype>
 
 #include "ui/form_layout.h"
@@ -40,12 +41,26 @@ void ListBoxState::Add(const std::wstring& line) {
   lines.insert(std::upper_bound(lines.begin(), lines.end(), line, LessIgnoringCase), line);
 }
 
+namespace {
+std::uint64_t NextListRevision() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
+}
+}  // namespace
+
 FormState::FormState() { Reset(); }
+
+ListViewState& FormState::List(ControlId id) {
+  ListViewState& list = lists.at(id);
+  listRevisions[id] = NextListRevision();
+  return list;
+}
 
 void FormState::Reset() {
   edits.clear();
   checks.clear();
   lists.clear();
+  listRevisions.clear();
   listBoxes.clear();
   charts.clear();
   frameTitles.clear();
@@ -60,6 +75,7 @@ void FormState::Reset() {
         break;
       case ControlKind::ListView:
         lists[c.id];
+        listRevisions[c.id] = NextListRevision();
         break;
       case ControlKind::ListBox:
         listBoxes[c.id].sorted = (c.style & kSorted) != 0;

@@ -64,8 +64,14 @@ class FormState {
   void SetEdit(ControlId id, std::wstring text) { edits.at(id) = std::move(text); }
   bool Checked(ControlId id) const { return checks.at(id); }
   void SetCheck(ControlId id, bool checked) { checks.at(id) = checked; }
-  ListViewState& List(ControlId id) { return lists.at(id); }
+  // Handing a list out for change gives it a new revision.
+  ListViewState& List(ControlId id);
   const ListViewState& List(ControlId id) const { return lists.at(id); }
+  // Differs from every revision the list had before it was last handed out
+  // for change, in this or any other form state; equal revisions mean equal
+  // lists. A view can tell by it, without comparing rows, that a list of
+  // thousands of rows is the one it shows already.
+  std::uint64_t ListRevision(ControlId id) const { return listRevisions.at(id); }
   ListBoxState& ListBox(ControlId id) { return listBoxes.at(id); }
   const ListBoxState& ListBox(ControlId id) const { return listBoxes.at(id); }
   PieChartContent& Chart(ControlId id) { return charts.at(id); }
@@ -94,6 +100,7 @@ class FormState {
   std::map<ControlId, std::wstring> edits;
   std::map<ControlId, bool> checks;
   std::map<ControlId, ListViewState> lists;
+  std::map<ControlId, std::uint64_t> listRevisions;
   std::map<ControlId, ListBoxState> listBoxes;
   std::map<ControlId, PieChartContent> charts;
   std::map<ControlId, std::wstring> frameTitles;

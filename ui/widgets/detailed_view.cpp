@@ -12,6 +12,7 @@
 
 #include "ui/form_layout.h"
 #include "ui/widgets/compact_style.h"
+#include "ui/widgets/form_list.h"
 #include "ui/widgets/gtk_native.h"
 #include "ui/widgets/pie_chart_ctrl.h"
 
@@ -23,46 +24,21 @@ wxSize ToPixelSize(int w, int h) { return {DialogUnitsToPixelsX(w), DialogUnitsT
 // The toolkit's window id of a control.
 int WindowId(ControlId id) { return static_cast<int>(id); }
 
-bool SameRows(const ListViewState& a, const ListViewState& b) {
-  if (a.columns != b.columns || a.rows.size() != b.rows.size()) return false;
-  for (std::size_t i = 0; i < a.rows.size(); ++i)
-    if (a.rows[i].cells != b.rows[i].cells || a.rows[i].node != b.rows[i].node) return false;
-  return true;
-}
-
-// The window of a generic list control that shows the rows, below its header.
-wxWindow* RowsWindowOf(wxListCtrl* list) {
-  wxWindow* rows = list;
-  int tallest = -1;
-  for (wxWindow* child : list->GetChildren()) {
-    if (child->GetSize().y > tallest) {
-      tallest = child->GetSize().y;
-      rows = child;
-    }
+// Brings a control in line with `value` when it shows something else, or
+// nothing yet, and remembers what it shows.
+template <class T, class Apply>
+void PushIfChanged(std::map<ControlId, T>& shown, ControlId id, const T& value, Apply apply) {
+  const auto [it, added] = shown.try_emplace(id, value);
+  if (!added) {
+    if (it->second == value) return;
+    it->second = value;
   }
-  return rows;
+  apply(value);
 }
-
-// The list keeps 8 pixels of each column free beside a cell's text; a little
-// more keeps neighbouring texts apart. A heading leaves room for the header's
-// own frame.
-constexpr int kCellMargin = 12;
-constexpr int kHeadingMargin = 16;
 
 // Each notch of the wheel moves the form by this much, times the lines the
 // system asks for.
 constexpr int kWheelLinePixels = 16;
-
-// The widest text of a column in the list's font, with its margin, and never
-// less than the width the column asks for in characters.
-int ColumnWidth(wxWindow* rows, const ListViewState& state, std::size_t column) {
-  int width = state.columns[column].widthChars * rows->GetCharWidth();
-  width = std::max(width, rows->GetTextExtent(wxString(state.columns[column].heading)).x + kHeadingMargin);
-  for (const ListRow& row : state.rows)
-    if (column < row.cells.size() && !row.cells[column].empty())
-      width = std::max(width, rows->GetTextExtent(wxString(row.cells[column])).x + kCellMargin);
-  return width;
-}
 
 }  // namespace
 
@@ -150,12 +126,12 @@ void CDetailedView::CreateControls() {
         break;
       case ControlKind::ListView: {
         const long selection = (p.style & kSingleSelection) != 0 ? wxLC_SINGLE_SEL : 0;
-        auto* list = new wxListCtrl(formWindow, WindowId(p.id), pos, size, wxLC_REPORT | wxBORDER_SUNKEN | selection);
+        auto* list = new CFormList(formWindow, WindowId(p.id), pos, size, wxBORDER_SUNKEN | selection);
         list->Bind(wxEVT_LIST_ITEM_ACTIVATED, &CDetailedView::OnListActivated, this);
         // A double click beside the rows names no row; the control itself
         // reports only clicks on rows.
         const ControlId id = p.id;
-        RowsWindowOf(list)->Bind(wxEVT_LEFT_DCLICK, [this, list, id](wxMouseEvent& event) {
+        list->RowsWindow()->Bind(wxEVT_LEFT_DCLICK, [this, list, id](wxMouseEvent& event) {
           int flags = 0;
           if (list->HitTest(event.GetPosition(), flags) == wxNOT_FOUND) {
             OnListDoubleClick(id, -1);
@@ -204,57 +180,34 @@ void CDetailedView::OnUpdate(UpdateHint hint, StorageNode* node) {
 
 void CDetailedView::PushForm() {
   const FormState& now = form.Form();
-  const FormState* before = pushed ? &*pushed : nullptr;
   formWindow->Freeze();
-  for (ControlId id : AllControlIds()) {
-    if (before != nullptr && before->Visible(id) == now.Visible(id)) continue;
-    Control(id)->Show(now.Visible(id));
-  }
+  for (ControlId id : AllControlIds())
+    PushIfChanged(pushed.visible, id, now.Visible(id), [&](bool shown) { Control(id)->Show(shown); });
   for (const auto& [id, text] : now.Edits())
-    if (before == nullptr || before->Edit(id) != text)
-      static_cast<wxTextCtrl*>(Control(id))->ChangeValue(wxString(text));
+    PushIfChanged(pushed.edits, id, text,
+                  [&](const std::wstring& t) { static_cast<wxTextCtrl*>(Control(id))->ChangeValue(wxString(t)); });
   for (const auto& [id, checked] : now.Checks())
-    if (before == nullptr || before->Checked(id) != checked) static_cast<wxCheckBox*>(Control(id))->SetValue(checked);
+    PushIfChanged(pushed.checks, id, checked, [&](bool c) { static_cast<wxCheckBox*>(Control(id))->SetValue(c); });
   for (ControlId id : ControlsOfKind(ControlKind::GroupBox))
-    if (before == nullptr || before->FrameTitle(id) != now.FrameTitle(id))
-      Control(id)->SetLabel(wxString(now.FrameTitle(id)));
-  for (ControlId id : ControlsOfKind(ControlKind::ListView)) {
-    const ListViewState& list = now.List(id);
-    if (before == nullptr || !SameRows(before->List(id), list)) PushList(id, list);
-  }
-  for (ControlId id : ControlsOfKind(ControlKind::ListBox)) {
-    const ListBoxState& box = now.ListBox(id);
-    if (before != nullptr && before->ListBox(id).lines == box.lines) continue;
-    auto* listBox = static_cast<wxListBox*>(Control(id));
-    listBox->Clear();
-    for (const std::wstring& line : box.lines) listBox->Append(wxString(line));
-  }
+    PushIfChanged(pushed.frameTitles, id, now.FrameTitle(id),
+                  [&](const std::wstring& t) { Control(id)->SetLabel(wxString(t)); });
+  // A list handed out for change since the last push may still hold the rows
+  // it shows; those stay as they are, with their selection and scroll position.
+  for (ControlId id : ControlsOfKind(ControlKind::ListView))
+    PushIfChanged(pushed.listRevisions, id, now.ListRevision(id), [&](std::uint64_t) {
+      auto* list = static_cast<CFormList*>(Control(id));
+      if (!list->Shows(now.List(id))) list->ShowRows(now.List(id));
+    });
+  for (ControlId id : ControlsOfKind(ControlKind::ListBox))
+    PushIfChanged(pushed.listBoxLines, id, now.ListBox(id).lines, [&](const std::vector<std::wstring>& lines) {
+      auto* listBox = static_cast<wxListBox*>(Control(id));
+      listBox->Clear();
+      for (const std::wstring& line : lines) listBox->Append(wxString(line));
+    });
   for (ControlId id : ControlsOfKind(ControlKind::PieChart))
-    if (before == nullptr || !(before->Chart(id) == now.Chart(id))) Chart(id)->Show(now.Chart(id));
+    PushIfChanged(pushed.charts, id, now.Chart(id), [&](const PieChartContent& chart) { Chart(id)->Show(chart); });
   formWindow->Thaw();
   ScrollToPanel(now.PanelOnDisplay());
-  pushed = now;
-}
-
-void CDetailedView::PushList(ControlId id, const ListViewState& state) {
-  auto* list = static_cast<wxListCtrl*>(Control(id));
-  list->Freeze();
-  list->DeleteAllItems();
-  list->DeleteAllColumns();
-  // The widths the columns ask for count average characters, too few for the
-  // capitals and digits that tell rows apart: each column is widened to its
-  // widest text as the list draws it.
-  wxWindow* rows = RowsWindowOf(list);
-  for (std::size_t c = 0; c < state.columns.size(); ++c)
-    list->InsertColumn(static_cast<long>(c), wxString(state.columns[c].heading), wxLIST_FORMAT_LEFT,
-                       ColumnWidth(rows, state, c));
-  for (std::size_t r = 0; r < state.rows.size(); ++r) {
-    const ListRow& row = state.rows[r];
-    const long index = list->InsertItem(static_cast<long>(r), row.cells.empty() ? wxString() : wxString(row.cells[0]));
-    for (std::size_t c = 1; c < row.cells.size(); ++c)
-      list->SetItem(index, static_cast<int>(c), wxString(row.cells[c]));
-  }
-  list->Thaw();
 }
 
 void CDetailedView::ScrollToPanel(ControlId groupBoxId) {

@@ -6,8 +6,10 @@
 // panel; the view alone chooses which panel is on display.
 #pragma once
 
+#include <cstdint>
 #include <map>
-#include <optional>
+#include <string>
+#include <vector>
 
 #include "ui/detailed_form.h"
 
@@ -65,7 +67,6 @@ class CDetailedView : public wxPanel, public DocumentListener {
   void CreateControls();
   // Brings every control in line with the form state, changing only what changed.
   void PushForm();
-  void PushList(ControlId id, const ListViewState& state);
   // Moves the form so that the group box stands 5 pixels below the top edge.
   void ScrollToPanel(ControlId groupBoxId);
   // Fits the viewport and the scroll bars to the pane and the panel on display.
@@ -94,7 +95,18 @@ class CDetailedView : public wxPanel, public DocumentListener {
   int scrollX = 0;
   int scrollY = 0;
   std::map<ControlId, wxWindow*> controls;
-  // What the controls show now; nothing before the first push.
-  std::optional<FormState> pushed;
+  // What the controls show now, as far as the form state says it; empty
+  // before the first push. The lists keep their own rows, and only the
+  // revision of each is kept here.
+  struct Pushed {
+    std::map<ControlId, bool> visible;
+    std::map<ControlId, std::wstring> edits;
+    std::map<ControlId, bool> checks;
+    std::map<ControlId, std::wstring> frameTitles;
+    std::map<ControlId, std::uint64_t> listRevisions;
+    std::map<ControlId, std::vector<std::wstring>> listBoxLines;
+    std::map<ControlId, PieChartContent> charts;
+  };
+  Pushed pushed;
   Subscription subscription;
 };
