@@ -5,7 +5,7 @@ namespace {
 constexpr unsigned kCli = static_cast<unsigned>(Program::Cli);
 constexpr unsigned kGui = static_cast<unsigned>(Program::Gui);
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionInfo kOptions[] = {
     {OptionId::Machine, "--machine", "", "FILE", "a file name", true, kCli | kGui,
      "view the machine described in FILE (see docs/machine-file.md);\n"
      "without it, the machine this runs on",
@@ -32,7 +32,7 @@ constexpr std::size_t kHelpColumn = 24;
 
 }  // namespace
 
-std::span<const OptionSpec> AllOptions() { return kOptions; }
+std::span<const OptionInfo> AllOptions() { return kOptions; }
 
 Argument ReadArgument(Program program, const std::vector<std::string>& args, std::size_t& i) {
   const std::string& a = args[i];
@@ -41,25 +41,25 @@ Argument ReadArgument(Program program, const std::vector<std::string>& args, std
     result.value = a;
     return result;
   }
-  for (const OptionSpec& spec : kOptions) {
-    if (!spec.TakenBy(program)) continue;
-    if (a == spec.name || (!spec.shortName.empty() && a == spec.shortName)) {
-      result.option = &spec;
-      if (!spec.TakesValue()) {
+  for (const OptionInfo& entry : kOptions) {
+    if (!entry.TakenBy(program)) continue;
+    if (a == entry.name || (!entry.shortName.empty() && a == entry.shortName)) {
+      result.option = &entry;
+      if (!entry.TakesValue()) {
         result.kind = Argument::Kind::Option;
       } else if (i + 1 >= args.size()) {
         result.kind = Argument::Kind::MissingValue;
-        result.error = a + " needs " + std::string(spec.valueWanted);
+        result.error = a + " needs " + std::string(entry.valueWanted);
       } else {
         result.kind = Argument::Kind::Option;
         result.value = args[++i];
       }
       return result;
     }
-    const std::string prefix = std::string(spec.name) + "=";
-    if (spec.equalsForm && a.compare(0, prefix.size(), prefix) == 0) {
+    const std::string prefix = std::string(entry.name) + "=";
+    if (entry.equalsForm && a.compare(0, prefix.size(), prefix) == 0) {
       result.kind = Argument::Kind::Option;
-      result.option = &spec;
+      result.option = &entry;
       result.value = a.substr(prefix.size());
       return result;
     }
@@ -96,14 +96,14 @@ std::string SharedOptionsConflict(const SharedOptions& options) {
 
 std::string OptionsHelp(Program program) {
   std::string text;
-  for (const OptionSpec& spec : kOptions) {
-    if (!spec.TakenBy(program) || spec.help.empty()) continue;
+  for (const OptionInfo& entry : kOptions) {
+    if (!entry.TakenBy(program) || entry.help.empty()) continue;
     std::string names = "  ";
-    if (!spec.shortName.empty()) names += std::string(spec.shortName) + ", ";
-    names += spec.name;
-    if (spec.TakesValue()) names += " " + std::string(spec.valueName);
-    if (spec.equalsForm) names += ", " + std::string(spec.name) + "=" + std::string(spec.valueName);
-    const std::string_view help = program == Program::Gui && !spec.guiHelp.empty() ? spec.guiHelp : spec.help;
+    if (!entry.shortName.empty()) names += std::string(entry.shortName) + ", ";
+    names += entry.name;
+    if (entry.TakesValue()) names += " " + std::string(entry.valueName);
+    if (entry.equalsForm) names += ", " + std::string(entry.name) + "=" + std::string(entry.valueName);
+    const std::string_view help = program == Program::Gui && !entry.guiHelp.empty() ? entry.guiHelp : entry.help;
     // The first line of help beside the names when they leave room, else below.
     if (names.size() + 2 <= kHelpColumn) {
       text += names + std::string(kHelpColumn - names.size(), ' ');
@@ -120,11 +120,11 @@ std::string OptionsHelp(Program program) {
 }
 
 void ListOptions(std::ostream& out) {
-  for (const OptionSpec& spec : kOptions) {
-    const char* programs = spec.TakenBy(Program::Cli) ? (spec.TakenBy(Program::Gui) ? "cli,gui" : "cli") : "gui";
-    for (std::string_view name : {spec.shortName, spec.name}) {
+  for (const OptionInfo& entry : kOptions) {
+    const char* programs = entry.TakenBy(Program::Cli) ? (entry.TakenBy(Program::Gui) ? "cli,gui" : "cli") : "gui";
+    for (std::string_view name : {entry.shortName, entry.name}) {
       if (name.empty()) continue;
-      out << name << ' ' << (spec.TakesValue() ? "value" : "flag") << ' ' << programs << '\n';
+      out << name << ' ' << (entry.TakesValue() ? "value" : "flag") << ' ' << programs << '\n';
     }
   }
 }

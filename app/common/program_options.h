@@ -19,7 +19,7 @@ enum class Program : unsigned {
 
 enum class OptionId { Machine, Root, AllMountPoints, Help, Version, Svg, Output, ListOptions };
 
-struct OptionSpec {
+struct OptionInfo {
   OptionId id;
   std::string_view name;       // "--machine"
   std::string_view shortName;  // "-h"; empty for none
@@ -41,7 +41,7 @@ struct OptionSpec {
   bool TakenBy(Program program) const { return (programs & static_cast<unsigned>(program)) != 0; }
 };
 
-std::span<const OptionSpec> AllOptions();
+std::span<const OptionInfo> AllOptions();
 
 // One argument as the table reads it.
 struct Argument {
@@ -52,7 +52,7 @@ struct Argument {
     MissingValue,  // the option's value is missing; `error` says which
   };
   Kind kind = Kind::Word;
-  const OptionSpec* option = nullptr;
+  const OptionInfo* option = nullptr;
   std::string value;
   std::string error;
 };

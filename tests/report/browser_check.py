@@ -353,8 +353,8 @@ def main():
             return SKIP
         failures = []
         first_page = None
-        for spec in options.machines:
-            machine, _, mode = spec.partition(':')
+        for given in options.machines:
+            machine, _, mode = given.partition(':')
             failures += check_machine(browser, options.cli, machine, mode == 'all', options.screenshots, env)
             if first_page is None:
                 name = os.path.splitext(os.path.basename(machine))[0] + ('-all' if mode == 'all' else '')
