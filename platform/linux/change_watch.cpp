@@ -88,14 +88,19 @@ std::unique_ptr<ChangeWatch> ChangeWatch::ForSystem(const std::string& systemRoo
       close(inotifyFd);
     }
   }
+  if (!watch->AddWake(error)) return nullptr;
+  return watch;
+}
+
+bool ChangeWatch::AddWake(std::string& error) {
   const int wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (wake < 0) {
     error = std::string("eventfd: ") + std::strerror(errno);
-    return nullptr;
+    return false;
   }
-  watch->watched.push_back({wake, Kind::Wake});
-  watch->wakeFd = wake;
-  return watch;
+  watched.push_back({wake, Kind::Wake});
+  wakeFd = wake;
+  return true;
 }
 
 std::unique_ptr<ChangeWatch> ChangeWatch::ForFile(const std::string& path, std::string& error) {
@@ -115,13 +120,7 @@ std::unique_ptr<ChangeWatch> ChangeWatch::ForFile(const std::string& path, std::
     return nullptr;
   }
   watch->sources.push_back(path);
-  const int wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (wake < 0) {
-    error = std::string("eventfd: ") + std::strerror(errno);
-    return nullptr;
-  }
-  watch->watched.push_back({wake, Kind::Wake});
-  watch->wakeFd = wake;
+  if (!watch->AddWake(error)) return nullptr;
   return watch;
 }
 

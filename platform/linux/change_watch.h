@@ -39,6 +39,8 @@ class ChangeWatch {
   const std::vector<std::string>& Sources() const { return sources; }
 
  private:
+  // The descriptor Interrupt writes to, watched with the others.
+  bool AddWake(std::string& error);
   ChangeWatch();
   // Reads what one descriptor has waiting; true when it tells of a change
   // this watch cares about.
