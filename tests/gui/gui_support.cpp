@@ -335,6 +335,25 @@ std::vector<std::string> TreeLines(CDiskTreeView& tree) {
   return out;
 }
 
+wxTreeItemId ItemAt(CDiskTreeView& tree, const std::vector<std::string>& path) {
+  wxTreeItemId at = tree.GetRootItem();
+  for (const std::string& text : path) {
+    wxTreeItemIdValue cookie;
+    wxTreeItemId child = tree.GetFirstChild(at, cookie);
+    while (child.IsOk() && tree.GetItemText(child).ToStdString(wxConvUTF8) != text) child = tree.GetNextChild(at, cookie);
+    if (!child.IsOk()) return child;
+    at = child;
+  }
+  return at;
+}
+
+std::vector<std::string> SelectedPath(CDiskTreeView& tree) {
+  std::vector<std::string> path;
+  for (wxTreeItemId at = tree.GetSelection(); at.IsOk() && at != tree.GetRootItem(); at = tree.GetItemParent(at))
+    path.insert(path.begin(), tree.GetItemText(at).ToStdString(wxConvUTF8));
+  return path;
+}
+
 std::vector<std::string> ModelTreeLines(CQuelbrinDoc& doc) {
   LineSink sink;
   TreeItemMap items;

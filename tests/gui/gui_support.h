@@ -101,6 +101,10 @@ void ExpectPanelAtTop(CDetailedView& view);
 
 // The tree's items, depth first: two spaces of indent per level, then the text.
 std::vector<std::string> TreeLines(CDiskTreeView& tree);
+// The item reached by following item texts from the top; invalid if none.
+wxTreeItemId ItemAt(CDiskTreeView& tree, const std::vector<std::string>& path);
+// The texts from the top down to the selected item; empty when none is selected.
+std::vector<std::string> SelectedPath(CDiskTreeView& tree);
 // The same walk done without a widget, over the document's model.
 std::vector<std::string> ModelTreeLines(CQuelbrinDoc& doc);
 

@@ -25,10 +25,11 @@
 
 namespace {
 
+using gui::ItemAt;
 using gui::Pump;
+using gui::SelectedPath;
 using Clock = std::chrono::steady_clock;
 
-std::string Text(const wxString& s) { return s.ToStdString(wxConvUTF8); }
 
 // Runs a shell command; its standard output without the last newline.
 std::string Shell(const std::string& command, int* status = nullptr) {
@@ -42,24 +43,6 @@ std::string Shell(const std::string& command, int* status = nullptr) {
   return out;
 }
 
-wxTreeItemId ItemAt(CDiskTreeView& tree, const std::vector<std::string>& path) {
-  wxTreeItemId at = tree.GetRootItem();
-  for (const std::string& text : path) {
-    wxTreeItemIdValue cookie;
-    wxTreeItemId child = tree.GetFirstChild(at, cookie);
-    while (child.IsOk() && Text(tree.GetItemText(child)) != text) child = tree.GetNextChild(at, cookie);
-    if (!child.IsOk()) return child;
-    at = child;
-  }
-  return at;
-}
-
-std::vector<std::string> SelectedPath(CDiskTreeView& tree) {
-  std::vector<std::string> path;
-  for (wxTreeItemId at = tree.GetSelection(); at.IsOk() && at != tree.GetRootItem(); at = tree.GetItemParent(at))
-    path.insert(path.begin(), Text(tree.GetItemText(at)));
-  return path;
-}
 
 // Lets the viewer run until `done` holds; the time that took, or -1 when it
 // never did (after a minute: a missed change must fail, not hang).

@@ -28,7 +28,9 @@ using enum ControlId;
 namespace {
 
 using gui::FrameOnSample;
+using gui::ItemAt;
 using gui::Pump;
+using gui::SelectedPath;
 
 std::string Text(const wxString& s) { return s.ToStdString(wxConvUTF8); }
 
@@ -72,25 +74,6 @@ std::string CliCapture(const std::string& machineFile) {
   return out;
 }
 
-// The item reached by following item texts from the top; invalid if none.
-wxTreeItemId ItemAt(CDiskTreeView& tree, const std::vector<std::string>& path) {
-  wxTreeItemId at = tree.GetRootItem();
-  for (const std::string& text : path) {
-    wxTreeItemIdValue cookie;
-    wxTreeItemId child = tree.GetFirstChild(at, cookie);
-    while (child.IsOk() && Text(tree.GetItemText(child)) != text) child = tree.GetNextChild(at, cookie);
-    if (!child.IsOk()) return child;
-    at = child;
-  }
-  return at;
-}
-
-std::vector<std::string> SelectedPath(CDiskTreeView& tree) {
-  std::vector<std::string> path;
-  for (wxTreeItemId at = tree.GetSelection(); at.IsOk() && at != tree.GetRootItem(); at = tree.GetItemParent(at))
-    path.insert(path.begin(), Text(tree.GetItemText(at)));
-  return path;
-}
 
 // Answers the frame's file dialogs with the given paths, in turn.
 void AnswerFileDialogs(CMainFrame& frame, std::vector<std::string> answers) {
