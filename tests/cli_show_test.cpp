@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -237,4 +238,29 @@ TEST(CliShow, WritesTheChartsAsSvg) {
   EXPECT_EQ(list.status, 0);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
   std::filesystem::remove_all(dir);
+}
+
+// Labels from a machine file reach the terminal with their control characters
+// made visible, in the panel and in the columns of its lists.
+TEST(CliShow, ControlCharactersFromTheMachineAreShownNotSent) {
+  std::ifstream in(SamplePath("workstation.json"));
+  std::string machine(std::istreambuf_iterator<char>(in), {});
+  const std::string from = "\"label\": \"Windows\"";
+  ASSERT_NE(machine.find(from), std::string::npos);
+  machine.replace(machine.find(from), from.size(), "\"label\": \"Win\\u001b[31mdows\\u0007\\u009b2J\"");
+  const auto file = std::filesystem::temp_directory_path() / ("quelbrin-controls-" + std::to_string(::getpid()) + ".json");
+  std::ofstream(file) << machine;
+  const CliRun show = RunCli({"--machine", file.string(), "show", "\\DosDevices\\C:"});
+  const CliRun list = RunCli({"--machine", file.string(), "show", "Mountpoints"});
+  std::filesystem::remove(file);
+
+  for (const CliRun* run : {&show, &list}) {
+    EXPECT_EQ(run->status, 0) << run->err;
+    const std::wstring wide = WideFromUtf8(run->out);
+    EXPECT_TRUE(std::none_of(wide.begin(), wide.end(),
+                             [](wchar_t c) { return (c < 0x20 && c != L'\n') || (c >= 0x7F && c < 0xA0); }))
+        << run->out;
+  }
+  EXPECT_NE(show.out.find("Volume Label:         Win\\x1b[31mdows\\x07\\x9b2J\n"), std::string::npos) << show.out;
+  EXPECT_NE(list.out.find("Label:          Win\\x1b[31mdows\\x07\\x9b2J\n"), std::string::npos) << list.out;
 }

@@ -1,8 +1,9 @@
 #include "app/cli/paths_command.h"
 
 #include "platform/wide_text.h"
+#include "ui/text/visible_text.h"
 #include "ui/text/node_lookup.h"
 
 void PrintNodePaths(CQuelbrinDoc& doc, std::ostream& out) {
-  for (const NamedNode& entry : NameableNodes(doc)) out << Utf8FromWide(entry.path) << '\n';
+  for (const NamedNode& entry : NameableNodes(doc)) out << Utf8FromWide(VisibleText(entry.path)) << '\n';
 }

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/wide_text.h"
+#include "ui/text/visible_text.h"
 #include "ui/form_layout.h"
 #include "ui/form_state.h"
 #include "ui/text/pie_svg.h"
@@ -60,13 +61,16 @@ class PanelPrinter {
     return std::min(longest + kColumnGap, kMaxLabelColumn);
   }
 
-  void Line(const std::wstring& text) { lines_.push_back(std::wstring(indent_, L' ') + text); }
+  // Every text reaches a line through here, so no control character from a
+  // machine reaches the terminal; widths are measured on what is printed.
+  void Line(const std::wstring& text) { lines_.push_back(std::wstring(indent_, L' ') + VisibleText(text)); }
   void Blank() {
     if (!lines_.empty() && !lines_.back().empty()) lines_.emplace_back();
   }
 
   // A label and its value; a long value continues below itself.
-  void LabelledValue(const std::wstring& label, const std::wstring& value, std::size_t labelWidth) {
+  void LabelledValue(const std::wstring& label, const std::wstring& raw, std::size_t labelWidth) {
+    const std::wstring value = VisibleText(raw);
     const std::wstring lead = Padded(label, labelWidth);
     const std::size_t used = indent_ + lead.size();
     const std::size_t room = width_ > used ? width_ - used : 0;
@@ -158,7 +162,7 @@ class PanelPrinter {
     }
     for (const ListRow& row : list.rows)
       for (std::size_t i = 0; i < widths.size() && i < row.cells.size(); ++i)
-        widths[i] = std::max(widths[i], row.cells[i].size());
+        widths[i] = std::max(widths[i], VisibleText(row.cells[i]).size());
     std::size_t total = indent_;
     for (std::size_t w : widths) total += w + kColumnGap;
     if (total - kColumnGap > width_) return false;
@@ -166,7 +170,7 @@ class PanelPrinter {
     auto joined = [&widths](const std::vector<std::wstring>& cells) {
       std::wstring line;
       for (std::size_t i = 0; i < widths.size(); ++i)
-        line += Padded(i < cells.size() ? cells[i] : L"", widths[i] + (i + 1 < widths.size() ? kColumnGap : 0));
+        line += Padded(i < cells.size() ? VisibleText(cells[i]) : L"", widths[i] + (i + 1 < widths.size() ? kColumnGap : 0));
       return line;
     };
     Line(joined(headings));

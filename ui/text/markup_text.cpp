@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/wide_text.h"
+#include "ui/text/visible_text.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ char32_t Decode(const std::string& text, std::size_t i, std::size_t& length) {
 }  // namespace
 
 std::string MarkupText(std::wstring_view text) {
-  const std::string utf8 = Utf8FromWide(text);
+  const std::string utf8 = Utf8FromWide(VisibleText(text));
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
@@ -46,10 +47,7 @@ std::string MarkupText(std::wstring_view text) {
         out += "&#39;";
         break;
       default:
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
-          std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned>(c));
-          out += escape;
-        } else if (IsNoncharacter(c)) {
+        if (IsNoncharacter(c)) {
           std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
           out += escape;
         } else {

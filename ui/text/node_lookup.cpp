@@ -7,6 +7,7 @@
 
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
+#include "ui/text/visible_text.h"
 #include "ui/tree_walk.h"
 
 namespace {
@@ -102,7 +103,7 @@ std::size_t EditDistance(const std::wstring& a, const std::wstring& b) {
 std::string Listing(const Index& index, const std::vector<StorageNode*>& nodes) {
   std::string text;
   for (std::size_t i = 0; i < nodes.size() && i < kMaxCloseMatches; ++i)
-    text += "\n  " + Utf8FromWide(index.canonical.at(nodes[i]));
+    text += "\n  " + Utf8FromWide(VisibleText(index.canonical.at(nodes[i])));
   if (nodes.size() > kMaxCloseMatches) text += "\n  ...";
   return text;
 }
@@ -128,6 +129,9 @@ NodeLookup FindNode(CQuelbrinDoc& doc, const std::string& name) {
   // 1. A unique path, or a path that names one node.
   for (const Place& p : index.places)
     if (p.unique == query) return {p.node, {}};
+  // The path as the terminal printed it, its control characters made visible.
+  for (const Place& p : index.places)
+    if (VisibleText(p.unique) == query) return {p.node, {}};
   std::vector<StorageNode*> found;
   for (const Place& p : index.places)
     if (p.path == query) AddOnce(found, p.node);

@@ -5,6 +5,7 @@
 
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
+#include "ui/text/visible_text.h"
 #include "ui/tree_walk.h"
 
 namespace {
@@ -16,7 +17,7 @@ class PrintingSink : public TreeSink {
   PrintingSink() : items_(1) {}  // item 0 stands for the top level
 
   TreeItemId InsertItem(StorageNode& node, TreeItemId parent) override {
-    items_.push_back({Utf8FromWide(node.GetName()), {}});
+    items_.push_back({Utf8FromWide(VisibleText(node.GetName())), {}});
     const TreeItemId id = items_.size() - 1;
     items_[parent].children.push_back(id);
     return id;
