@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -53,16 +54,25 @@ TEST(AdapterMachineFile, MistakesAreReportedWithTheirField) {
   EXPECT_NE(ErrorOf(m).find("raw answer"), std::string::npos);
 }
 
-TEST(AdapterMachineFile, DriveWithoutPlacementReportsPortZeroAndItsNumberAsTarget) {
+// The number's bytes, lowest first, are target, bus and unit, so that drives
+// 0 and 256 do not share one device.
+TEST(AdapterMachineFile, DrivesWithoutPlacementStandOnPortZeroEachAtItsOwnAddress) {
   json m = NewMachine();
   AddDrive(m, 3, 'C', nullptr, nullptr);
+  AddDrive(m, 256, 'D', nullptr, nullptr);
+  AddDrive(m, 0, 'E', nullptr, nullptr);
+  AddDrive(m, 70000, 'F', nullptr, nullptr);
   Scan s(m);
   ASSERT_TRUE(s.scanned);
   ASSERT_EQ(s.doc->Model().Adapters()->children.size(), 1u);
   ScsiAdapterNode* adapter = s.Adapter(L"Scsi0");
   ASSERT_NE(adapter, nullptr);
   EXPECT_TRUE(adapter->adapterDescriptor.empty());
-  EXPECT_EQ(adapter->devices[0]->GetName(), L"Bus0,Target3,Lun0");
+  std::vector<std::wstring> devices;
+  for (const auto& device : adapter->devices) devices.push_back(device->GetName());
+  std::sort(devices.begin(), devices.end());
+  EXPECT_EQ(devices, (std::vector<std::wstring>{L"Bus0,Target0,Lun0", L"Bus0,Target3,Lun0", L"Bus1,Target0,Lun0",
+                                                L"Bus17,Target112,Lun1"}));
 }
 
 TEST(PortAnswers, DescriptorsCarryTheirStringsIdentifiersAndShortBuffersGetAPrefix) {

@@ -116,10 +116,12 @@ Answer ScsiAddress(const machine::Drive& d) {
   SCSI_ADDRESS a{};
   a.Length = sizeof a;
   a.PortNumber = d.placement.port;
-  a.PathId = d.placement.bus;
-  // An unplaced drive stands at its own number on port 0, so every drive has an address of its own.
+  // An unplaced drive stands at its own number on port 0, so every drive has an
+  // address of its own: the number's bytes, lowest first, as target, bus and
+  // unit, since a target alone would give drives 0 and 256 one address.
+  a.PathId = d.placed ? d.placement.bus : static_cast<UCHAR>(d.number >> 8);
   a.TargetId = d.placed ? d.placement.target : static_cast<UCHAR>(d.number);
-  a.Lun = d.placement.lun;
+  a.Lun = d.placed ? d.placement.lun : static_cast<UCHAR>(d.number >> 16);
   Answer out;
   Put(out.bytes, 0, a);
   out.minimum = sizeof a;
