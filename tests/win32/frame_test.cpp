@@ -1,0 +1,159 @@
+// The native frame on the samples: every tree item selected as a click would,
+// both panes following, a screenshot of every panel; and the commands that
+// rescan.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "app/win32/resource_ids.h"
+#include "model/storage_node.h"
+#include "platform/wide_text.h"
+#include "ui/form_layout.h"
+#include "ui/panels.h"
+#include "win32_support.h"
+
+namespace {
+
+using win32test::FrameOnSample;
+
+bool KindHasPanel(StorageNode* node) {
+  FormState probe;
+  return ShowNodePanel(probe, node);
+}
+
+std::wstring ScreenshotPath(const std::string& run, const PanelInfo& panel) {
+  const std::string page = panel.helpPage;
+  return (std::filesystem::path(win32test::BesideTests(L"screenshots")) / WideFromUtf8(run) /
+          WideFromUtf8(page.substr(0, page.find('.')) + ".bmp"))
+      .wstring();
+}
+
+struct SampleRun {
+  const char* sample;
+  bool showAll;
+  const char* run;             // the screenshots' folder
+  const wchar_t* message;      // the message box the first scan shows, if any
+};
+
+class EveryTreeItem : public testing::TestWithParam<SampleRun> {};
+
+TEST_P(EveryTreeItem, ShowsItsNodeInBothPanes) {
+  const SampleRun& p = GetParam();
+  FrameOnSample f(p.sample, p.showAll);
+  EXPECT_EQ(win32test::WindowText(f.Frame().Window()), WideFromUtf8(p.sample) + L" - Quelbrin");
+  RECT tree;
+  ::GetWindowRect(f.Tree(), &tree);
+  EXPECT_EQ(tree.right - tree.left, CMainFrame::kTreeWidth);
+  if (p.message != nullptr) {
+    EXPECT_EQ(f.Prompt().messages, std::vector<std::wstring>{p.message});
+  } else {
+    EXPECT_TRUE(f.Prompt().messages.empty());
+  }
+  // The splash went when the pane showed the first node.
+  EXPECT_EQ(f.Frame().Splash(), nullptr);
+  EXPECT_EQ(f.Frame().TimesRaisedBySplash(), 1);
+
+  const std::vector<HTREEITEM> items = win32test::TreeItems(f.Tree());
+  ASSERT_FALSE(items.empty());
+  EXPECT_EQ(win32test::ItemText(f.Tree(), items.front()), L"Mountpoints");
+  EXPECT_EQ(TreeView_GetSelection(f.Tree()), items.front());
+  std::set<ControlId> panelsShot;
+  // As a click would, with the tree in focus, so that its selection shows.
+  ::SetFocus(f.Tree());
+  for (HTREEITEM item : items) {
+    StorageNode* node = CDiskTreeView::NodeOfItem(f.Tree(), item);
+    ASSERT_NE(node, nullptr);
+    SCOPED_TRACE(Utf8FromWide(win32test::ItemText(f.Tree(), item)));
+    ::SendMessageW(f.Tree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    f.Pump();
+    EXPECT_EQ(f.Doc().GetCurrentNode(), node);
+    EXPECT_EQ(TreeView_GetSelection(f.Tree()), item);
+    // One item drawn as selected, even where the node stands at several places.
+    int drawnSelected = 0;
+    for (HTREEITEM other : items)
+      drawnSelected += (TreeView_GetItemState(f.Tree(), other, TVIS_SELECTED) & TVIS_SELECTED) != 0 ? 1 : 0;
+    EXPECT_EQ(drawnSelected, 1);
+    if (!KindHasPanel(node)) continue;
+    const PanelInfo* panel = PanelOfKind(node->kind);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(f.Frame().Pane().Form().PanelOnDisplay(), panel->groupBoxId);
+    // Only the node's panel shows its frame, where the pane has controls.
+    for (const PanelInfo& other : Panels()) {
+      HWND box = f.Frame().Pane().Control(other.groupBoxId);
+      if (box != nullptr) {
+        EXPECT_EQ(::IsWindowVisible(box) != FALSE, &other == panel) << Utf8FromWide(other.title);
+      }
+    }
+    if (panelsShot.insert(panel->groupBoxId).second) {
+      EXPECT_TRUE(win32test::SaveScreenshot(f.Frame().Window(), ScreenshotPath(p.run, *panel)));
+    }
+  }
+  // Selecting after start-up never brings back a splash.
+  EXPECT_EQ(f.Frame().TimesRaisedBySplash(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, EveryTreeItem,
+    testing::Values(SampleRun{"workstation.json", false, "workstation", nullptr},
+                    SampleRun{"workstation.json", true, "workstation-all", nullptr},
+                    SampleRun{"server.json", true, "server", nullptr},
+                    SampleRun{"failing-layout.json", false, "failing-layout", L"IOCTL_DISK_GET_DRIVE_LAYOUT_EX Error"}),
+    [](const testing::TestParamInfo<SampleRun>& param) {
+      std::string name = param.param.run;
+      for (char& c : name)
+        if (c == '-') c = '_';
+      return name;
+    });
+
+// Refresh keeps the mount point filter, All Mount Points turns it over; each
+// rescans behind a splash of its own, which the first node shown closes, and
+// the menu and the toolbar button show the filter.
+TEST(Win32Frame, RescansKeepOrTurnTheMountPointFilter) {
+  FrameOnSample f("workstation.json");
+  const struct {
+    int command;
+    bool allAfter;
+  } steps[] = {{ID_REFRESH, false}, {ID_VIEW_ALL_MOUNT_POINTS, true}, {ID_REFRESH, true},
+               {ID_VIEW_ALL_MOUNT_POINTS, false}};
+  int raised = f.Frame().TimesRaisedBySplash();
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.command);
+    const std::size_t before = f.Doc().Model().MountPoints()->children.size();
+    ::SendMessageW(f.Frame().Window(), WM_COMMAND, static_cast<WPARAM>(step.command), 0);
+    f.Pump();
+    EXPECT_EQ(f.Doc().GetShowAllMountPoints(), step.allAfter);
+    EXPECT_EQ(f.Frame().TimesRaisedBySplash(), ++raised);
+    EXPECT_EQ(f.Frame().Splash(), nullptr);
+    EXPECT_EQ(f.Doc().GetCurrentNode(), f.Doc().Model().MountPoints());
+    EXPECT_EQ(CDiskTreeView::NodeOfItem(f.Tree(), TreeView_GetSelection(f.Tree())), f.Doc().Model().MountPoints());
+    const bool checked =
+        ::SendMessageW(f.Frame().ToolBar(), TB_ISBUTTONCHECKED, ID_VIEW_ALL_MOUNT_POINTS, 0) != FALSE;
+    EXPECT_EQ(checked, step.allAfter);
+    HMENU menu = ::GetMenu(f.Frame().Window());
+    ::SendMessageW(f.Frame().Window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(::GetSubMenu(menu, 1)), 1);
+    EXPECT_EQ((::GetMenuState(menu, ID_VIEW_ALL_MOUNT_POINTS, MF_BYCOMMAND) & MF_CHECKED) != 0, step.allAfter);
+    if (step.command == ID_REFRESH) {
+      EXPECT_EQ(f.Doc().Model().MountPoints()->children.size(), before);
+    } else {
+      EXPECT_NE(f.Doc().Model().MountPoints()->children.size(), before);
+    }
+  }
+}
+
+// Context help names the page of what is under the pointer: the tree, the
+// pane's panel on display, the bars.
+TEST(Win32Frame, ContextHelpPageFollowsThePointer) {
+  FrameOnSample f("workstation.json");
+  auto centre = [](HWND window) {
+    RECT r;
+    ::GetWindowRect(window, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  };
+  EXPECT_EQ(f.Frame().HelpPageAt(centre(f.Tree())), L"tree.html");
+  EXPECT_EQ(f.Frame().HelpPageAt(centre(f.Frame().ToolBar())), L"commands.html");
+  EXPECT_EQ(f.Frame().HelpPageAt(centre(f.Frame().Pane().Window())), L"mountpoints.html");
+  EXPECT_NE(::GetFileAttributesW(win32test::BesideTests(L"quelbrin.chm").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
