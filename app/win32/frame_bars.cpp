@@ -44,9 +44,11 @@ void CMainFrame::CreateToolBar() {
                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, 0, 0, 0, 0, window,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDW_TOOLBAR)), Module(), nullptr);
   ::SendMessageW(toolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  ::SendMessageW(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 15));
-  TBADDBITMAP pictures{Module(), IDR_MAINFRAME};
-  ::SendMessageW(toolBar, TB_ADDBITMAP, 4, reinterpret_cast<LPARAM>(&pictures));
+  // Magenta is the pictures' background: with it as their mask, the toolbar
+  // draws a disabled button's picture greyed out, not as a grey block.
+  HIMAGELIST pictures = ::ImageList_LoadImageW(Module(), MAKEINTRESOURCEW(IDR_MAINFRAME), 16, 0, RGB(255, 0, 255),
+                                               IMAGE_BITMAP, LR_CREATEDIBSECTION);
+  ::SendMessageW(toolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures));
   // Print, separator, All Mount Points, separator, About, context help.
   const TBBUTTON buttons[] = {
       {0, ID_FILE_PRINT, 0, BTNS_BUTTON, {}, 0, 0},

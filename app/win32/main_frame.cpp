@@ -210,6 +210,20 @@ LRESULT CMainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       dragging = false;
       if (helpMode && reinterpret_cast<HWND>(lParam) != window) EndHelpMode();
       return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus != nullptr && IsWithin(focus, window) && focus != window) focusBeforeDeactivation = focus;
+      }
+      break;
+    case WM_SETFOCUS:
+      // The frame hands the focus on: to where it was, else to the tree.
+      if (focusBeforeDeactivation != nullptr && ::IsWindow(focusBeforeDeactivation) &&
+          ::IsWindowVisible(focusBeforeDeactivation))
+        ::SetFocus(focusBeforeDeactivation);
+      else if (treeView != nullptr)
+        ::SetFocus(treeView->Window());
+      return 0;
     case WM_HELP:
       // F1 in a dialog or menu of the frame: the book at its first page.
       ShowHelpTopic(nullptr, nullptr);
@@ -220,6 +234,7 @@ LRESULT CMainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       // The splash's window is owned by this one and lives on another thread.
       splash.reset();
+      ::ImageList_Destroy(reinterpret_cast<HIMAGELIST>(::SendMessageW(toolBar, TB_GETIMAGELIST, 0, 0)));
       if (options.quitOnClose) ::PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:

@@ -127,6 +127,8 @@ class CMainFrame : public ProgressSink {
   // Moving the split bar with the keyboard: the position to go back to on Esc.
   int splitKeyboardFrom = -1;
   bool helpMode = false;
+  // The pane window that had the focus when the frame was last deactivated.
+  HWND focusBeforeDeactivation = nullptr;
   bool lockKeys[3] = {false, false, false};
   // The printer chosen in Print Setup, kept while the program runs.
   HGLOBAL printerMode = nullptr;

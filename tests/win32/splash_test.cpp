@@ -25,6 +25,18 @@ TEST(Win32Splash, CloseBeforeTheDialogIsUpEndsTheThread) {
   }
 }
 
+// A dialog that cannot be made (its owner is no window) ends the thread and
+// says so: whoever waits for it goes on, and progress goes nowhere.
+TEST(Win32Splash, ADialogThatCannotBeMadeEndsTheWait) {
+  CSplashScreenThread splash(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7ff0)));
+  EXPECT_FALSE(splash.WaitUntilReady());
+  EXPECT_TRUE(splash.Ended());
+  EXPECT_EQ(splash.Dialog(), nullptr);
+  EXPECT_FALSE(splash.SetStatusText(L"Building Tree"));
+  splash.SetProgressBarRange(0, 10);
+  splash.StepProgressBar();
+}
+
 // The range travels as two 16-bit halves; progress goes nowhere once a
 // close is asked for.
 TEST(Win32Splash, ProgressReachesTheBarUntilClosed) {
