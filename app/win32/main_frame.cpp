@@ -4,8 +4,8 @@
 #include <commdlg.h>
 
 #include <cstdio>
-#include <filesystem>
 
+#include "app/common/report_heading.h"
 #include "app/win32/html_help.h"
 #include "app/win32/resource_ids.h"
 #include "platform/wide_text.h"
@@ -22,7 +22,7 @@ HINSTANCE Module() { return ::GetModuleHandleW(nullptr); }
 // "server.json" for a machine file, "this machine" for the running one.
 std::wstring ViewedMachineName(const MachineSource& source) {
   if (!source.machineFile) return L"this machine";
-  return std::filesystem::path(WideFromUtf8(*source.machineFile)).filename().wstring();
+  return PathFromUtf8(*source.machineFile).filename().wstring();
 }
 
 bool IsWithin(HWND window, HWND ancestor) {
@@ -104,6 +104,8 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
     ownPrompt = std::make_unique<MessageBoxPrompt>(*this);
     prompt = ownPrompt.get();
   }
+  userPrompt = prompt;
+  viewedPlatform = &platform;
   scanPrompt = std::make_unique<ScanPrompt>(*this, *prompt);
   document = std::make_unique<CQuelbrinDoc>(platform, *scanPrompt, this);
   document->SetShowAllMountPoints(options.showAllMountPoints);
@@ -315,6 +317,28 @@ void CMainFrame::Command(int id) {
       break;
     case ID_VIEW_ALL_MOUNT_POINTS:
       Rescan(!document->GetShowAllMountPoints());
+      break;
+    case ID_FILE_OPEN_MACHINE:
+      if (const std::wstring path = ChoosePath(false, L""); !path.empty()) OpenMachineFile(path);
+      break;
+    case ID_FILE_SAVE_MACHINE:
+      // The machine's own name, as Export Report offers it.
+      if (const std::wstring path = ChoosePath(true, PathFromUtf8(Utf8FromWide(MachineName(options.source)))
+                                                          .replace_extension(L".json")
+                                                          .wstring());
+          !path.empty())
+        SaveMachineFile(path);
+      break;
+    case ID_FILE_LIVE_MACHINE:
+      ViewLiveMachine();
+      break;
+    case ID_FILE_EXPORT_REPORT:
+      if (const std::wstring path = ChoosePath(true, PathFromUtf8(Utf8FromWide(MachineName(options.source)))
+                                                          .replace_extension(L".html")
+                                                          .wstring());
+          !path.empty() && !ExportReport(path))
+        ::MessageBoxW(window, (L"The report could not be written to " + path + L".").c_str(), kCaption,
+                      MB_OK | MB_ICONEXCLAMATION);
       break;
     case ID_FILE_PRINT_SETUP:
       PrintSetup();

@@ -6,6 +6,7 @@
 
 #include "platform/win_types.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,8 +21,10 @@
 
 struct FrameOptions {
   bool showAllMountPoints = false;
-  // Where the machine was read from: it names the window.
+  // Where the machine was read from: it names the window. And the machine's
+  // own description, for the heading of an exported report.
   MachineSource source;
+  std::string description;
   // Shown in the status bar while idle, in place of the help prompt: what
   // reading the machine left unknown.
   std::wstring statusNote;
@@ -67,6 +70,18 @@ class CMainFrame : public ProgressSink {
   // Runs a command as its menu item, accelerator or button would.
   void Command(int id);
 
+  // Machine files and the live machine. Each returns false, with a message
+  // box and the view as it was, when the machine cannot be read or written.
+  bool OpenMachineFile(const std::wstring& path);
+  bool ViewLiveMachine();
+  bool SaveMachineFile(const std::wstring& path);
+  // Writes the whole machine as one HTML page; false when the file cannot be
+  // written (none is left behind).
+  bool ExportReport(const std::wstring& path);
+  // Asks the user for a file to open (save false) or write; empty when
+  // cancelled. Tests put an answer of their own in its place.
+  std::function<std::wstring(bool save, const std::wstring& defaultName)> choosePath;
+
   // ProgressSink: each does nothing while no splash screen is up.
   void SetProgressText(const std::wstring& text) override;
   void SetProgressRange(int lower, int upper) override;
@@ -94,6 +109,10 @@ class CMainFrame : public ProgressSink {
   void OnMenuSelect(WPARAM wParam, LPARAM lParam);
   void OnInitMenuPopup(HMENU menu);
   void Rescan(bool showAll);
+  // Reads the source and, when that worked, shows it; otherwise tells the
+  // user and leaves all as it was.
+  bool ShowMachine(const MachineSource& source);
+  std::wstring ChoosePath(bool save, const std::wstring& defaultName);
   void ShowAbout();
   void PrintSetup();
   void NextPane();
@@ -108,6 +127,10 @@ class CMainFrame : public ProgressSink {
 
   FrameOptions options;
   std::unique_ptr<Prompt> ownPrompt;
+  Prompt* userPrompt = nullptr;
+  // The platform the frame opened itself; null while it asks the one it was given.
+  std::unique_ptr<Platform> ownPlatform;
+  Platform* viewedPlatform = nullptr;
   std::unique_ptr<Prompt> scanPrompt;
   std::unique_ptr<CQuelbrinDoc> document;
   HWND window = nullptr;

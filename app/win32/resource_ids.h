@@ -11,6 +11,11 @@
 
 #define ID_REFRESH 1900
 #define ID_VIEW_ALL_MOUNT_POINTS 1901
+// The machine commands, as the Linux viewer numbers them.
+#define ID_FILE_EXPORT_REPORT 1916
+#define ID_FILE_OPEN_MACHINE 1917
+#define ID_FILE_SAVE_MACHINE 1918
+#define ID_FILE_LIVE_MACHINE 1919
 #define ID_FILE_PRINT_SETUP 57606
 #define ID_FILE_PRINT 57607
 #define ID_FILE_PRINT_PREVIEW 57609

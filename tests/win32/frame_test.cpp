@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "app/win32/resource_ids.h"
@@ -139,6 +140,48 @@ TEST(Win32Frame, RescansKeepOrTurnTheMountPointFilter) {
       EXPECT_NE(f.Doc().Model().MountPoints()->children.size(), before);
     }
   }
+}
+
+// A machine saved and opened again shows the same tree under its new name; a
+// broken file is refused with a message and the view kept; the whole machine
+// goes into one page.
+TEST(Win32Frame, MachineFilesRoundTripAndABrokenOneLeavesTheView) {
+  FrameOnSample f("server.json", true);
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / L"quelbrin-machine-commands";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / L"broken.json") << "{ \"storage\": ";
+  std::filesystem::path answer;
+  f.Frame().choosePath = [&answer](bool, const std::wstring&) { return answer.wstring(); };
+  const std::size_t items = win32test::TreeItems(f.Tree()).size();
+  const struct {
+    int command;
+    const wchar_t* file;
+    const wchar_t* titleAfter;
+    std::size_t messagesAfter;
+  } steps[] = {
+      {ID_FILE_SAVE_MACHINE, L"copy.json", L"server.json - Quelbrin", 0},
+      {ID_FILE_OPEN_MACHINE, L"copy.json", L"copy.json - Quelbrin", 0},
+      {ID_FILE_OPEN_MACHINE, L"broken.json", L"copy.json - Quelbrin", 1},
+      {ID_FILE_EXPORT_REPORT, L"copy.html", L"copy.json - Quelbrin", 1},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(Utf8FromWide(step.file));
+    answer = dir / step.file;
+    ::SendMessageW(f.Frame().Window(), WM_COMMAND, static_cast<WPARAM>(step.command), 0);
+    f.Pump();
+    EXPECT_TRUE(std::filesystem::is_regular_file(answer));
+    EXPECT_EQ(win32test::WindowText(f.Frame().Window()), step.titleAfter);
+    EXPECT_EQ(f.Prompt().messages.size(), step.messagesAfter);
+    EXPECT_EQ(win32test::TreeItems(f.Tree()).size(), items);
+    EXPECT_TRUE(f.Doc().GetShowAllMountPoints());
+  }
+  std::ifstream page(dir / L"copy.html");
+  std::string head;
+  std::getline(page, head);
+  EXPECT_EQ(head, "<!DOCTYPE html>");
+  page.close();
+  std::filesystem::remove_all(dir);
 }
 
 // Context help names the page of what is under the pointer: the tree, the
