@@ -239,10 +239,12 @@ LRESULT CMainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ::ImageList_Destroy(reinterpret_cast<HIMAGELIST>(::SendMessageW(toolBar, TB_GETIMAGELIST, 0, 0)));
       if (options.quitOnClose) ::PostQuitMessage(0);
       return 0;
-    case WM_NCDESTROY:
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    case WM_NCDESTROY: {
+      HWND closing = window;
+      ::SetWindowLongPtrW(closing, GWLP_USERDATA, 0);
       window = nullptr;
-      break;
+      return ::DefWindowProcW(closing, message, wParam, lParam);
+    }
     default:
       break;
   }
