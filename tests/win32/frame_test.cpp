@@ -8,6 +8,8 @@
 #include <set>
 
 #include "app/win32/resource_ids.h"
+#include "model/list_nodes.h"
+#include "model/scsi_adapter_node.h"
 #include "model/storage_node.h"
 #include "platform/wide_text.h"
 #include "ui/form_layout.h"
@@ -139,6 +141,37 @@ TEST(Win32Frame, RescansKeepOrTurnTheMountPointFilter) {
     } else {
       EXPECT_NE(f.Doc().Model().MountPoints()->children.size(), before);
     }
+  }
+}
+
+// A node chosen elsewhere (a row of the pane's lists) selects and reveals the
+// tree's item registered for it: a disk under "Physical Disks", an adapter or
+// device under "Adapters", though each stands under the mount points too.
+TEST(Win32Frame, ANodeChosenElsewhereSelectsItsItemUnderItsRoot) {
+  FrameOnSample f("workstation.json", true);
+  const StorageModel& model = f.Doc().Model();
+  std::vector<std::pair<StorageNode*, std::wstring>> chosen;
+  for (const auto& disk : model.PhysicalDisks()->children) chosen.emplace_back(disk.get(), L"Physical Disks");
+  for (const auto& adapter : model.Adapters()->children) {
+    chosen.emplace_back(adapter.get(), L"Adapters");
+    for (const auto& device : adapter->devices) chosen.emplace_back(&*device, L"Adapters");
+  }
+  ASSERT_GT(chosen.size(), 3u);
+  // Each from the first mount point, under which the first disk, its adapter
+  // and device stand too.
+  const std::vector<HTREEITEM> items = win32test::TreeItems(f.Tree());
+  for (const auto& [node, root] : chosen) {
+    SCOPED_TRACE(Utf8FromWide(node->GetName()));
+    ::SendMessageW(f.Tree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[1]));
+    f.Doc().SetCurrentNode(node);
+    f.Pump();
+    HTREEITEM selected = TreeView_GetSelection(f.Tree());
+    EXPECT_EQ(CDiskTreeView::NodeOfItem(f.Tree(), selected), node);
+    HTREEITEM top = selected;
+    while (TreeView_GetParent(f.Tree(), top) != nullptr) top = TreeView_GetParent(f.Tree(), top);
+    EXPECT_EQ(win32test::ItemText(f.Tree(), top), root);
+    RECT shown{};
+    EXPECT_TRUE(TreeView_GetItemRect(f.Tree(), selected, &shown, TRUE));
   }
 }
 
