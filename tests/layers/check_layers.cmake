@@ -25,6 +25,7 @@ set(folders
   app/gui gui
   app/win32 winapp
   tests/gui guitests
+  tests/win32 wintests
   tests/layouts layouts
   tests tests
   bench/gui guibench
@@ -53,6 +54,7 @@ set(may_layouts platform)
 # The tests that need no display may include anything but the toolkit's layers.
 set(may_tests ${below_ui} app cli tests)
 set(may_guitests ${below_ui} widgets app gui tests guitests)
+set(may_wintests ${below_ui} app winapp tests wintests)
 set(may_bench ${below_ui} app bench)
 # The desktop viewer's benchmark drives its frame as the desktop tests do.
 set(may_guibench ${below_ui} widgets app gui bench guibench)

@@ -1,0 +1,94 @@
+// The frame's machine commands: opening and saving machine files, going back
+// to the live machine, and writing the whole machine as one HTML page.
+#include "app/win32/main_frame.h"
+
+#include <commdlg.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/common/report_heading.h"
+#include "platform/machine/machine_writer.h"
+#include "platform/recorded/recorded_platform.h"
+#include "platform/wide_text.h"
+#include "ui/text/html_report.h"
+
+std::wstring CMainFrame::ChoosePath(bool save, const std::wstring& defaultName) {
+  if (choosePath) return choosePath(save, defaultName);
+  const bool report = save && std::filesystem::path(defaultName).extension() == L".html";
+  static constexpr wchar_t kMachineFiles[] = L"Machine files (*.json)\0*.json\0All files (*.*)\0*.*\0";
+  static constexpr wchar_t kReports[] = L"HTML pages (*.html)\0*.html\0";
+  std::wstring file = defaultName;
+  file.resize(32768);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = window;
+  dialog.lpstrFilter = report ? kReports : kMachineFiles;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrDefExt = report ? L"html" : L"json";
+  dialog.Flags = save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+  const BOOL chosen = save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
+  if (!chosen) return {};
+  file.resize(file.find(L'\0'));
+  return file;
+}
+
+bool CMainFrame::ShowMachine(const MachineSource& source) {
+  std::string error;
+  std::string description;
+  std::string notes;
+  std::unique_ptr<Platform> next = OpenMachine(
+      source, error, [&notes](const std::string& line) { notes += (notes.empty() ? "" : "; ") + line; },
+      &description);
+  if (!next) {
+    // What is on screen stays: nothing of it has been touched yet.
+    userPrompt->ShowMessageBox(WideFromUtf8(
+        (source.machineFile ? "The machine file could not be read.\n\n" : "The machine could not be read.\n\n") +
+        error));
+    return false;
+  }
+  // The document lets go of the old platform before it is destroyed.
+  document->UsePlatform(*next);
+  ownPlatform = std::move(next);
+  viewedPlatform = ownPlatform.get();
+  options.source = source;
+  options.description = description;
+  options.statusNote = WideFromUtf8(notes);
+  Rescan(document->GetShowAllMountPoints());
+  SetMessageText(IdleText());
+  return true;
+}
+
+bool CMainFrame::OpenMachineFile(const std::wstring& path) {
+  MachineSource source;
+  source.machineFile = Utf8FromWide(path);
+  return ShowMachine(source);
+}
+
+bool CMainFrame::ViewLiveMachine() { return ShowMachine(MachineSource{}); }
+
+bool CMainFrame::SaveMachineFile(const std::wstring& path) {
+  const auto* recorded = dynamic_cast<const RecordedPlatform*>(viewedPlatform);
+  std::string error = "there is no machine description to save; quelbrin-cli.exe capture writes one";
+  if (recorded != nullptr && ::SaveMachineFile(recorded->description(), Utf8FromWide(path), error)) return true;
+  userPrompt->ShowMessageBox(WideFromUtf8("The machine file could not be written.\n\n" + error));
+  return false;
+}
+
+bool CMainFrame::ExportReport(const std::wstring& path) {
+  const std::filesystem::path file(path);
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (out) {
+      WriteHtmlReport(*document,
+                      MakeReportHeading(options.source, options.description, document->GetShowAllMountPoints()), out);
+      out.close();
+      if (out) return true;
+    }
+  }
+  // Half a page must not pass for the whole machine.
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(file, ignored)) std::filesystem::remove(file, ignored);
+  return false;
+}
