@@ -321,19 +321,21 @@ json Lines(const std::vector<std::wstring>& lines) {
   return out;
 }
 
-json Adapter(const ScsiAdapterNode& a) {
-  json devices = json::array();
-  for (const auto& d : a.devices) {
-    devices.push_back({{"name", Name(*d)},
-                       {"path", DevicePath(a, *d)},
-                       {"kind", d->kind},
-                       {"scsiAddress", Address(d->scsiAddress)},
-                       {"isUsbDisk", d->isUsbDisk},
-                       {"is1394Disk", d->is1394Disk},
-                       {"inquiry", Inquiry(*d)},
-                       {"deviceDescriptor", DeviceDescriptor(*d)},
-                       {"deviceIdDescriptor", DeviceIdDescriptor(*d)}});
-  }
+json Device(const ScsiAdapterNode& a, const ScsiDeviceNode& d) {
+  return {{"name", Name(d)},
+          {"path", DevicePath(a, d)},
+          {"kind", d.kind},
+          {"scsiAddress", Address(d.scsiAddress)},
+          {"isUsbDisk", d.isUsbDisk},
+          {"is1394Disk", d.is1394Disk},
+          {"inquiry", Inquiry(d)},
+          {"deviceDescriptor", DeviceDescriptor(d)},
+          {"deviceIdDescriptor", DeviceIdDescriptor(d)}};
+}
+
+// An adapter's members but its devices, which a port of thousands of disks
+// makes too many to hold as one value.
+json AdapterFields(const ScsiAdapterNode& a) {
   const IO_SCSI_CAPABILITIES& c = a.scsiCapabilities;
   const DeviceManagerInfo& m = a.deviceManagerInfo;
   return {{"name", Name(a)},
@@ -359,8 +361,14 @@ json Adapter(const ScsiAdapterNode& a) {
             {"compatibleIds", Lines(m.compatibleIds)},
             {"hardwareResources", Lines(m.hardwareResources)},
             {"driverNodes", Lines(m.driverNodes)},
-            {"driverFiles", Lines(m.driverFiles)}}},
-          {"devices", devices}};
+            {"driverFiles", Lines(m.driverFiles)}}}};
+}
+
+json Adapter(const ScsiAdapterNode& a) {
+  json adapter = AdapterFields(a);
+  json& devices = adapter["devices"] = json::array();
+  for (const auto& d : a.devices) devices.push_back(Device(a, *d));
+  return adapter;
 }
 
 template <class List, class Each>
@@ -399,9 +407,9 @@ class StreamWriter {
     Indent(depth);
     out_ << '}';
   }
-  // An array of `count` values made one at a time by `item(i)`.
-  template <class Item>
-  void Array(std::size_t count, unsigned depth, Item item) {
+  // An array of `count` values, each written at `depth + 1` by `write(i)`.
+  template <class Write>
+  void ArrayOf(std::size_t count, unsigned depth, Write write) {
     if (count == 0) {
       out_ << "[]";
       return;
@@ -410,27 +418,61 @@ class StreamWriter {
     for (std::size_t i = 0; i < count; ++i) {
       out_ << (i == 0 ? "\n" : ",\n");
       Indent(depth + 1);
-      Value(item(i), depth + 1);
+      write(i);
     }
     out_ << '\n';
     Indent(depth);
     out_ << ']';
   }
-  // A root as Root() makes it: null, or its children, kind and name.
-  template <class List, class Each>
-  void Root(const List* list, unsigned depth, Each each) {
+  // An array of `count` values made one at a time by `item(i)`.
+  template <class Item>
+  void Array(std::size_t count, unsigned depth, Item item) {
+    ArrayOf(count, depth, [&](std::size_t i) { Value(item(i), depth + 1); });
+  }
+  // The object of `fields` and one member more, `name`, whose value `write()`
+  // writes at `depth + 1` in the place the library's order gives it.
+  template <class Write>
+  void ObjectWith(const json& fields, const std::string& name, unsigned depth, Write write) {
+    OpenObject();
+    bool first = true;
+    bool written = false;
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+      if (!written && name < it.key()) {
+        Member(name.c_str(), depth + 1, first);
+        write();
+        first = false;
+        written = true;
+      }
+      Member(it.key().c_str(), depth + 1, first);
+      Value(it.value(), depth + 1);
+      first = false;
+    }
+    if (!written) {
+      Member(name.c_str(), depth + 1, first);
+      write();
+    }
+    CloseObject(depth);
+  }
+  // A root as Root() makes it: null, or its children, kind and name; each
+  // child is written at `depth + 2` by `write(child)`.
+  template <class List, class Write>
+  void RootOf(const List* list, unsigned depth, Write write) {
     if (list == nullptr) {
       Value(nullptr, depth);
       return;
     }
     OpenObject();
     Member("children", depth + 1, true);
-    Array(list->children.size(), depth + 1, [&](std::size_t i) { return each(*list->children[i]); });
+    ArrayOf(list->children.size(), depth + 1, [&](std::size_t i) { write(*list->children[i]); });
     Member("kind", depth + 1, false);
     Value(list->kind, depth + 1);
     Member("name", depth + 1, false);
     Value(Name(*list), depth + 1);
     CloseObject(depth);
+  }
+  template <class List, class Each>
+  void Root(const List* list, unsigned depth, Each each) {
+    RootOf(list, depth, [&](const auto& child) { Value(each(child), depth + 2); });
   }
 
  private:
@@ -476,7 +518,13 @@ void WriteModelJson(const CQuelbrinDoc& doc, std::ostream& out) {
   StreamWriter w(out);
   w.OpenObject();
   w.Member("adapters", 1, true);
-  w.Root(model.Adapters(), 1, [](const ScsiAdapterNode& a) { return Adapter(a); });
+  w.RootOf(model.Adapters(), 1, [&w](const ScsiAdapterNode& a) {
+    constexpr unsigned kAdapterDepth = 3;  // the document, the root, its children
+    w.ObjectWith(AdapterFields(a), "devices", kAdapterDepth, [&] {
+      w.ArrayOf(a.devices.size(), kAdapterDepth + 1,
+                [&](std::size_t i) { w.Value(Device(a, *a.devices[i]), kAdapterDepth + 2); });
+    });
+  });
   w.Member("currentNode", 1, false);
   w.Value(current != nullptr ? json(Name(*current)) : json(nullptr), 1);
   w.Member("extents", 1, false);
