@@ -3,8 +3,10 @@
 #include <cstdio>
 
 #include "platform/wide_text.h"
+#include "scan/quelbrin_doc.h"
 #include "ui/form_layout.h"
 #include "ui/form_state.h"
+#include "ui/text/node_lookup.h"
 
 namespace {
 
@@ -133,3 +135,12 @@ std::string DumpForm(const FormReading& reading) {
 }
 
 std::string DumpFormState(const FormState& form) { return DumpForm(FormStateReading(form)); }
+
+std::string DumpEveryNode(CQuelbrinDoc& doc, const std::function<std::string(const std::wstring& path)>& dump) {
+  std::string out;
+  for (const NamedNode& node : NameableNodes(doc)) {
+    doc.SetCurrentNode(node.node);
+    out += "== " + Utf8FromWide(node.path) + "\n" + dump(node.path);
+  }
+  return out;
+}

@@ -4,12 +4,14 @@
 // checked by comparing its dump with the form state's, on any system.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "ui/control_ids.h"
 #include "ui/geometry.h"
 
+class CQuelbrinDoc;
 class FormState;
 
 class FormReading {
@@ -37,3 +39,9 @@ class FormReading {
 // for a form without a panel on display.
 std::string DumpForm(const FormReading& reading);
 std::string DumpFormState(const FormState& form);
+
+// Makes every node that can be named current in turn, in tree order, and
+// dumps the form after each, under a line with the node's path; `dump`
+// reads the form as it is then. Fields a panel leaves alone keep what the
+// node before put there, so two dumps compare only when made in this order.
+std::string DumpEveryNode(CQuelbrinDoc& doc, const std::function<std::string(const std::wstring& path)>& dump);

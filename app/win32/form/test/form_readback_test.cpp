@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -143,18 +144,17 @@ TEST(Win32DetailPane, EveryNodeOfEverySampleReadsBackAsItsFormState) {
     Sample sample(name);
     PaneOnScreen screen(sample.doc, 900, 700);
     if (!screen.Ready()) GTEST_SKIP() << kNoDisplay;
-    std::ofstream out(dumps / (fs::path(name).stem().string() + ".txt"), std::ios::binary);
     int nodes = 0, differing = 0;
-    for (const NamedNode& node : NameableNodes(sample.doc)) {
-      sample.doc.SetCurrentNode(node.node);
+    const std::string dump = DumpEveryNode(sample.doc, [&](const std::wstring& path) {
       Pump();
       const std::string shown = DumpControls(*screen.pane);
       const std::string state = DumpFormState(screen.pane->Form());
-      out << "== " << Utf8FromWide(node.path) << "\n" << shown;
       ++nodes;
       if (shown != state && ++differing <= 5)
-        ADD_FAILURE() << Utf8FromWide(node.path) << ": " << FirstDifference(shown, state);
-    }
+        ADD_FAILURE() << Utf8FromWide(path) << ": " << FirstDifference(shown, state);
+      return shown;
+    });
+    std::ofstream(dumps / (fs::path(name).stem().string() + ".txt"), std::ios::binary) << dump;
     EXPECT_EQ(differing, 0) << "of " << nodes << " nodes";
     if (sample.scanned) {
       EXPECT_GT(nodes, 3);
@@ -296,6 +296,114 @@ TEST(Win32DetailPane, ScrollBarsShowWhereThePaneIsTooSmallAndTheWheelStaysInTheP
     ScreenToClient(pane.Viewport(), &top);
     EXPECT_EQ(top.y, 5);
   }
+}
+
+// A window's picture as 32-bit pixels, top row first.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+
+  // Painted when the pane's background shows at its corner and something
+  // else (the frame, a text) shows too: a window not yet painted reads back
+  // as one colour.
+  bool Painted() const {
+    if (pixels.empty()) return false;
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const std::uint32_t faceRgb = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+    if ((pixels[0] & 0xFFFFFFu) != faceRgb) return false;
+    return std::any_of(pixels.begin(), pixels.end(), [faceRgb](std::uint32_t p) { return (p & 0xFFFFFFu) != faceRgb; });
+  }
+};
+
+Picture Capture(HWND window) {
+  RECT r{};
+  GetClientRect(window, &r);
+  Picture picture;
+  picture.width = r.right;
+  picture.height = r.bottom;
+  picture.pixels.resize(static_cast<std::size_t>(r.right) * static_cast<std::size_t>(r.bottom));
+  HDC screen = GetDC(window);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = r.right;
+  info.bmiHeader.biHeight = -r.bottom;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(r.bottom), picture.pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(window, screen);
+  return picture;
+}
+
+// Asks for a paint, then reads the window back until it shows a painted
+// pane; between reads it waits for the next message, not for a set time.
+Picture CaptureWhenPainted(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Picture picture;
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    Pump();
+    GdiFlush();
+    picture = Capture(window);
+    if (picture.Painted()) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  }
+  return picture;
+}
+
+// A bottom-up 32-bit BMP, which any picture tool reads.
+void WriteBmp(const fs::path& file, const Picture& picture) {
+  const DWORD rowBytes = static_cast<DWORD>(picture.width) * 4;
+  const DWORD imageBytes = rowBytes * static_cast<DWORD>(picture.height);
+  BITMAPFILEHEADER header{};
+  BITMAPINFOHEADER info{};
+  header.bfType = 0x4D42;  // "BM"
+  header.bfOffBits = sizeof header + sizeof info;
+  header.bfSize = header.bfOffBits + imageBytes;
+  info.biSize = sizeof info;
+  info.biWidth = picture.width;
+  info.biHeight = picture.height;
+  info.biPlanes = 1;
+  info.biBitCount = 32;
+  info.biCompression = BI_RGB;
+  info.biSizeImage = imageBytes;
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&header), sizeof header);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  for (int y = picture.height - 1; y >= 0; --y)
+    out.write(reinterpret_cast<const char*>(&picture.pixels[static_cast<std::size_t>(y) * picture.width]), rowBytes);
+}
+
+TEST(Win32DetailPane, EveryPanelOfTheWorkstationIsPaintedAndSaved) {
+  Sample sample("workstation.json");
+  ASSERT_TRUE(sample.scanned);
+  PaneOnScreen screen(sample.doc, 900, 700);
+  if (!screen.Ready()) GTEST_SKIP() << kNoDisplay;
+  const fs::path dir = OutputDir("screenshots/form");
+  std::set<ControlId> saved;
+  for (const NamedNode& node : NameableNodes(sample.doc)) {
+    sample.doc.SetCurrentNode(node.node);
+    Pump();
+    const ControlId panel = screen.pane->Form().PanelOnDisplay();
+    if (!saved.insert(panel).second) continue;
+    // The whole panel and nothing beside it: the form's width, the panel's height.
+    RECT formRect{}, frame{};
+    GetWindowRect(screen.pane->FormWindow(), &formRect);
+    GetWindowRect(screen.pane->Control(panel), &frame);
+    screen.Resize(formRect.right - formRect.left, frame.bottom - frame.top + 10);
+    const Picture picture = CaptureWhenPainted(screen.host);
+    const std::string page = PanelOfControl(panel)->helpPage;
+    EXPECT_TRUE(picture.Painted()) << page;
+    WriteBmp(dir / (page.substr(0, page.find('.')) + ".bmp"), picture);
+  }
+  EXPECT_EQ(saved.size(), Panels().size());
 }
 
 }  // namespace
