@@ -59,8 +59,10 @@ ItemClass ClassOf(const FormControl& c, const wchar_t* chartClass) {
                   ((c.style & kSingleSelection) != 0 ? LVS_SINGLESEL : 0u),
               0};
     case ControlKind::ListBox:
+      // The scroll bar shows even when every line fits.
       return {kListBoxAtom, nullptr,
-              LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | ((c.style & kSorted) != 0 ? LBS_SORT : 0u),
+              LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL | WS_VSCROLL | WS_BORDER |
+                  ((c.style & kSorted) != 0 ? LBS_SORT : 0u),
               0};
     case ControlKind::PieChart:
       return {0, chartClass, 0, 0};

@@ -284,7 +284,8 @@ TEST(Win32DetailPane, ScrollBarsShowWhereThePaneIsTooSmallAndTheWheelStaysInTheP
     EXPECT_EQ((style & WS_VSCROLL) != 0, c.down);
     // The wheel down twice as far as the panel goes ends at the panel's
     // bottom; up again, the frame is back 5 pixels below the top.
-    SendMessageW(pane.Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(-WHEEL_DELTA * 200))), 0);
+    const auto down = static_cast<WORD>(static_cast<short>(-WHEEL_DELTA * 200));
+    SendMessageW(pane.Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, down), 0);
     RECT view{};
     GetClientRect(pane.Viewport(), &view);
     EXPECT_EQ(pane.ScrollPosition().y, c.down ? placeHeight - view.bottom : 0);
@@ -295,7 +296,71 @@ TEST(Win32DetailPane, ScrollBarsShowWhereThePaneIsTooSmallAndTheWheelStaysInTheP
     POINT top{box.left, box.top};
     ScreenToClient(pane.Viewport(), &top);
     EXPECT_EQ(top.y, 5);
+    // A control that takes the focus comes into view, as far as it fits:
+    // here the list near the panel's top, with the form at the panel's bottom.
+    SendMessageW(pane.Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, down), 0);
+    HWND list = pane.Control(ControlId::AllMountPointsList);
+    SetFocus(nullptr);
+    SetFocus(list);
+    Pump();
+    RECT shown{}, place{};
+    GetWindowRect(pane.Viewport(), &shown);
+    GetWindowRect(list, &place);
+    EXPECT_TRUE(place.top >= shown.top && place.top < shown.bottom) << "the list's top stands at " << place.top;
+    SendMessageW(pane.Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA * 200), 0);
   }
+}
+
+TEST(Win32DetailPane, HelpIsThePageOfWhatIsUnderThePointerAndRowsStaySelectedWhenTheyReturn) {
+  Sample sample("workstation.json");
+  ASSERT_TRUE(sample.scanned);
+  PaneOnScreen screen(sample.doc, 900, 700);
+  if (!screen.Ready()) GTEST_SKIP() << kNoDisplay;
+  Win32DetailPane& pane = *screen.pane;
+  // A point on a control's centre, or on the view's corner above the frame
+  // (which stands 5 pixels down) for none.
+  auto pointAt = [&pane](ControlId id) {
+    RECT r{};
+    if (id == kNoControl) {
+      POINT corner{1, 1};
+      ClientToScreen(pane.Viewport(), &corner);
+      return corner;
+    }
+    GetWindowRect(pane.Control(id), &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  };
+  struct Case {
+    const wchar_t* node;
+    ControlId under;
+    const char* page;
+  };
+  const Case cases[] = {
+      {L"Physical Disks/PhysicalDrive0", ControlId::DiskSizeEdit, "disk.html"},
+      {L"Physical Disks/PhysicalDrive0", kNoControl, "disk.html"},
+      {L"Mountpoints", ControlId::AllMountPointsList, "mountpoints.html"},
+      {L"Mountpoints", kNoControl, "mountpoints.html"},
+  };
+  for (const Case& c : cases) {
+    sample.doc.SetCurrentNode(sample.Node(c.node));
+    Pump();
+    EXPECT_STREQ(pane.HelpPageAt(pointAt(c.under)), c.page) << Utf8FromWide(c.node);
+  }
+
+  // A row selected in a list stays selected when the list comes back with
+  // the same rows; the list is not filled anew.
+  HWND disks = pane.Control(ControlId::AllDisksList);
+  sample.doc.SetCurrentNode(sample.Node(L"Physical Disks"));
+  Pump();
+  ASSERT_GE(pane.Form().List(ControlId::AllDisksList).rows.size(), 2u);
+  LVITEMW selected{};
+  selected.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  selected.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(disks, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&selected));
+  sample.doc.SetCurrentNode(sample.Node(L"Mountpoints"));
+  Pump();
+  sample.doc.SetCurrentNode(sample.Node(L"Physical Disks"));
+  Pump();
+  EXPECT_EQ(SendMessageW(disks, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 1);
 }
 
 // A window's picture as 32-bit pixels, top row first.
