@@ -319,15 +319,25 @@ bool Win32DetailPane::OnFormNotify(const NMHDR& header, LRESULT& result) {
       case LVN_GETDISPINFOW:
         lists[id]->FillItem(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
         return true;
-      case NM_DBLCLK:
-        lastDoubleClickList = header.hwndFrom;
-        lastDoubleClickTime = GetMessageTime();
-        PostDoubleClick(id, reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
+      case NM_DBLCLK: {
+        const int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+        activationTold = row >= 0;
+        PostDoubleClick(id, row);
         return true;
+      }
       case LVN_ITEMACTIVATE:
         // Enter on a row; a double click told of itself already.
-        if (header.hwndFrom == lastDoubleClickList && GetMessageTime() == lastDoubleClickTime) return true;
-        PostDoubleClick(id, reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
+        if (activationTold) {
+          activationTold = false;
+          return true;
+        }
+        {
+          // The focused row is the one meant. Some lists tell of a key's
+          // activation with a bare header, so the notification's own row
+          // field is not read.
+          const auto row = static_cast<int>(SendMessageW(header.hwndFrom, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+          if (row >= 0) PostDoubleClick(id, row);
+        }
         return true;
       case NM_SETFOCUS:
         BringIntoView(header.hwndFrom);
@@ -415,6 +425,7 @@ LRESULT Win32DetailPane::OnPaneMessage(UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     }
     case kDoubleClickMessage: {
+      activationTold = false;
       const ControlId listId{static_cast<int>(wParam)};
       // Rows of a list that went out of view, or was refilled, since the
       // click are not the rows clicked.

@@ -104,10 +104,10 @@ class Win32DetailPane : public DocumentListener {
   int scrollX = 0;
   int scrollY = 0;
   bool layingOut = false;
-  // A double click both notifies a click and activates the row; the second
-  // of the two, arriving with the same message, is not a second request.
-  HWND lastDoubleClickList = nullptr;
-  LONG lastDoubleClickTime = 0;
+  // A double click on a row both notifies the click and activates the row;
+  // the activation that follows it is not a second request. Cleared when the
+  // posted click is handled, should no activation follow.
+  bool activationTold = false;
   // The revision of the list when its last double click was posted.
   std::uint64_t pendingRevision = 0;
   std::map<ControlId, HWND> controls;

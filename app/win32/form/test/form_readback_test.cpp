@@ -205,12 +205,26 @@ TEST(Win32DetailPane, DoubleClickOnARowMakesItsNodeCurrentWhileTheRowsStay) {
   }
   EXPECT_GE(opened, 5);
 
-  // A double click that reaches the pane after the form moved on to another
-  // node refers to rows no longer shown: it opens nothing.
+  // Enter on the focused row opens it as a double click does.
   StorageNode* disks = sample.Node(L"Physical Disks");
   StorageNode* mountPoints = sample.Node(L"Mountpoints");
   ASSERT_NE(disks, nullptr);
   ASSERT_NE(mountPoints, nullptr);
+  sample.doc.SetCurrentNode(disks);
+  Pump();
+  HWND diskList = pane.Control(ControlId::AllDisksList);
+  ASSERT_GE(pane.Form().List(ControlId::AllDisksList).rows.size(), 2u);
+  StorageNode* second = pane.Form().NodeAtRow(ControlId::AllDisksList, 1);
+  LVITEMW focused{};
+  focused.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  focused.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(diskList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&focused));
+  SendMessageW(diskList, WM_KEYDOWN, VK_RETURN, 0);
+  Pump();
+  EXPECT_EQ(sample.doc.GetCurrentNode(), second);
+
+  // A double click that reaches the pane after the form moved on to another
+  // node refers to rows no longer shown: it opens nothing.
   sample.doc.SetCurrentNode(disks);
   Pump();
   ASSERT_FALSE(pane.Form().List(ControlId::AllDisksList).rows.empty());
