@@ -19,6 +19,7 @@
 #include "app/win32/form/form_list_view.h"
 #include "app/win32/form/form_readback.h"
 #include "app/win32/form/pie_chart_window.h"
+#include "app/win32/form/window_picture.h"
 #include "platform/machine/machine_file.h"
 #include "platform/recorded/recorded_platform.h"
 #include "platform/wide_text.h"
@@ -377,89 +378,6 @@ TEST(Win32DetailPane, HelpIsThePageOfWhatIsUnderThePointerAndRowsStaySelectedWhe
   EXPECT_EQ(SendMessageW(disks, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 1);
 }
 
-// A window's picture as 32-bit pixels, top row first.
-struct Picture {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> pixels;
-
-  // Painted when the pane's background shows at its corner and something
-  // else (the frame, a text) shows too: a window not yet painted reads back
-  // as one colour.
-  bool Painted() const {
-    if (pixels.empty()) return false;
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    const std::uint32_t faceRgb = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
-    if ((pixels[0] & 0xFFFFFFu) != faceRgb) return false;
-    return std::any_of(pixels.begin(), pixels.end(), [faceRgb](std::uint32_t p) { return (p & 0xFFFFFFu) != faceRgb; });
-  }
-};
-
-Picture Capture(HWND window) {
-  RECT r{};
-  GetClientRect(window, &r);
-  Picture picture;
-  picture.width = r.right;
-  picture.height = r.bottom;
-  picture.pixels.resize(static_cast<std::size_t>(r.right) * static_cast<std::size_t>(r.bottom));
-  HDC screen = GetDC(window);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = r.right;
-  info.bmiHeader.biHeight = -r.bottom;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(r.bottom), picture.pixels.data(), &info, DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window, screen);
-  return picture;
-}
-
-// Asks for a paint, then reads the window back until it shows a painted
-// pane; between reads it waits for the next message, not for a set time.
-Picture CaptureWhenPainted(HWND window) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Picture picture;
-  for (int attempt = 0; attempt < 200; ++attempt) {
-    Pump();
-    GdiFlush();
-    picture = Capture(window);
-    if (picture.Painted()) break;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-  }
-  return picture;
-}
-
-// A bottom-up 32-bit BMP, which any picture tool reads.
-void WriteBmp(const fs::path& file, const Picture& picture) {
-  const DWORD rowBytes = static_cast<DWORD>(picture.width) * 4;
-  const DWORD imageBytes = rowBytes * static_cast<DWORD>(picture.height);
-  BITMAPFILEHEADER header{};
-  BITMAPINFOHEADER info{};
-  header.bfType = 0x4D42;  // "BM"
-  header.bfOffBits = sizeof header + sizeof info;
-  header.bfSize = header.bfOffBits + imageBytes;
-  info.biSize = sizeof info;
-  info.biWidth = picture.width;
-  info.biHeight = picture.height;
-  info.biPlanes = 1;
-  info.biBitCount = 32;
-  info.biCompression = BI_RGB;
-  info.biSizeImage = imageBytes;
-  std::ofstream out(file, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&header), sizeof header);
-  out.write(reinterpret_cast<const char*>(&info), sizeof info);
-  for (int y = picture.height - 1; y >= 0; --y)
-    out.write(reinterpret_cast<const char*>(&picture.pixels[static_cast<std::size_t>(y) * picture.width]), rowBytes);
-}
-
 TEST(Win32DetailPane, EveryPanelOfTheWorkstationIsPaintedAndSaved) {
   Sample sample("workstation.json");
   ASSERT_TRUE(sample.scanned);
@@ -477,10 +395,10 @@ TEST(Win32DetailPane, EveryPanelOfTheWorkstationIsPaintedAndSaved) {
     GetWindowRect(screen.pane->FormWindow(), &formRect);
     GetWindowRect(screen.pane->Control(panel), &frame);
     screen.Resize(formRect.right - formRect.left, frame.bottom - frame.top + 10);
-    const Picture picture = CaptureWhenPainted(screen.host);
+    const WindowPicture picture = CaptureWhenPainted(screen.host, GetSysColor(COLOR_BTNFACE));
     const std::string page = PanelOfControl(panel)->helpPage;
-    EXPECT_TRUE(picture.Painted()) << page;
-    WriteBmp(dir / (page.substr(0, page.find('.')) + ".bmp"), picture);
+    EXPECT_TRUE(picture.Painted(GetSysColor(COLOR_BTNFACE))) << page;
+    EXPECT_TRUE(WriteBmp(dir / (page.substr(0, page.find('.')) + ".bmp"), picture)) << page;
   }
   EXPECT_EQ(saved.size(), Panels().size());
 }
