@@ -255,7 +255,7 @@ void CMainFrame::CreateChildren() {
   CreateToolBar();
   CreateStatusBar();
   treeView = std::make_unique<CDiskTreeView>(window, IDW_PANE_FIRST, *document, this);
-  pane = std::make_unique<DetailPane>(window, *document, this);
+  pane = std::make_unique<Win32DetailPane>(window, *document, this);
   wchar_t className[16] = L"";
   ::GetClassNameW(pane->Window(), className, static_cast<int>(std::size(className)));
   paneIsDialog = std::wstring(className) == L"#32770";

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/common/machine_source.h"
-#include "app/win32/detail_pane.h"
+#include "app/win32/form/detail_pane.h"
 #include "app/win32/splash_screen.h"
 #include "app/win32/tree_view.h"
 #include "platform/platform.h"
@@ -58,7 +58,7 @@ class CMainFrame : public ProgressSink {
   HWND Window() const { return window; }
   CQuelbrinDoc& Document() { return *document; }
   CDiskTreeView& TreeView() { return *treeView; }
-  DetailPane& Pane() { return *pane; }
+  Win32DetailPane& Pane() { return *pane; }
   HWND ToolBar() const { return toolBar; }
   HWND StatusBar() const { return statusBar; }
   CSplashScreenThread* Splash() const { return splash.get(); }
@@ -138,7 +138,7 @@ class CMainFrame : public ProgressSink {
   HWND statusBar = nullptr;
   HACCEL accelerators = nullptr;
   std::unique_ptr<CDiskTreeView> treeView;
-  std::unique_ptr<DetailPane> pane;
+  std::unique_ptr<Win32DetailPane> pane;
   bool paneIsDialog = false;
   std::unique_ptr<CSplashScreenThread> splash;
   int raisedBySplash = 0;

@@ -43,9 +43,8 @@ std::vector<HTREEITEM> TreeItems(HWND tree);
 std::wstring ItemText(HWND tree, HTREEITEM item);
 std::wstring WindowText(HWND window);
 
-// Saves the window as it shows on the screen as a 24-bit BMP file, once two
-// captures in a row agree and show more than one colour (a window not yet
-// painted shows black). False when it never settles or cannot be written.
+// Saves the window's client area as it shows on the screen as a BMP file,
+// once it has painted. False when it never paints or cannot be written.
 bool SaveScreenshot(HWND window, const std::wstring& path);
 
 }  // namespace win32test
