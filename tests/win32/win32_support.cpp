@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -70,10 +71,25 @@ std::wstring WindowText(HWND window) {
 
 bool SaveScreenshot(HWND window, const std::wstring& path) {
   ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  const WindowPicture picture = CaptureWhenPainted(window, ::GetSysColor(COLOR_BTNFACE));
-  if (!picture.Painted(::GetSysColor(COLOR_BTNFACE))) return false;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  return WriteBmp(std::filesystem::path(path), picture);
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // The display server shows what was painted a little later: read back until
+  // two pictures in a row agree and show more than one colour (a window not
+  // yet painted shows black). Bounded, so that a window never shown fails.
+  WindowPicture last;
+  for (int round = 0; round < 500; ++round) {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    WindowPicture now = CaptureWindow(window);
+    const bool oneColour = std::all_of(now.pixels.begin(), now.pixels.end(),
+                                       [&now](std::uint32_t p) { return p == now.pixels.front(); });
+    if (!oneColour && now.pixels == last.pixels) {
+      std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+      return WriteBmp(std::filesystem::path(path), now);
+    }
+    last = std::move(now);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return false;
 }
 
 }  // namespace win32test

@@ -1,4 +1,4 @@
-#include "app/win32/form/form_readback.h"
+#include "tests/win32/form/form_readback.h"
 
 #include "app/win32/form/detail_pane.h"
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/win32/form/form_list_view.h"
-#include "app/win32/form/form_readback.h"
+#include "tests/win32/form/form_readback.h"
 #include "app/win32/form/pie_chart_window.h"
 #include "tests/win32/window_picture.h"
 #include "platform/machine/machine_file.h"
