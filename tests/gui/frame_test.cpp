@@ -25,6 +25,7 @@ std::string Text(const wxString& s) { return s.ToStdString(wxConvUTF8); }
 
 // Every item of the tree, depth first.
 void CollectItems(CDiskTreeView& tree, const wxTreeItemId& item, std::vector<wxTreeItemId>& out) {
+  tree.FillChildren(item);
   wxTreeItemIdValue cookie;
   for (wxTreeItemId child = tree.GetFirstChild(item, cookie); child.IsOk(); child = tree.GetNextChild(item, cookie)) {
     out.push_back(child);
