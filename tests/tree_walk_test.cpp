@@ -359,9 +359,6 @@ class OpeningTree : public FakeTree {
     openable.clear();
     FakeTree::DeleteAllItems();
   }
-  void FillAll() {
-    for (std::size_t i = 0; i < order.size(); ++i) view->FillChildren(order[i]);
-  }
   std::set<TreeItemId> openable;
 };
 
@@ -431,7 +428,7 @@ TEST(DiskTree, FillingItemsAsTheyOpenActsAsTheWholeTree) {
           EXPECT_EQ(opening.Text(openingItem), whole.Text(wholeItem));
         }
       }
-      opening.FillAll();
+      openingView.FillAll();
       EXPECT_EQ(Outline(opening), Outline(whole));
       // Openable exactly where something hangs below.
       std::set<TreeItemId> parents;

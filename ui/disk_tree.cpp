@@ -77,6 +77,19 @@ void DiskTree::FillChildren(TreeItemId item) {
   found->second.children = std::move(items);
 }
 
+void DiskTree::FillAll() {
+  if (allFilled) return;
+  allFilled = true;
+  std::vector<TreeItemId> pending(roots.rbegin(), roots.rend());
+  while (!pending.empty()) {
+    const TreeItemId item = pending.back();
+    pending.pop_back();
+    FillChildren(item);
+    if (const auto found = branches.find(item); found != branches.end())
+      pending.insert(pending.end(), found->second.children.rbegin(), found->second.children.rend());
+  }
+}
+
 TreeItemId DiskTree::MakeItemOfNode(const StorageNode* node) {
   if (!lazy || node == nullptr || !Built()) return ItemOfNode(node);
   if (const auto known = itemOfNode.find(node); known != itemOfNode.end()) return known->second;
@@ -115,6 +128,7 @@ void DiskTree::Clear() {
   itemOfNode.clear();
   roots.clear();
   branches.clear();
+  allFilled = false;
   clearing = false;
 }
 

@@ -54,6 +54,9 @@ class DiskTree : public DocumentListener {
 
   // The control is about to open an item: its children are inserted, once.
   void FillChildren(TreeItemId item);
+  // Inserts every item not inserted yet, leaving each closed: for what looks
+  // through the whole tree, as typing to find an item does.
+  void FillAll();
 
   // The item the whole tree would hold for the node, inserting the items on
   // the way to it that are not there yet; kTreeTopLevel when the node stands
@@ -86,5 +89,6 @@ class DiskTree : public DocumentListener {
   bool lazy = false;
   std::vector<TreeItemId> roots;
   std::unordered_map<TreeItemId, Branch> branches;
+  bool allFilled = false;
   bool clearing = false;
 };

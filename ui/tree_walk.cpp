@@ -79,11 +79,12 @@ std::vector<TreeBranch> Roots(MountPointList* mountPoints, PhysicalDiskList* phy
 
 class Walk {
  public:
-  Walk(TreeSink& sink, TreeItemMap& itemOfNode) : sink_(sink), items_(itemOfNode) {}
+  // `itemOfNode` may be null when nobody asks for it.
+  Walk(TreeSink& sink, TreeItemMap* itemOfNode) : sink_(sink), items_(itemOfNode) {}
 
   TreeItemId Insert(const TreeBranch& branch, TreeItemId parent) {
     const TreeItemId item = sink_.InsertItem(*branch.node, parent);
-    items_[branch.node] = item;
+    if (items_ != nullptr) (*items_)[branch.node] = item;
     switch (branch.place) {
       case TreePlace::MountPoint:
       case TreePlace::Extent:
@@ -105,7 +106,7 @@ class Walk {
 
  private:
   TreeSink& sink_;
-  TreeItemMap& items_;
+  TreeItemMap* items_;
 };
 
 // Finds the last place of a node in walk order, keeping the path down to it.
@@ -145,13 +146,18 @@ TreeItemId WalkStorageTree(MountPointList* mountPoints, PhysicalDiskList* physic
   if (physicalDisks != nullptr) expected += 3 * physicalDisks->children.size();
   if (adapters != nullptr) expected += adapters->children.size();
   itemOfNode.reserve(itemOfNode.size() + expected);
-  Walk walk(sink, itemOfNode);
+  Walk walk(sink, &itemOfNode);
   TreeItemId first = kTreeTopLevel;
   for (const TreeBranch& root : Roots(mountPoints, physicalDisks, adapters)) {
     const TreeItemId item = walk.Insert(root, kTreeTopLevel);
     if (first == kTreeTopLevel) first = item;
   }
   return first;
+}
+
+void WalkStorageTree(const StorageModel& model, TreeSink& sink) {
+  Walk walk(sink, nullptr);
+  for (const TreeBranch& root : StorageTreeRoots(model)) walk.Insert(root, kTreeTopLevel);
 }
 
 std::vector<TreeBranch> StorageTreeRoots(const StorageModel& model) {

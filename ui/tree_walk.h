@@ -39,6 +39,9 @@ TreeItemId WalkStorageTree(MountPointList* mountPoints, PhysicalDiskList* physic
 inline TreeItemId WalkStorageTree(const StorageModel& model, TreeSink& sink, TreeItemMap& itemOfNode) {
   return WalkStorageTree(model.MountPoints(), model.PhysicalDisks(), model.Adapters(), sink, itemOfNode);
 }
+// The same, recording nothing. Items come depth first: each after its parent
+// and after the whole branch of the sibling before it.
+void WalkStorageTree(const StorageModel& model, TreeSink& sink);
 
 // What hangs below an item depends on where it stands as well as on its node:
 // an adapter below a disk shows only that disk's device, below "Adapters" all

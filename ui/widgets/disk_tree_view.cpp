@@ -25,6 +25,7 @@ CDiskTreeView::CDiskTreeView(wxWindow* parent, CQuelbrinDoc& document, ProgressS
   UseClassicScrollBars(this);
   Bind(wxEVT_TREE_SEL_CHANGING, &CDiskTreeView::OnSelChanging, this);
   Bind(wxEVT_TREE_ITEM_EXPANDING, &CDiskTreeView::OnExpanding, this);
+  Bind(wxEVT_CHAR, &CDiskTreeView::OnChar, this);
   subscription = doc.Subscribe(*this);
 }
 
@@ -62,6 +63,14 @@ void CDiskTreeView::EnsureVisible(TreeItemId item) { wxTreeCtrl::EnsureVisible(F
 void CDiskTreeView::SelectItem(TreeItemId item) { wxTreeCtrl::SelectItem(FromId(item)); }
 void CDiskTreeView::DeleteAllItems() { wxTreeCtrl::DeleteAllItems(); }
 void CDiskTreeView::SetHasChildren(TreeItemId item) { SetItemHasChildren(FromId(item), true); }
+
+void CDiskTreeView::OnChar(wxKeyEvent& event) {
+  // Typing finds the next item whose text starts so, closed branches
+  // included: they are filled before the control looks.
+  if (!event.HasModifiers() && event.GetKeyCode() < WXK_START &&
+      (wxIsalnum(event.GetKeyCode()) || event.GetKeyCode() == '_')) tree.FillAll();
+  event.Skip();
+}
 
 void CDiskTreeView::OnExpanding(wxTreeEvent& event) {
   FillChildren(event.GetItem());

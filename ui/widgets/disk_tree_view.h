@@ -43,6 +43,7 @@ class CDiskTreeView : public wxTreeCtrl, public TreeControl, public DocumentList
  private:
   void OnSelChanging(wxTreeEvent& event);
   void OnExpanding(wxTreeEvent& event);
+  void OnChar(wxKeyEvent& event);
   // The control shows several roots under one hidden root of its own.
   wxTreeItemId HiddenRoot();
 
