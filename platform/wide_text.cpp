@@ -12,6 +12,7 @@ namespace {
 // ISO wide printf (glibc's, and MinGW's) reads a narrow string for "%s".
 std::wstring TranslateFormat(const wchar_t* format) {
   std::wstring out;
+  out.reserve(std::wcslen(format) + 8);
   for (const wchar_t* p = format; *p != 0;) {
     if (*p != L'%') {
       out += *p++;
@@ -44,7 +45,17 @@ std::wstring TranslateFormat(const wchar_t* format) {
 
 std::wstring FormatWide(const wchar_t* format, ...) {
   const std::wstring translated = TranslateFormat(format);
-  std::vector<wchar_t> buffer(256);
+  // Most texts are short: a buffer on the stack saves an allocation and its
+  // zeroing on every one of the many names a large machine brings.
+  wchar_t local[256];
+  {
+    va_list args;
+    va_start(args, format);
+    const int n = std::vswprintf(local, std::size(local), translated.c_str(), args);
+    va_end(args);
+    if (n >= 0 && static_cast<std::size_t>(n) < std::size(local)) return std::wstring(local, static_cast<std::size_t>(n));
+  }
+  std::vector<wchar_t> buffer(std::size(local) * 4);
   for (;;) {
     va_list args;
     va_start(args, format);

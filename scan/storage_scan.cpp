@@ -1,5 +1,5 @@
 // Mount points and the volumes behind them: the outer half of every scan.
-#include <map>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,12 +68,14 @@ bool ReadNames(const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry, Mo
 
 // The volume GUID path ("\\?\Volume{...}\") of each volume, keyed by unique id:
 // the mount point manager lists every volume under its "\??\Volume{...}" name,
-// and mount points of one volume share its unique id.
-using VolumeNames = std::map<std::string, std::wstring>;
+// and mount points of one volume share its unique id. The first entry of an
+// id is the one kept.
+using VolumeNames = std::unordered_map<std::string, std::wstring>;
 
 VolumeNames CollectVolumeNames(const AnswerBuffer& answer, std::size_t count) {
   const std::wstring prefix = L"\\??\\Volume{";
   VolumeNames names;
+  names.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
     const auto e = answer.Read<MOUNTMGR_MOUNT_POINT>(kMountPointsHeader + i * sizeof(MOUNTMGR_MOUNT_POINT));
     if (!answer.Contains(e.SymbolicLinkNameOffset, e.SymbolicLinkNameLength) ||

@@ -52,7 +52,9 @@ void LinkLayoutEntries(StorageModel& model, const AnswerBuffer& answer, std::siz
 // when the query failed.
 bool ScanLayout(ScanContext& scan, HANDLE drive, PhysicalDiskNode& disk, DiskExtentNode& extent, int diskNumber,
                 bool useExtendedLayout) {
-  AnswerBuffer answer;
+  // One buffer serves every drive: on a machine of thousands, a fresh one each
+  // time cost more than the request (the heap gave its pages back in between).
+  thread_local AnswerBuffer answer;
   if (!answer.Allocate(layout::kDriveLayoutExBytes)) return false;
   // The layout answers do not say how much room they need; the buffer doubles.
   const NeededBytes unknown;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/machine/machine_file.h"
@@ -340,4 +341,100 @@ TEST(DiskTree, AFailedRefreshEmptiesTheTree) {
   sample.doc.Refresh(false);
   EXPECT_TRUE(control.items.empty());
   EXPECT_EQ(tree.ItemOfNode(sample.doc.Model().MountPoints()), kTreeTopLevel);
+}
+
+namespace {
+
+// A control that shows items as openable and has them filled as they open,
+// as the desktop's tree does.
+class OpeningTree : public FakeTree {
+ public:
+  bool FillsChildrenOnOpen() const override { return true; }
+  void SetHasChildren(TreeItemId item) override { openable.insert(item); }
+  void Expand(TreeItemId item) override {
+    if (view != nullptr) view->FillChildren(item);
+    FakeTree::Expand(item);
+  }
+  void DeleteAllItems() override {
+    openable.clear();
+    FakeTree::DeleteAllItems();
+  }
+  std::set<TreeItemId> openable;
+};
+
+// The items depth first, each parent before its children in the order inserted.
+std::vector<std::string> Outline(const FakeTree& tree) {
+  std::map<TreeItemId, std::vector<TreeItemId>> children;
+  for (TreeItemId id : tree.order) children[tree.items.at(id).parent].push_back(id);
+  std::vector<std::string> lines;
+  auto visit = [&](auto& self, TreeItemId parent) -> void {
+    for (TreeItemId id : children[parent]) {
+      lines.push_back(tree.Text(id));
+      self(self, id);
+    }
+  };
+  visit(visit, kTreeTopLevel);
+  return lines;
+}
+
+// Every node of the model: what the tree shows, and the partitions of no volume.
+std::vector<StorageNode*> EveryNode(const StorageModel& model) {
+  std::vector<StorageNode*> nodes{model.MountPoints(), model.PhysicalDisks(), model.Adapters()};
+  for (const auto& mp : model.MountPoints()->children) {
+    nodes.push_back(mp.get());
+    nodes.insert(nodes.end(), mp->extents.begin(), mp->extents.end());
+  }
+  for (const auto& partition : model.Partitions()) nodes.push_back(partition.get());
+  for (const auto& disk : model.PhysicalDisks()->children) nodes.push_back(disk.get());
+  for (const auto& adapter : model.Adapters()->children) {
+    nodes.push_back(adapter.get());
+    for (const auto& device : adapter->devices) nodes.push_back(device.get());
+  }
+  return nodes;
+}
+
+}  // namespace
+
+// A tree that inserts items as they open must look and act as one given every
+// item at once: the same items once filled, and for every node chosen
+// elsewhere the same expansions, reveal and selection, by path.
+TEST(DiskTree, FillingItemsAsTheyOpenActsAsTheWholeTree) {
+  for (const std::string& name : AllSampleNames()) {
+    for (const bool all : {false, true}) {
+      SCOPED_TRACE(name + (all ? " all mount points" : ""));
+      ScannedSample sample(name, all);
+      FakeTree whole;
+      OpeningTree opening;
+      DiskTree wholeView(sample.doc, whole, nullptr), openingView(sample.doc, opening, nullptr);
+      whole.view = &wholeView;
+      opening.view = &openingView;
+      const Subscription a = sample.doc.Subscribe(wholeView), b = sample.doc.Subscribe(openingView);
+      wholeView.ShowNode(sample.doc.GetCurrentNode());
+      openingView.ShowNode(sample.doc.GetCurrentNode());
+      if (whole.items.empty()) continue;
+      // Only the roots at first, each openable when something hangs below it.
+      EXPECT_EQ(opening.items.size(), 3u);
+      EXPECT_EQ(opening.log, whole.log);
+
+      for (StorageNode* node : EveryNode(sample.doc.Model())) {
+        SCOPED_TRACE(std::string(node->GetName().begin(), node->GetName().end()));
+        whole.log.clear();
+        opening.log.clear();
+        sample.doc.SetCurrentNode(node);
+        EXPECT_EQ(opening.log, whole.log);
+        const TreeItemId wholeItem = wholeView.ItemOfNode(node), openingItem = openingView.MakeItemOfNode(node);
+        ASSERT_EQ(openingItem == kTreeTopLevel, wholeItem == kTreeTopLevel);
+        if (wholeItem != kTreeTopLevel) {
+          EXPECT_EQ(opening.Text(openingItem), whole.Text(wholeItem));
+        }
+      }
+      openingView.FillAll();
+      EXPECT_EQ(Outline(opening), Outline(whole));
+      // Openable exactly where something hangs below.
+      std::set<TreeItemId> parents;
+      for (const auto& [id, item] : opening.items)
+        if (item.parent != kTreeTopLevel) parents.insert(item.parent);
+      EXPECT_EQ(opening.openable, parents);
+    }
+  }
 }

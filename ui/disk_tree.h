@@ -4,6 +4,9 @@
 // control operations and forwards the control's selection-changing event.
 #pragma once
 
+#include <unordered_map>
+#include <vector>
+
 #include "scan/document_listener.h"
 #include "scan/progress_sink.h"
 #include "scan/quelbrin_doc.h"
@@ -24,6 +27,13 @@ class TreeControl {
   // DiskTree::OnSelChanging before it completes it.
   virtual void SelectItem(TreeItemId item) = 0;
   virtual void DeleteAllItems() = 0;
+
+  // Whether the control can show an item as one that opens before its
+  // children are inserted, and calls DiskTree::FillChildren as it opens it.
+  // A control that cannot is given every item at once.
+  virtual bool FillsChildrenOnOpen() const { return false; }
+  // Shows the item as one that opens; its children come later.
+  virtual void SetHasChildren(TreeItemId /*item*/) {}
 };
 
 class DiskTree : public DocumentListener {
@@ -42,18 +52,43 @@ class DiskTree : public DocumentListener {
   // of selection is never refused.
   int OnSelChanging(StorageNode* node);
 
-  // kTreeTopLevel when the node has no item.
+  // The control is about to open an item: its children are inserted, once.
+  void FillChildren(TreeItemId item);
+  // Inserts every item not inserted yet, leaving each closed: for what looks
+  // through the whole tree, as typing to find an item does.
+  void FillAll();
+
+  // The item the whole tree would hold for the node, inserting the items on
+  // the way to it that are not there yet; kTreeTopLevel when the node stands
+  // nowhere in the tree or the tree is empty.
+  TreeItemId MakeItemOfNode(const StorageNode* node);
+  // The same, without inserting: kTreeTopLevel when the item is not there yet.
   TreeItemId ItemOfNode(const StorageNode* node) const;
   bool Clearing() const { return clearing; }
 
  private:
+  // An item whose children are inserted as it opens.
+  struct Branch {
+    TreeBranch branch;
+    bool filled = false;
+    std::vector<TreeItemId> children;
+  };
+
   void Clear();
   TreeItemId Build();
+  TreeItemId InsertBranch(const TreeBranch& branch, TreeItemId parent);
+  bool Built() const { return lazy ? !roots.empty() : !itemOfNode.empty(); }
   void Reveal(TreeItemId item);
 
   CQuelbrinDoc& doc;
   TreeControl& tree;
   ProgressSink* progress;
+  // Every item's node when the control is given the whole tree; otherwise
+  // each node whose item has been looked for, and found.
   TreeItemMap itemOfNode;
+  bool lazy = false;
+  std::vector<TreeItemId> roots;
+  std::unordered_map<TreeItemId, Branch> branches;
+  bool allFilled = false;
   bool clearing = false;
 };

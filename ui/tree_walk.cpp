@@ -5,77 +5,134 @@
 
 namespace {
 
+// A null device ends not only its adapter's devices but every adapter after it.
+bool EndsAdapters(const ScsiAdapterNode& adapter) {
+  for (const auto& device : adapter.devices)
+    if (device == nullptr) return true;
+  return false;
+}
+
+// Calls `visit` with each child of `branch`, in order. A null entry ends its array.
+template <class Visit>
+void ForEachChild(const TreeBranch& branch, Visit&& visit) {
+  switch (branch.place) {
+    case TreePlace::MountPointRoot:
+      for (const auto& mp : static_cast<MountPointList*>(branch.node)->children) {
+        if (mp == nullptr) break;
+        visit(TreeBranch{mp.get(), TreePlace::MountPoint});
+      }
+      break;
+    case TreePlace::MountPoint:
+      for (DiskExtentNode* extent : static_cast<MountPointNode*>(branch.node)->extents) {
+        if (extent == nullptr) break;
+        visit(TreeBranch{extent, TreePlace::Extent});
+      }
+      break;
+    case TreePlace::Extent:
+      if (DiskPartitionNode* partition = static_cast<DiskExtentNode*>(branch.node)->partition)
+        visit(TreeBranch{partition, TreePlace::Partition});
+      break;
+    case TreePlace::Partition:
+      if (PhysicalDiskNode* disk = static_cast<DiskPartitionNode*>(branch.node)->disk)
+        visit(TreeBranch{disk, TreePlace::Disk});
+      break;
+    case TreePlace::Disk: {
+      auto* disk = static_cast<PhysicalDiskNode*>(branch.node);
+      if (disk->adapter != nullptr) visit(TreeBranch{disk->adapter, TreePlace::AdapterOfDisk, disk});
+      break;
+    }
+    case TreePlace::AdapterOfDisk:
+      if (branch.disk->device != nullptr) visit(TreeBranch{branch.disk->device, TreePlace::DeviceOfDisk});
+      break;
+    case TreePlace::DiskRoot:
+      for (const auto& disk : static_cast<PhysicalDiskList*>(branch.node)->children) {
+        if (disk == nullptr) break;
+        visit(TreeBranch{disk.get(), TreePlace::Disk});
+      }
+      break;
+    case TreePlace::AdapterRoot:
+      for (const auto& adapter : static_cast<AdapterList*>(branch.node)->children) {
+        if (adapter == nullptr) break;
+        visit(TreeBranch{adapter.get(), TreePlace::Adapter});
+        if (EndsAdapters(*adapter)) break;
+      }
+      break;
+    case TreePlace::Adapter:
+      for (const auto& device : static_cast<ScsiAdapterNode*>(branch.node)->devices) {
+        if (device == nullptr) break;
+        visit(TreeBranch{device.get(), TreePlace::Device});
+      }
+      break;
+    case TreePlace::DeviceOfDisk:
+    case TreePlace::Device:
+      break;
+  }
+}
+
+std::vector<TreeBranch> Roots(MountPointList* mountPoints, PhysicalDiskList* physicalDisks, AdapterList* adapters) {
+  std::vector<TreeBranch> roots;
+  if (mountPoints != nullptr) roots.push_back({mountPoints, TreePlace::MountPointRoot});
+  if (physicalDisks != nullptr) roots.push_back({physicalDisks, TreePlace::DiskRoot});
+  if (adapters != nullptr) roots.push_back({adapters, TreePlace::AdapterRoot});
+  return roots;
+}
+
 class Walk {
  public:
-  Walk(TreeSink& sink, TreeItemMap& itemOfNode) : sink_(sink), items_(itemOfNode) {}
+  // `itemOfNode` may be null when nobody asks for it.
+  Walk(TreeSink& sink, TreeItemMap* itemOfNode) : sink_(sink), items_(itemOfNode) {}
 
-  TreeItemId Insert(StorageNode& node, TreeItemId parent) {
-    const TreeItemId item = sink_.InsertItem(node, parent);
-    items_[&node] = item;
+  TreeItemId Insert(const TreeBranch& branch, TreeItemId parent) {
+    const TreeItemId item = sink_.InsertItem(*branch.node, parent);
+    if (items_ != nullptr) (*items_)[branch.node] = item;
+    switch (branch.place) {
+      case TreePlace::MountPoint:
+      case TreePlace::Extent:
+      case TreePlace::Partition:
+      case TreePlace::Disk:
+      case TreePlace::DeviceOfDisk:
+        sink_.StepProgress();
+        break;
+      default:
+        break;
+    }
+    ForEachChild(branch, [this, item](const TreeBranch& child) { Insert(child, item); });
+    // An adapter's step comes once its devices are in, and not at all when a
+    // null device cut the walk short.
+    if (branch.place == TreePlace::Adapter && !EndsAdapters(*static_cast<ScsiAdapterNode*>(branch.node)))
+      sink_.StepProgress();
     return item;
-  }
-
-  void MountPoints(MountPointList& list, TreeItemId root) {
-    const std::size_t count = list.children.size();
-    for (std::size_t i = 0; i < count; ++i) {
-      MountPointNode* mp = list.children[i].get();
-      if (mp == nullptr) break;
-      const TreeItemId mpItem = Insert(*mp, root);
-      sink_.StepProgress();
-      const std::size_t extents = mp->extents.size();
-      for (std::size_t e = 0; e < extents; ++e) {
-        DiskExtentNode* extent = mp->extents[e];
-        if (extent == nullptr) break;
-        const TreeItemId extentItem = Insert(*extent, mpItem);
-        sink_.StepProgress();
-        DiskPartitionNode* partition = extent->partition;
-        if (partition == nullptr) continue;
-        const TreeItemId partitionItem = Insert(*partition, extentItem);
-        sink_.StepProgress();
-        if (partition->disk != nullptr) Disk(*partition->disk, partitionItem);
-      }
-    }
-  }
-
-  // A disk, with the adapter it hangs on and below that only its own device.
-  void Disk(PhysicalDiskNode& disk, TreeItemId parent) {
-    const TreeItemId diskItem = Insert(disk, parent);
-    sink_.StepProgress();
-    if (disk.adapter == nullptr) return;
-    const TreeItemId adapterItem = Insert(*disk.adapter, diskItem);
-    if (disk.device == nullptr) return;
-    Insert(*disk.device, adapterItem);
-    sink_.StepProgress();
-  }
-
-  void Disks(PhysicalDiskList& list, TreeItemId root) {
-    const std::size_t count = list.children.size();
-    for (std::size_t i = 0; i < count; ++i) {
-      PhysicalDiskNode* disk = list.children[i].get();
-      if (disk == nullptr) break;
-      Disk(*disk, root);
-    }
-  }
-
-  void Adapters(AdapterList& list, TreeItemId root) {
-    const std::size_t count = list.children.size();
-    for (std::size_t i = 0; i < count; ++i) {
-      ScsiAdapterNode* adapter = list.children[i].get();
-      if (adapter == nullptr) return;
-      const TreeItemId adapterItem = Insert(*adapter, root);
-      const std::size_t devices = adapter->devices.size();
-      for (std::size_t d = 0; d < devices; ++d) {
-        ScsiDeviceNode* device = adapter->devices[d].get();
-        if (device == nullptr) return;
-        Insert(*device, adapterItem);
-      }
-      sink_.StepProgress();
-    }
   }
 
  private:
   TreeSink& sink_;
-  TreeItemMap& items_;
+  TreeItemMap* items_;
+};
+
+// Finds the last place of a node in walk order, keeping the path down to it.
+class PathSearch {
+ public:
+  explicit PathSearch(const StorageNode* node) : node_(node) {}
+
+  void Visit(const TreeBranch& branch) {
+    if (branch.node == node_) found_ = path_;
+    path_.push_back(0);
+    ForEachChild(branch, [this](const TreeBranch& child) {
+      Visit(child);
+      ++path_.back();
+    });
+    path_.pop_back();
+  }
+  void Root(const TreeBranch& branch, std::size_t index) {
+    path_.assign(1, index);
+    Visit(branch);
+  }
+  std::vector<std::size_t> Found() && { return std::move(found_); }
+
+ private:
+  const StorageNode* node_;
+  std::vector<std::size_t> path_;
+  std::vector<std::size_t> found_;
 };
 
 }  // namespace
@@ -89,21 +146,64 @@ TreeItemId WalkStorageTree(MountPointList* mountPoints, PhysicalDiskList* physic
   if (physicalDisks != nullptr) expected += 3 * physicalDisks->children.size();
   if (adapters != nullptr) expected += adapters->children.size();
   itemOfNode.reserve(itemOfNode.size() + expected);
-  Walk walk(sink, itemOfNode);
+  Walk walk(sink, &itemOfNode);
   TreeItemId first = kTreeTopLevel;
-  if (mountPoints != nullptr) {
-    first = walk.Insert(*mountPoints, kTreeTopLevel);
-    walk.MountPoints(*mountPoints, first);
-  }
-  if (physicalDisks != nullptr) {
-    const TreeItemId root = walk.Insert(*physicalDisks, kTreeTopLevel);
-    if (first == kTreeTopLevel) first = root;
-    walk.Disks(*physicalDisks, root);
-  }
-  if (adapters != nullptr) {
-    const TreeItemId root = walk.Insert(*adapters, kTreeTopLevel);
-    if (first == kTreeTopLevel) first = root;
-    walk.Adapters(*adapters, root);
+  for (const TreeBranch& root : Roots(mountPoints, physicalDisks, adapters)) {
+    const TreeItemId item = walk.Insert(root, kTreeTopLevel);
+    if (first == kTreeTopLevel) first = item;
   }
   return first;
+}
+
+void WalkStorageTree(const StorageModel& model, TreeSink& sink) {
+  Walk walk(sink, nullptr);
+  for (const TreeBranch& root : StorageTreeRoots(model)) walk.Insert(root, kTreeTopLevel);
+}
+
+std::vector<TreeBranch> StorageTreeRoots(const StorageModel& model) {
+  return Roots(model.MountPoints(), model.PhysicalDisks(), model.Adapters());
+}
+
+std::vector<TreeBranch> StorageTreeChildren(const TreeBranch& branch) {
+  std::vector<TreeBranch> children;
+  ForEachChild(branch, [&children](const TreeBranch& child) { children.push_back(child); });
+  return children;
+}
+
+bool HasStorageTreeChildren(const TreeBranch& branch) {
+  switch (branch.place) {
+    case TreePlace::MountPointRoot: {
+      const auto& list = static_cast<MountPointList*>(branch.node)->children;
+      return !list.empty() && list.front() != nullptr;
+    }
+    case TreePlace::MountPoint: {
+      const auto& extents = static_cast<MountPointNode*>(branch.node)->extents;
+      return !extents.empty() && extents.front() != nullptr;
+    }
+    case TreePlace::DiskRoot: {
+      const auto& list = static_cast<PhysicalDiskList*>(branch.node)->children;
+      return !list.empty() && list.front() != nullptr;
+    }
+    case TreePlace::AdapterRoot: {
+      const auto& list = static_cast<AdapterList*>(branch.node)->children;
+      return !list.empty() && list.front() != nullptr;
+    }
+    case TreePlace::Adapter: {
+      const auto& devices = static_cast<ScsiAdapterNode*>(branch.node)->devices;
+      return !devices.empty() && devices.front() != nullptr;
+    }
+    default: {
+      bool any = false;
+      ForEachChild(branch, [&any](const TreeBranch&) { any = true; });
+      return any;
+    }
+  }
+}
+
+std::vector<std::size_t> StorageTreePathOf(const StorageModel& model, const StorageNode* node) {
+  PathSearch search(node);
+  if (node == nullptr) return {};
+  const std::vector<TreeBranch> roots = StorageTreeRoots(model);
+  for (std::size_t i = 0; i < roots.size(); ++i) search.Root(roots[i], i);
+  return std::move(search).Found();
 }

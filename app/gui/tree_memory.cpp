@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/widgets/disk_tree_view.h"
+
 namespace {
 
 TreeMemory::Path PathOf(const wxTreeCtrl& tree, wxTreeItemId item) {
@@ -19,10 +21,12 @@ TreeMemory::Path PathOf(const wxTreeCtrl& tree, wxTreeItemId item) {
 }
 
 // The deepest item along the path that exists, and how many steps it took.
-std::pair<wxTreeItemId, std::size_t> Follow(const wxTreeCtrl& tree, const TreeMemory::Path& path) {
+// Items not yet opened get their children to be looked through, but stay closed.
+std::pair<wxTreeItemId, std::size_t> Follow(CDiskTreeView& tree, const TreeMemory::Path& path) {
   wxTreeItemId at = tree.GetRootItem();
   std::size_t steps = 0;
   for (const auto& [text, same] : path) {
+    tree.FillChildren(at);
     wxTreeItemIdValue cookie;
     int seen = 0;
     wxTreeItemId found;
@@ -61,10 +65,10 @@ TreeMemory TreeMemory::Of(const wxTreeCtrl& tree) {
   return memory;
 }
 
-void TreeMemory::RestoreTo(wxTreeCtrl& tree) const {
+void TreeMemory::RestoreTo(CDiskTreeView& tree) const {
   if (!tree.GetRootItem().IsOk() || selected.empty()) return;
   // Parents come before their children in `expanded`, so each is expanded
-  // (and filled, for a tree that fills items as they open) before its children are looked for.
+  // before its children are looked for.
   for (const Path& path : expanded) {
     const auto [item, steps] = Follow(tree, path);
     if (steps == path.size()) tree.Expand(item);

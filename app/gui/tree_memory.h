@@ -10,13 +10,15 @@
 #include <wx/string.h>
 #include <wx/treectrl.h>
 
+class CDiskTreeView;
+
 class TreeMemory {
  public:
   static TreeMemory Of(const wxTreeCtrl& tree);
   // Expands what was expanded and still exists, then selects the item that
   // was selected, or its nearest ancestor that still exists. Does nothing
   // to an empty tree, or when nothing was selected.
-  void RestoreTo(wxTreeCtrl& tree) const;
+  void RestoreTo(CDiskTreeView& tree) const;
 
   // Each step: an item's text and which of its siblings of the same text it is.
   using Path = std::vector<std::pair<wxString, int>>;

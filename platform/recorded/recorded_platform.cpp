@@ -13,7 +13,13 @@
 namespace {
 
 std::wstring Upper(std::wstring s) {
-  for (wchar_t& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  // Paths are mostly ASCII, and every lookup goes through here.
+  for (wchar_t& c : s) {
+    if (c >= L'a' && c <= L'z')
+      c = static_cast<wchar_t>(c - L'a' + L'A');
+    else if (c >= 0x80)
+      c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  }
   return s;
 }
 
@@ -165,19 +171,26 @@ BOOL RecordedPlatform::DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWO
     ok = Fail(ERROR_INVALID_PARAMETER);
   } else {
     const machine::Behaviour& behaviour = BehaviourOf(it->second);
-    // A property query can be made to fail or answer raw by its property too.
-    std::vector<std::string> names;
-    if (std::string name = ControlCodeName(code); !name.empty()) names.push_back(name);
+    // A property query can be made to fail or answer raw by its property too,
+    // and that name comes first.
+    static const std::string kDeviceProperty = "StorageDeviceProperty", kAdapterProperty = "StorageAdapterProperty",
+                             kDeviceIdProperty = "StorageDeviceIdProperty";
+    const std::string* names[2] = {};
+    std::size_t nameCount = 0;
     if (code == IOCTL_STORAGE_QUERY_PROPERTY && in != nullptr && inSize >= 8) {
       STORAGE_PROPERTY_ID property{};
       std::memcpy(&property, in, sizeof property);
-      if (property == StorageDeviceProperty) names.insert(names.begin(), "StorageDeviceProperty");
-      if (property == StorageAdapterProperty) names.insert(names.begin(), "StorageAdapterProperty");
-      if (property == StorageDeviceIdProperty) names.insert(names.begin(), "StorageDeviceIdProperty");
+      if (property == StorageDeviceProperty) names[nameCount++] = &kDeviceProperty;
+      else if (property == StorageAdapterProperty) names[nameCount++] = &kAdapterProperty;
+      else if (property == StorageDeviceIdProperty) names[nameCount++] = &kDeviceIdProperty;
     }
+    const auto [codeName, added] = codeNames_.try_emplace(code);
+    if (added) codeName->second = ControlCodeName(code);
+    if (!codeName->second.empty()) names[nameCount++] = &codeName->second;
     DWORD failCode = 0;
     const std::vector<BYTE>* raw = nullptr;
-    for (const std::string& name : names) {
+    for (std::size_t n = 0; n < nameCount; ++n) {
+      const std::string& name = *names[n];
       if (failCode == 0 && Failing(behaviour, name, failCode)) break;
       if (raw == nullptr) {
         if (auto r = behaviour.raw.find(name); r != behaviour.raw.end()) raw = &r->second;

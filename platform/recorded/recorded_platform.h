@@ -200,6 +200,8 @@ class RecordedPlatform : public Platform {
   // ---- the storage stack and handles (recorded_platform.cpp)
   std::map<std::pair<const machine::Behaviour*, std::string>, unsigned> calls_;
   std::map<std::string, unsigned> requestCounts_;
+  // The name of each control code asked, made once.
+  std::unordered_map<DWORD, std::string> codeNames_;
   std::unordered_map<std::wstring, Target> paths_;
   // Inquiry answers by port index: a large port is asked once per drive.
   std::map<std::size_t, std::vector<BYTE>> inquiryCache_;

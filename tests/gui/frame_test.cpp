@@ -25,6 +25,7 @@ std::string Text(const wxString& s) { return s.ToStdString(wxConvUTF8); }
 
 // Every item of the tree, depth first.
 void CollectItems(CDiskTreeView& tree, const wxTreeItemId& item, std::vector<wxTreeItemId>& out) {
+  tree.FillChildren(item);
   wxTreeItemIdValue cookie;
   for (wxTreeItemId child = tree.GetFirstChild(item, cookie); child.IsOk(); child = tree.GetNextChild(item, cookie)) {
     out.push_back(child);
@@ -341,3 +342,19 @@ TEST(MainFrame, ContextHelpFindsThePageOfThePartClickedOn) {
 }
 
 }  // namespace
+
+// The control looks through every item for one starting with the letters
+// typed, closed branches and those not yet opened included.
+TEST(MainFrame, TypingFindsAnItemInAClosedBranch) {
+  FrameOnSample f("workstation.json");
+  f.Tree().SetFocus();
+  Pump(5);
+  wxKeyEvent key(wxEVT_CHAR);
+  key.m_keyCode = 'B';
+  key.m_uniChar = 'B';
+  key.SetEventObject(&f.Tree());
+  f.Tree().GetEventHandler()->ProcessEvent(key);
+  Pump(5);
+  EXPECT_EQ(Text(f.Tree().GetItemText(f.Tree().GetSelection())), "Bus0,Target0,Lun0");
+  EXPECT_EQ(f.Doc().GetCurrentNode(), f.Tree().NodeOfItem(f.Tree().GetSelection()));
+}

@@ -309,6 +309,7 @@ void ExpectPanelAtTop(CDetailedView& view) {
 
 namespace {
 void CollectLines(CDiskTreeView& tree, const wxTreeItemId& item, int depth, std::vector<std::string>& out) {
+  tree.FillChildren(item);
   wxTreeItemIdValue cookie;
   for (wxTreeItemId child = tree.GetFirstChild(item, cookie); child.IsOk(); child = tree.GetNextChild(item, cookie)) {
     out.push_back(std::string(static_cast<std::size_t>(depth) * 2, ' ') + U8(tree.GetItemText(child)));
@@ -338,6 +339,7 @@ std::vector<std::string> TreeLines(CDiskTreeView& tree) {
 wxTreeItemId ItemAt(CDiskTreeView& tree, const std::vector<std::string>& path) {
   wxTreeItemId at = tree.GetRootItem();
   for (const std::string& text : path) {
+    tree.FillChildren(at);
     wxTreeItemIdValue cookie;
     wxTreeItemId child = tree.GetFirstChild(at, cookie);
     while (child.IsOk() && tree.GetItemText(child).ToStdString(wxConvUTF8) != text) child = tree.GetNextChild(at, cookie);

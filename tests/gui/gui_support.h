@@ -99,9 +99,11 @@ void ExpectNothingClipped(CDetailedView& view);
 // The panel frame on display stands 5 pixels below the top of the pane.
 void ExpectPanelAtTop(CDetailedView& view);
 
-// The tree's items, depth first: two spaces of indent per level, then the text.
+// The tree's items, depth first, each branch filled without opening it: two
+// spaces of indent per level, then the text.
 std::vector<std::string> TreeLines(CDiskTreeView& tree);
-// The item reached by following item texts from the top; invalid if none.
+// The item reached by following item texts from the top, filling the branches
+// on the way; invalid if none.
 wxTreeItemId ItemAt(CDiskTreeView& tree, const std::vector<std::string>& path);
 // The texts from the top down to the selected item; empty when none is selected.
 std::vector<std::string> SelectedPath(CDiskTreeView& tree);

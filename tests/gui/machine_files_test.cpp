@@ -224,6 +224,7 @@ TEST(MachineFiles, RefreshKeepsSelectionAndExpandedItemsByPath) {
   f.Tree().Expand(disks);
   const wxTreeItemId mount = ItemAt(f.Tree(), {"Mountpoints", "\\DosDevices\\W:"});
   ASSERT_TRUE(mount.IsOk());
+  f.Tree().FillChildren(mount);
   wxTreeItemIdValue cookie;
   const wxTreeItemId deep = f.Tree().GetFirstChild(mount, cookie);
   f.Tree().SelectItem(deep.IsOk() ? deep : mount);

@@ -24,6 +24,8 @@ CDiskTreeView::CDiskTreeView(wxWindow* parent, CQuelbrinDoc& document, ProgressS
   // A long tree shows its scroll bar, not only when the pointer passes over it.
   UseClassicScrollBars(this);
   Bind(wxEVT_TREE_SEL_CHANGING, &CDiskTreeView::OnSelChanging, this);
+  Bind(wxEVT_TREE_ITEM_EXPANDING, &CDiskTreeView::OnExpanding, this);
+  Bind(wxEVT_CHAR, &CDiskTreeView::OnChar, this);
   subscription = doc.Subscribe(*this);
 }
 
@@ -39,7 +41,11 @@ StorageNode* CDiskTreeView::NodeOfItem(const wxTreeItemId& item) const {
   return data != nullptr ? data->node : nullptr;
 }
 
-wxTreeItemId CDiskTreeView::ItemOfNode(const StorageNode* node) const { return FromId(tree.ItemOfNode(node)); }
+wxTreeItemId CDiskTreeView::ItemOfNode(const StorageNode* node) { return FromId(tree.MakeItemOfNode(node)); }
+
+void CDiskTreeView::FillChildren(const wxTreeItemId& item) {
+  if (item.IsOk()) tree.FillChildren(ToId(item));
+}
 
 TreeItemId CDiskTreeView::InsertItem(StorageNode& node, TreeItemId parent) {
   const wxTreeItemId under = parent == kTreeTopLevel ? HiddenRoot() : FromId(parent);
@@ -56,6 +62,20 @@ void CDiskTreeView::Expand(TreeItemId item) { wxTreeCtrl::Expand(FromId(item)); 
 void CDiskTreeView::EnsureVisible(TreeItemId item) { wxTreeCtrl::EnsureVisible(FromId(item)); }
 void CDiskTreeView::SelectItem(TreeItemId item) { wxTreeCtrl::SelectItem(FromId(item)); }
 void CDiskTreeView::DeleteAllItems() { wxTreeCtrl::DeleteAllItems(); }
+void CDiskTreeView::SetHasChildren(TreeItemId item) { SetItemHasChildren(FromId(item), true); }
+
+void CDiskTreeView::OnChar(wxKeyEvent& event) {
+  // Typing finds the next item whose text starts so, closed branches
+  // included: they are filled before the control looks.
+  if (!event.HasModifiers() && event.GetKeyCode() < WXK_START &&
+      (wxIsalnum(event.GetKeyCode()) || event.GetKeyCode() == '_')) tree.FillAll();
+  event.Skip();
+}
+
+void CDiskTreeView::OnExpanding(wxTreeEvent& event) {
+  FillChildren(event.GetItem());
+  event.Skip();
+}
 
 void CDiskTreeView::OnSelChanging(wxTreeEvent& event) {
   // Never refused; the document hears of the node unless the tree is clearing.

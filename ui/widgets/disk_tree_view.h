@@ -21,7 +21,11 @@ class CDiskTreeView : public wxTreeCtrl, public TreeControl, public DocumentList
   const DiskTree& Tree() const { return tree; }
   // The node an item stands for; null for none.
   StorageNode* NodeOfItem(const wxTreeItemId& item) const;
-  wxTreeItemId ItemOfNode(const StorageNode* node) const;
+  // The node's item, inserting the items on the way to it (the tree inserts
+  // an item's children as it first opens).
+  wxTreeItemId ItemOfNode(const StorageNode* node);
+  // Inserts the item's children if they are not there yet, without opening it.
+  void FillChildren(const wxTreeItemId& item);
 
   // TreeControl
   using wxTreeCtrl::EnsureVisible;
@@ -33,9 +37,13 @@ class CDiskTreeView : public wxTreeCtrl, public TreeControl, public DocumentList
   void EnsureVisible(TreeItemId item) override;
   void SelectItem(TreeItemId item) override;
   void DeleteAllItems() override;
+  bool FillsChildrenOnOpen() const override { return true; }
+  void SetHasChildren(TreeItemId item) override;
 
  private:
   void OnSelChanging(wxTreeEvent& event);
+  void OnExpanding(wxTreeEvent& event);
+  void OnChar(wxKeyEvent& event);
   // The control shows several roots under one hidden root of its own.
   wxTreeItemId HiddenRoot();
 
