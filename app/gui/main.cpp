@@ -1,27 +1,18 @@
 // quelbrin: the storage viewer on the desktop.
 #include <cstdlib>
 #include <iostream>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/common/machine_source.h"
 #include "app/common/program_options.h"
+#include "app/common/viewer_arguments.h"
 #include "app/gui/quelbrin_app.h"
 
 #include <wx/app.h>
 
 namespace {
 
-constexpr const char* kUsageHead =
-    "Usage: quelbrin [OPTIONS] [FILE]\n"
-    "\n"
-    "Shows the storage topology of a machine in a window: mount points and\n"
-    "volumes, their disk extents, the physical drives with their partitions,\n"
-    "and the adapters behind them. Nothing on any disk or setting is changed.\n"
-    "A FILE given is a machine file to view, as with --machine FILE.\n"
-    "\n"
-    "Options:\n";
 constexpr const char* kUsageTail =
     "\n"
     "Without a display (DISPLAY or WAYLAND_DISPLAY), use quelbrin-cli.\n";
@@ -42,32 +33,20 @@ bool HaveDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  SharedOptions shared;
-  std::vector<std::string> args(argv + 1, argv + argc);
-  std::optional<std::string> fileArgument;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const Argument a = ReadArgument(Program::Gui, args, i);
-    if (a.kind == Argument::Kind::MissingValue) return UsageError(a.error);
-    if (a.kind == Argument::Kind::Word && !fileArgument) {
-      fileArgument = a.value;
-      continue;
-    }
-    if (a.kind != Argument::Kind::Option) return UsageError("unknown argument '" + a.value + "'");
-    if (TakeSharedOption(a, shared)) continue;
-    if (a.option->id == OptionId::Help) {
-      std::cout << kUsageHead << OptionsHelp(Program::Gui) << kUsageTail;
+  const ViewerArguments read = ReadViewerArguments(std::vector<std::string>(argv + 1, argv + argc));
+  switch (read.action) {
+    case ViewerArguments::Action::UsageError:
+      return UsageError(read.error);
+    case ViewerArguments::Action::Help:
+      std::cout << kViewerUsageHead << OptionsHelp(Program::Gui) << kUsageTail;
       return 0;
-    }
-    if (a.option->id == OptionId::Version) {
+    case ViewerArguments::Action::Version:
       std::cout << "quelbrin " << QUELBRIN_VERSION << "\n";
       return 0;
-    }
+    case ViewerArguments::Action::Run:
+      break;
   }
-  if (fileArgument) {
-    if (shared.source.machineFile) return UsageError("a machine file and --machine cannot go together");
-    shared.source.machineFile = fileArgument;
-  }
-  if (const std::string conflict = SharedOptionsConflict(shared); !conflict.empty()) return UsageError(conflict);
+  const SharedOptions& shared = read.shared;
   FrameOptions options;
   options.showAllMountPoints = shared.allMountPoints;
   if (!HaveDisplay()) {

@@ -27,6 +27,7 @@
 #include "app/gui/help_book.h"
 #include "app/gui/machine_files.h"
 #include "app/common/report_heading.h"
+#include "app/common/viewer_prompts.h"
 #include "app/gui/splash_screen.h"
 #include "platform/wide_text.h"
 #include "ui/form_layout.h"
@@ -95,38 +96,16 @@ bool IsWithin(wxWindow* window, wxWindow* ancestor) {
 // Message boxes of the scan: modal, with the program's name as caption, over
 // the splash while one is up. The toolkit brings a box's owner to the front,
 // and without a window manager nothing else keeps the splash above the frame.
-// Diagnostic lines go to standard output.
-class CMainFrame::MessageBoxPrompt : public Prompt {
+class CMainFrame::MessageBoxPrompt : public WindowPrompt {
  public:
   explicit MessageBoxPrompt(CMainFrame& frame) : frame_(frame) {}
   void ShowMessageBox(const std::wstring& text) override {
     wxWindow* owner = frame_.splash != nullptr ? static_cast<wxWindow*>(frame_.splash) : &frame_;
     wxMessageBox(wxString(text), "Quelbrin", wxOK | wxICON_EXCLAMATION, owner);
   }
-  void Diagnostic(const std::wstring& line) override {
-    std::fputs((Utf8FromWide(line) + "\n").c_str(), stdout);
-    std::fflush(stdout);
-  }
 
  private:
   CMainFrame& frame_;
-};
-
-// What the scan reports through. A message box ends the scan that shows it,
-// and such a scan shows no node that would close the splash: once the message
-// is answered, the splash, still at the step where the scan stopped, goes.
-class CMainFrame::ScanPrompt : public Prompt {
- public:
-  ScanPrompt(CMainFrame& frame, Prompt& shown) : frame_(frame), shown_(shown) {}
-  void ShowMessageBox(const std::wstring& text) override {
-    shown_.ShowMessageBox(text);
-    frame_.CloseSplash();
-  }
-  void Diagnostic(const std::wstring& line) override { shown_.Diagnostic(line); }
-
- private:
-  CMainFrame& frame_;
-  Prompt& shown_;
 };
 
 CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOptions)
@@ -137,7 +116,7 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
   }
   userPrompt = prompt;
   viewedPlatform = &platform;
-  scanPrompt = std::make_unique<ScanPrompt>(*this, *prompt);
+  scanPrompt = std::make_unique<ScanPrompt>(*prompt, [this] { CloseSplash(); });
   document = std::make_unique<CQuelbrinDoc>(platform, *scanPrompt, this);
   document->SetShowAllMountPoints(options.showAllMountPoints);
   SetIcons(AppIcons());

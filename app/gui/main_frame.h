@@ -135,7 +135,6 @@ class CMainFrame : public wxFrame, public ProgressSink {
 
  private:
   class MessageBoxPrompt;
-  class ScanPrompt;
 
   void StartSplash();
   void BuildMenus();

@@ -3,29 +3,19 @@
 
 #include <commctrl.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/common/machine_source.h"
 #include "app/common/program_io.h"
 #include "app/common/program_options.h"
+#include "app/common/viewer_arguments.h"
 #include "app/win32/main_frame.h"
 #include "platform/wide_text.h"
 
 namespace {
 
 constexpr wchar_t kCaption[] = L"Quelbrin";
-constexpr const char* kUsageHead =
-    "Usage: quelbrin [OPTIONS] [FILE]\n"
-    "\n"
-    "Shows the storage topology of a machine in a window: mount points and\n"
-    "volumes, their disk extents, the physical drives with their partitions,\n"
-    "and the adapters behind them. Nothing on any disk or setting is changed.\n"
-    "A FILE given is a machine file to view, as with --machine FILE.\n"
-    "\n"
-    "Options:\n";
-
 // A window program has no console to write to: what the terminal program
 // would print goes into a message box.
 int Tell(const std::string& text, UINT icon, int code) {
@@ -41,26 +31,18 @@ int UsageError(const std::string& message) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::vector<std::string> args = ProgramArguments(0, nullptr);
-  SharedOptions shared;
-  std::optional<std::string> fileArgument;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const Argument a = ReadArgument(Program::Gui, args, i);
-    if (a.kind == Argument::Kind::MissingValue) return UsageError(a.error);
-    if (a.kind == Argument::Kind::Word && !fileArgument) {
-      fileArgument = a.value;
-      continue;
-    }
-    if (a.kind != Argument::Kind::Option) return UsageError("unknown argument '" + a.value + "'");
-    if (TakeSharedOption(a, shared)) continue;
-    if (a.option->id == OptionId::Help) return Tell(kUsageHead + OptionsHelp(Program::Gui), MB_ICONINFORMATION, 0);
-    if (a.option->id == OptionId::Version)
+  const ViewerArguments read = ReadViewerArguments(args);
+  switch (read.action) {
+    case ViewerArguments::Action::UsageError:
+      return UsageError(read.error);
+    case ViewerArguments::Action::Help:
+      return Tell(kViewerUsageHead + OptionsHelp(Program::Gui), MB_ICONINFORMATION, 0);
+    case ViewerArguments::Action::Version:
       return Tell(std::string("quelbrin ") + QUELBRIN_VERSION, MB_ICONINFORMATION, 0);
+    case ViewerArguments::Action::Run:
+      break;
   }
-  if (fileArgument) {
-    if (shared.source.machineFile) return UsageError("a machine file and --machine cannot go together");
-    shared.source.machineFile = fileArgument;
-  }
-  if (const std::string conflict = SharedOptionsConflict(shared); !conflict.empty()) return UsageError(conflict);
+  const SharedOptions& shared = read.shared;
 
   FrameOptions options;
   options.showAllMountPoints = shared.allMountPoints;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/common/report_heading.h"
+#include "app/common/viewer_prompts.h"
 #include "app/win32/html_help.h"
 #include "app/win32/resource_ids.h"
 #include "platform/wide_text.h"
@@ -65,37 +66,16 @@ void RegisterFrameClass(WNDPROC procedure) {
 }  // namespace
 
 // Message boxes of the scan: modal over the frame, with the program's name as
-// caption. Diagnostic lines go to standard output.
-class CMainFrame::MessageBoxPrompt : public Prompt {
+// caption.
+class CMainFrame::MessageBoxPrompt : public WindowPrompt {
  public:
   explicit MessageBoxPrompt(CMainFrame& frame) : frame_(frame) {}
   void ShowMessageBox(const std::wstring& text) override {
     ::MessageBoxW(frame_.window, text.c_str(), kCaption, MB_OK | MB_ICONEXCLAMATION);
   }
-  void Diagnostic(const std::wstring& line) override {
-    std::fputs((Utf8FromWide(line) + "\n").c_str(), stdout);
-    std::fflush(stdout);
-  }
 
  private:
   CMainFrame& frame_;
-};
-
-// What the scan reports through. A message box ends the scan that shows it,
-// and such a scan shows no node that would close the splash: once the message
-// is answered, the splash, still at the step where the scan stopped, goes.
-class CMainFrame::ScanPrompt : public Prompt {
- public:
-  ScanPrompt(CMainFrame& frame, Prompt& shown) : frame_(frame), shown_(shown) {}
-  void ShowMessageBox(const std::wstring& text) override {
-    shown_.ShowMessageBox(text);
-    frame_.CloseSplash();
-  }
-  void Diagnostic(const std::wstring& line) override { shown_.Diagnostic(line); }
-
- private:
-  CMainFrame& frame_;
-  Prompt& shown_;
 };
 
 CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOptions)
@@ -106,7 +86,7 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
   }
   userPrompt = prompt;
   viewedPlatform = &platform;
-  scanPrompt = std::make_unique<ScanPrompt>(*this, *prompt);
+  scanPrompt = std::make_unique<ScanPrompt>(*prompt, [this] { CloseSplash(); });
   document = std::make_unique<CQuelbrinDoc>(platform, *scanPrompt, this);
   document->SetShowAllMountPoints(options.showAllMountPoints);
   RegisterFrameClass(&CMainFrame::WindowProc);

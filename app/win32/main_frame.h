@@ -91,7 +91,6 @@ class CMainFrame : public ProgressSink {
 
  private:
   class MessageBoxPrompt;
-  class ScanPrompt;
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
