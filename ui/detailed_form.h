@@ -3,10 +3,40 @@
 // node. The widget pushes the form state into its controls after each update.
 #pragma once
 
+#include <functional>
+
 #include "scan/document_listener.h"
 #include "scan/progress_sink.h"
 #include "scan/quelbrin_doc.h"
 #include "ui/form_state.h"
+
+// Forwards progress to the frame, but lets the pane show the filled panel
+// (`show`) before the splash screen closes over it.
+class ShowThenClose : public ProgressSink {
+ public:
+  // `frame` may be null.
+  ShowThenClose(std::function<void()> show, ProgressSink* frame) : show_(std::move(show)), frame_(frame) {}
+  void SetProgressText(const std::wstring& text) override {
+    if (frame_ != nullptr) frame_->SetProgressText(text);
+  }
+  void SetProgressRange(int lower, int upper) override {
+    if (frame_ != nullptr) frame_->SetProgressRange(lower, upper);
+  }
+  void StepProgress() override {
+    if (frame_ != nullptr) frame_->StepProgress();
+  }
+  void RestartSplash() override {
+    if (frame_ != nullptr) frame_->RestartSplash();
+  }
+  void CloseSplash() override {
+    show_();
+    if (frame_ != nullptr) frame_->CloseSplash();
+  }
+
+ private:
+  std::function<void()> show_;
+  ProgressSink* frame_;
+};
 
 class DetailedForm : public DocumentListener {
  public:

@@ -42,27 +42,10 @@ constexpr int kWheelLinePixels = 16;
 
 }  // namespace
 
-void CDetailedView::ShowThenClose::SetProgressText(const std::wstring& text) {
-  if (frame != nullptr) frame->SetProgressText(text);
-}
-void CDetailedView::ShowThenClose::SetProgressRange(int lower, int upper) {
-  if (frame != nullptr) frame->SetProgressRange(lower, upper);
-}
-void CDetailedView::ShowThenClose::StepProgress() {
-  if (frame != nullptr) frame->StepProgress();
-}
-void CDetailedView::ShowThenClose::RestartSplash() {
-  if (frame != nullptr) frame->RestartSplash();
-}
-void CDetailedView::ShowThenClose::CloseSplash() {
-  view.PushForm();
-  if (frame != nullptr) frame->CloseSplash();
-}
-
 CDetailedView::CDetailedView(wxWindow* parent, CQuelbrinDoc& document, ProgressSink* progress)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE | wxCLIP_CHILDREN),
       doc(document),
-      progressHook(*this, progress),
+      progressHook([this] { PushForm(); }, progress),
       form(document, &progressHook) {
   viewport = new wxPanel(this, wxID_ANY, wxPoint(0, 0), wxDefaultSize, wxBORDER_NONE | wxTAB_TRAVERSAL);
   formWindow = new wxPanel(viewport, wxID_ANY, wxPoint(0, 0),

@@ -48,22 +48,6 @@ class CDetailedView : public wxPanel, public DocumentListener {
   wxScrollBar* VerticalScrollBar() const { return vScroll; }
 
  private:
-  // Forwards progress to the frame, but shows the filled panel before the
-  // splash screen closes.
-  class ShowThenClose : public ProgressSink {
-   public:
-    ShowThenClose(CDetailedView& v, ProgressSink* f) : view(v), frame(f) {}
-    void SetProgressText(const std::wstring& text) override;
-    void SetProgressRange(int lower, int upper) override;
-    void StepProgress() override;
-    void RestartSplash() override;
-    void CloseSplash() override;
-
-   private:
-    CDetailedView& view;
-    ProgressSink* frame;
-  };
-
   void CreateControls();
   // Brings every control in line with the form state, changing only what changed.
   void PushForm();

@@ -49,25 +49,8 @@ int Height(const RECT& r) { return static_cast<int>(r.bottom - r.top); }
 
 }  // namespace
 
-void Win32DetailPane::ShowThenClose::SetProgressText(const std::wstring& text) {
-  if (frame != nullptr) frame->SetProgressText(text);
-}
-void Win32DetailPane::ShowThenClose::SetProgressRange(int lower, int upper) {
-  if (frame != nullptr) frame->SetProgressRange(lower, upper);
-}
-void Win32DetailPane::ShowThenClose::StepProgress() {
-  if (frame != nullptr) frame->StepProgress();
-}
-void Win32DetailPane::ShowThenClose::RestartSplash() {
-  if (frame != nullptr) frame->RestartSplash();
-}
-void Win32DetailPane::ShowThenClose::CloseSplash() {
-  pane.PushForm();
-  if (frame != nullptr) frame->CloseSplash();
-}
-
 Win32DetailPane::Win32DetailPane(HWND parent, CQuelbrinDoc& document, ProgressSink* progress)
-    : doc(document), progressHook(*this, progress), form(document, &progressHook) {
+    : doc(document), progressHook([this] { PushForm(); }, progress), form(document, &progressHook) {
   INITCOMMONCONTROLSEX controlsToUse{sizeof controlsToUse, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controlsToUse);
   RegisterWindowClass(kPaneClass, &Win32DetailPane::PaneProc);

@@ -50,22 +50,6 @@ class Win32DetailPane : public DocumentListener {
   POINT ScrollPosition() const { return {scrollX, scrollY}; }
 
  private:
-  // Forwards progress to the frame, but shows the filled panel before the
-  // splash screen closes.
-  class ShowThenClose : public ProgressSink {
-   public:
-    ShowThenClose(Win32DetailPane& p, ProgressSink* f) : pane(p), frame(f) {}
-    void SetProgressText(const std::wstring& text) override;
-    void SetProgressRange(int lower, int upper) override;
-    void StepProgress() override;
-    void RestartSplash() override;
-    void CloseSplash() override;
-
-   private:
-    Win32DetailPane& pane;
-    ProgressSink* frame;
-  };
-
   static LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK FormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnPaneMessage(UINT message, WPARAM wParam, LPARAM lParam);
