@@ -24,18 +24,6 @@ wxSize ToPixelSize(int w, int h) { return {DialogUnitsToPixelsX(w), DialogUnitsT
 // The toolkit's window id of a control.
 int WindowId(ControlId id) { return static_cast<int>(id); }
 
-// Brings a control in line with `value` when it shows something else, or
-// nothing yet, and remembers what it shows.
-template <class T, class Apply>
-void PushIfChanged(std::map<ControlId, T>& shown, ControlId id, const T& value, Apply apply) {
-  const auto [it, added] = shown.try_emplace(id, value);
-  if (!added) {
-    if (it->second == value) return;
-    it->second = value;
-  }
-  apply(value);
-}
-
 // Each notch of the wheel moves the form by this much, times the lines the
 // system asks for.
 constexpr int kWheelLinePixels = 16;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui/detailed_form.h"
+#include "ui/pushed_form.h"
 
 #include <wx/panel.h>
 
@@ -79,18 +80,7 @@ class CDetailedView : public wxPanel, public DocumentListener {
   int scrollX = 0;
   int scrollY = 0;
   std::map<ControlId, wxWindow*> controls;
-  // What the controls show now, as far as the form state says it; empty
-  // before the first push. The lists keep their own rows, and only the
-  // revision of each is kept here.
-  struct Pushed {
-    std::map<ControlId, bool> visible;
-    std::map<ControlId, std::wstring> edits;
-    std::map<ControlId, bool> checks;
-    std::map<ControlId, std::wstring> frameTitles;
-    std::map<ControlId, std::uint64_t> listRevisions;
-    std::map<ControlId, std::vector<std::wstring>> listBoxLines;
-    std::map<ControlId, PieChartContent> charts;
-  };
-  Pushed pushed;
+  // What the controls show now, as far as the form state says it.
+  PushedForm pushed;
   Subscription subscription;
 };

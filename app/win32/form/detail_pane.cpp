@@ -21,18 +21,6 @@ constexpr UINT kDoubleClickMessage = WM_APP + 1;
 // this much (times the lines the system asks for, for the wheel).
 constexpr int kLinePixels = 16;
 
-// Brings a control in line with `value` when it shows something else, or
-// nothing yet, and remembers what it shows.
-template <class T, class Apply>
-void PushIfChanged(std::map<ControlId, T>& shown, ControlId id, const T& value, Apply apply) {
-  const auto [it, added] = shown.try_emplace(id, value);
-  if (!added) {
-    if (it->second == value) return;
-    it->second = value;
-  }
-  apply(value);
-}
-
 void RegisterWindowClass(const wchar_t* name, WNDPROC proc) {
   WNDCLASSEXW cls{};
   cls.cbSize = sizeof cls;

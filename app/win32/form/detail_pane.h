@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ui/detailed_form.h"
+#include "ui/pushed_form.h"
 
 class Win32FormList;
 class Win32PieChart;
@@ -96,18 +97,7 @@ class Win32DetailPane : public DocumentListener {
   std::uint64_t pendingRevision = 0;
   std::map<ControlId, HWND> controls;
   std::map<ControlId, std::unique_ptr<Win32FormList>> lists;
-  // What the controls show now, as far as the form state says it; empty
-  // before the first push. The lists keep their own rows, and only the
-  // revision of each is kept here.
-  struct Pushed {
-    std::map<ControlId, bool> visible;
-    std::map<ControlId, std::wstring> edits;
-    std::map<ControlId, bool> checks;
-    std::map<ControlId, std::wstring> frameTitles;
-    std::map<ControlId, std::uint64_t> listRevisions;
-    std::map<ControlId, std::vector<std::wstring>> listBoxLines;
-    std::map<ControlId, PieChartContent> charts;
-  };
-  Pushed pushed;
+  // What the controls show now, as far as the form state says it.
+  PushedForm pushed;
   Subscription subscription;
 };
