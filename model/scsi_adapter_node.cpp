@@ -18,10 +18,36 @@ void ScsiAdapterNode::Make1394Storage() {
   name = L"1394Storage";
 }
 
-ScsiDeviceNode& ScsiAdapterNode::AddDevice(std::unique_ptr<ScsiDeviceNode> device) {
-  for (const auto& listed : devices) {
-    if (listed->HasAddress(device->scsiAddress)) return *listed;
+namespace {
+
+std::uint32_t PathTargetLunKey(const SCSI_ADDRESS& a) {
+  return static_cast<std::uint32_t>(a.PathId) << 16 | static_cast<std::uint32_t>(a.TargetId) << 8 | a.Lun;
+}
+
+std::uint32_t AddressKey(const SCSI_ADDRESS& a) {
+  return static_cast<std::uint32_t>(a.PortNumber) << 24 | PathTargetLunKey(a);
+}
+
+}  // namespace
+
+void ScsiAdapterNode::IndexDevices() const {
+  if (indexed_ > devices.size()) {  // the list was cut: start again
+    indexed_ = 0;
+    byAddress_.clear();
+    byPathTargetLun_.clear();
   }
+  for (; indexed_ < devices.size(); ++indexed_) {
+    if (!devices[indexed_]) continue;
+    const SCSI_ADDRESS& a = devices[indexed_]->scsiAddress;
+    byAddress_.emplace(AddressKey(a), indexed_);  // keeps the first
+    byPathTargetLun_.emplace(PathTargetLunKey(a), indexed_);
+  }
+}
+
+ScsiDeviceNode& ScsiAdapterNode::AddDevice(std::unique_ptr<ScsiDeviceNode> device) {
+  IndexDevices();
+  const auto listed = byAddress_.find(AddressKey(device->scsiAddress));
+  if (listed != byAddress_.end()) return *devices[listed->second];
   devices.push_back(std::move(device));
   return *devices.back();
 }
@@ -34,19 +60,21 @@ ScsiDeviceNode* ScsiAdapterNode::FindDeviceByDescriptor(const ScsiDeviceNode& pr
 }
 
 ScsiDeviceNode* ScsiAdapterNode::FindDeviceByDescriptorAndAddress(const ScsiDeviceNode& probe) const {
-  for (const auto& d : devices) {
-    // The cheap address test first; both must hold either way.
-    if (d->HasAddress(probe.scsiAddress) && SameDeviceDescriptor(*d, probe)) return d.get();
+  IndexDevices();
+  const auto first = byAddress_.find(AddressKey(probe.scsiAddress));
+  if (first == byAddress_.end()) return nullptr;
+  // Devices listed directly may share an address; the first with both wins.
+  for (std::size_t i = first->second; i < devices.size(); ++i) {
+    const auto& d = devices[i];
+    if (d && d->HasAddress(probe.scsiAddress) && SameDeviceDescriptor(*d, probe)) return d.get();
   }
   return nullptr;
 }
 
 ScsiDeviceNode* ScsiAdapterNode::FindDeviceByPathTargetLun(const SCSI_ADDRESS& a) const {
-  for (const auto& d : devices) {
-    const SCSI_ADDRESS& b = d->scsiAddress;
-    if (a.PathId == b.PathId && a.TargetId == b.TargetId && a.Lun == b.Lun) return d.get();
-  }
-  return nullptr;
+  IndexDevices();
+  const auto first = byPathTargetLun_.find(PathTargetLunKey(a));
+  return first == byPathTargetLun_.end() ? nullptr : devices[first->second].get();
 }
 
 bool SameAdapterDescriptor(const ScsiAdapterNode& a, const ScsiAdapterNode& b) {

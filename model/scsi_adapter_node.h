@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "model/device_manager_info.h"
@@ -33,6 +35,10 @@ class ScsiAdapterNode : public StorageNode {
   ScsiDeviceNode* FindDeviceByDescriptorAndAddress(const ScsiDeviceNode& probe) const;
   // Path id, target id and logical unit; the port number is not compared.
   ScsiDeviceNode* FindDeviceByPathTargetLun(const SCSI_ADDRESS& address) const;
+  // Each lookup finds the first listed device that matches, as a walk of the
+  // list would; a port with thousands of units would make a walk per disk
+  // quadratic, so the first position of each address is kept. Devices may be
+  // appended to the list directly; their addresses do not change once listed.
 
   // The fixed fields of the adapter descriptor, zero where the buffer ends first.
   STORAGE_ADAPTER_DESCRIPTOR AdapterDescriptorFields() const {
@@ -50,6 +56,14 @@ class ScsiAdapterNode : public StorageNode {
   bool hasDeviceManagerInfo = false;
   DeviceManagerInfo deviceManagerInfo;
   std::wstring portDeviceName;
+
+ private:
+  // Takes in the devices appended since the last lookup.
+  void IndexDevices() const;
+
+  mutable std::size_t indexed_ = 0;
+  mutable std::unordered_map<std::uint32_t, std::size_t> byAddress_;        // with the port number
+  mutable std::unordered_map<std::uint32_t, std::size_t> byPathTargetLun_;  // without
 };
 
 // Equal adapter descriptors in every fixed field; an adapter without one

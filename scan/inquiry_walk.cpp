@@ -26,14 +26,18 @@ void WalkInquiryRecords(const AnswerBuffer& answer,
     std::size_t offset = entry.InquiryDataOffset;
     // A record offset met twice on one bus is a cycle. A bus holds at most 255
     // records, so the offsets seen are few; a map of the whole answer per bus
-    // would cost memory in proportion to what the port claims.
+    // would cost memory in proportion to what the port claims. Ports chain
+    // their records forward, so only an offset not past all those seen is
+    // searched for: a walk per disk over a port of many units stays linear.
     std::array<std::size_t, 255> seen{};
     std::size_t seenCount = 0;
+    std::size_t furthest = 0;
     for (int unit = 0; unit < entry.NumberOfLogicalUnits; ++unit) {
-      if (!answer.Contains(offset, layout::kInquiryRecordHeader) ||
-          std::find(seen.begin(), seen.begin() + seenCount, offset) != seen.begin() + seenCount)
-        break;
+      if (!answer.Contains(offset, layout::kInquiryRecordHeader)) break;
+      const bool forward = seenCount == 0 || offset > furthest;
+      if (!forward && std::find(seen.begin(), seen.begin() + seenCount, offset) != seen.begin() + seenCount) break;
       seen[seenCount++] = offset;
+      furthest = std::max(furthest, offset);
       SCSI_INQUIRY_DATA header{};
       std::memcpy(&header, answer.At(offset), layout::kInquiryRecordHeader);
       visit(offset, header);

@@ -110,6 +110,26 @@ TEST(AdapterNodes, PathTargetLunIgnoresPortNumberAndAddressSearchNeedsBoth) {
   EXPECT_EQ(adapter.FindDeviceByDescriptorAndAddress(*both), listed);
 }
 
+// Devices appended straight to the list (as the USB and 1394 adapters do) may
+// share an address, and may come after lookups; every search still finds the
+// first that matches.
+TEST(AdapterNodes, SearchesFindTheFirstMatchAmongDevicesListedAfterEarlierSearches) {
+  ScsiAdapterNode adapter;
+  ScsiDeviceNode* a = &adapter.AddDevice(Device(Address(2, 0, 5, 0), Descriptor("A", "1")));
+  EXPECT_EQ(adapter.FindDeviceByPathTargetLun(Address(9, 0, 5, 0)), a);
+  adapter.devices.push_back(Device(Address(2, 0, 5, 0), Descriptor("B", "2")));
+  ScsiDeviceNode* b = adapter.devices.back().get();
+  adapter.devices.push_back(Device(Address(1, 0, 6, 0), Descriptor("C", "3")));
+  ScsiDeviceNode* c = adapter.devices.back().get();
+
+  EXPECT_EQ(adapter.FindDeviceByDescriptorAndAddress(*Device(Address(2, 0, 5, 0), Descriptor("B", "2"))), b);
+  EXPECT_EQ(adapter.FindDeviceByDescriptorAndAddress(*Device(Address(2, 0, 5, 0), Descriptor("A", "1"))), a);
+  EXPECT_EQ(adapter.FindDeviceByPathTargetLun(Address(0, 0, 6, 0)), c);
+  EXPECT_EQ(&adapter.AddDevice(Device(Address(2, 0, 5, 0), Descriptor("D", "4"))), a);
+  EXPECT_EQ(&adapter.AddDevice(Device(Address(1, 0, 6, 0), Descriptor("D", "4"))), c);
+  EXPECT_EQ(adapter.devices.size(), 3u);
+}
+
 TEST(DeviceDescriptorEquality, StringsRawPropertiesAndMissingDescriptors) {
   ScsiDeviceNode a, b;
   a.deviceDescriptor = Descriptor("VENDOR", "SERIAL1");

@@ -273,6 +273,14 @@ TEST(InquiryWalk, HostileAnswersShortenWhatIsShownAndNeverReadOutside) {
   pair[12 + 8] = 60;
   pair[60 + 8] = 12;
   EXPECT_EQ(walk(pair), 2);
+  // Back, then forward again to the first record.
+  std::vector<BYTE> back(12 + 3 * 48, 0);
+  back[0] = 1;
+  back[4] = 255;
+  back[8] = 60;
+  back[60 + 8] = 12;
+  back[12 + 8] = 60;
+  EXPECT_EQ(walk(back), 2);
 }
 
 // A large answer of 255 buses whose chains of 255 records run through one ring
