@@ -1,4 +1,5 @@
 // quelbrin-cli: the storage viewer in a terminal.
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -184,12 +185,17 @@ int main(int argc, char** argv) {
   } else {
     PrintStorageTree(doc, std::cout);
   }
-  if (scanned) return OutputWritten(0);
-  // An empty listing must not pass for a machine without storage.
-  if (!doc.MountPointManagerOpen()) {
-    std::cerr << "quelbrin-cli: the mount point manager cannot be opened\n";
-  } else {
-    std::cerr << "quelbrin-cli: the scan stopped with error " << doc.LastScanResult() << "\n";
+  int status = 0;
+  if (!scanned) {
+    // An empty listing must not pass for a machine without storage.
+    if (!doc.MountPointManagerOpen()) {
+      std::cerr << "quelbrin-cli: the mount point manager cannot be opened\n";
+    } else {
+      std::cerr << "quelbrin-cli: the scan stopped with error " << doc.LastScanResult() << "\n";
+    }
+    status = 1;
   }
-  return OutputWritten(1);
+  // Freeing the model and the machine of a large machine node by node takes
+  // longer than printing them; the system takes the whole process back at once.
+  std::exit(OutputWritten(status));
 }
