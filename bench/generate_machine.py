@@ -32,7 +32,11 @@ def volumes(count):
 
 def place_on_ports(m, ports):
     """Puts the drives of `m` on SAS ports, round-robin."""
-    m['adapters'] = [{'port': p, 'descriptor': {'busType': 'sas', 'commandQueueing': True}} for p in range(ports)]
+    # Controllers of one model in different slots: each its own transfer limit,
+    # so that every storage-port interface matches its port alone.
+    m['adapters'] = [{'port': p, 'descriptor': {'busType': 'sas', 'commandQueueing': True,
+                                                'maximumTransferLength': 0x100000 + p * 0x1000}}
+                     for p in range(ports)]
     m['storagePortInterfaces'] = []
     m['deviceInstances'] = []
     for p in range(ports):
