@@ -1,6 +1,7 @@
 #include "platform/wide_text.h"
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <vector>
@@ -10,11 +11,16 @@ namespace {
 // Rewrites the platform's conversions into the C library's: "%I64" becomes
 // "%ll", and "%s" and "%c" without a length become "%ls" and "%lc", since the
 // ISO wide printf (glibc's, and MinGW's) reads a narrow string for "%s".
-std::wstring TranslateFormat(const wchar_t* format) {
+// `narrow` tells whether the format is plain ASCII and takes numbers only, so
+// that the narrow printf, several times quicker than the wide one, gives the
+// same text.
+std::wstring TranslateFormat(const wchar_t* format, bool& narrow) {
+  narrow = true;
   std::wstring out;
   out.reserve(std::wcslen(format) + 8);
   for (const wchar_t* p = format; *p != 0;) {
     if (*p != L'%') {
+      if (static_cast<unsigned long>(*p) >= 0x80) narrow = false;
       out += *p++;
       continue;
     }
@@ -35,6 +41,7 @@ std::wstring TranslateFormat(const wchar_t* format) {
       hasLength = true;
     }
     if (*p == 0) break;
+    if (std::wcschr(L"diouxXeEfFgGaA", *p) == nullptr) narrow = false;
     if (!hasLength && (*p == L's' || *p == L'c')) out += L'l';
     out += *p++;
   }
@@ -44,7 +51,17 @@ std::wstring TranslateFormat(const wchar_t* format) {
 }  // namespace
 
 std::wstring FormatWide(const wchar_t* format, ...) {
-  const std::wstring translated = TranslateFormat(format);
+  bool narrow = false;
+  const std::wstring translated = TranslateFormat(format, narrow);
+  if (narrow) {
+    const std::string narrowFormat(translated.begin(), translated.end());
+    char local[256];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(local, std::size(local), narrowFormat.c_str(), args);
+    va_end(args);
+    if (n >= 0 && static_cast<std::size_t>(n) < std::size(local)) return std::wstring(local, local + n);
+  }
   // Most texts are short: a buffer on the stack saves an allocation and its
   // zeroing on every one of the many names a large machine brings.
   wchar_t local[256];

@@ -99,4 +99,9 @@ TEST(ValueNames, FormatLiteralsOfThePanels) {
   EXPECT_EQ(FormatWide(L"0x%I64x", 0x8000000000000001ull), L"0x8000000000000001");
   EXPECT_EQ(FormatWide(L"%d%ls Extent %d", 42, L"%", 1), L"42% Extent 1");
   EXPECT_EQ(FormatWide(L"%d", static_cast<int>(0xFFFFFFFFu)), L"-1");
+  // Texts beside numbers: letters outside ASCII, strings, characters, and a
+  // number longer than the buffer on the stack.
+  EXPECT_EQ(FormatWide(L"Größe %u%%", 7u), L"Größe 7%");
+  EXPECT_EQ(FormatWide(L"%s:%c", L"Сервер", L'ж'), L"Сервер:ж");
+  EXPECT_EQ(FormatWide(L"%0300d", 5).size(), 300u);
 }

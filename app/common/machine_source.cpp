@@ -92,6 +92,15 @@ std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& 
   return std::make_unique<RecordedPlatform>(std::move(m));
 }
 
+CollectNote JoinNotes(std::string& line) {
+  return [&line](const std::string& note) { line += (line.empty() ? "" : "; ") + note; };
+}
+
+std::string MachineNotReadMessage(const MachineSource& source, const std::string& error) {
+  return (source.machineFile ? "The machine file could not be read.\n\n" : "The machine could not be read.\n\n") +
+         error;
+}
+
 std::string LiveMachineName([[maybe_unused]] const MachineSource& source) {
 #if defined(__linux__)
   std::ifstream file(std::filesystem::path(source.systemRoot) / "proc/sys/kernel/hostname");

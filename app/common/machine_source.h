@@ -35,5 +35,12 @@ bool LoadMachine(const MachineSource& source, machine::Machine& out, std::string
 std::unique_ptr<Platform> OpenMachine(const MachineSource& source, std::string& error, const CollectNote& note = {},
                                       std::string* description = nullptr);
 
+// A note collector that joins the notes into `line`, "; " between them, for
+// a viewer's status bar.
+CollectNote JoinNotes(std::string& line);
+
+// What a viewer says when the machine it was asked to show cannot be read.
+std::string MachineNotReadMessage(const MachineSource& source, const std::string& error);
+
 // The running machine's own name (its host name), empty when it gives none.
 std::string LiveMachineName(const MachineSource& source);

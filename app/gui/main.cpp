@@ -58,11 +58,12 @@ int main(int argc, char** argv) {
   // What reading the machine left unknown goes to stderr and to the status bar.
   options.source = shared.source;
   options.readsSource = true;
+  const CollectNote joined = JoinNotes(options.statusNote);
   std::unique_ptr<Platform> platform = OpenMachine(
       shared.source, error,
-      [&options](const std::string& line) {
+      [&joined](const std::string& line) {
         std::cerr << "quelbrin: " << line << "\n";
-        options.statusNote += (options.statusNote.empty() ? "" : "; ") + line;
+        joined(line);
       },
       &options.description);
   if (!platform) {

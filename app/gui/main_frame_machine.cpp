@@ -76,13 +76,10 @@ bool CMainFrame::ShowMachine(const MachineSource& source, const TreeMemory* memo
   std::string error;
   std::string description;
   std::string notes;
-  std::unique_ptr<Platform> next = OpenMachine(
-      source, error, [&notes](const std::string& line) { notes += (notes.empty() ? "" : "; ") + line; },
-      &description);
+  std::unique_ptr<Platform> next = OpenMachine(source, error, JoinNotes(notes), &description);
   if (!next) {
     // What is on screen stays: nothing of it has been touched yet.
-    ShowMachineError(source.machineFile ? "The machine file could not be read.\n\n" + error
-                                        : "The machine could not be read.\n\n" + error);
+    ShowMachineError(MachineNotReadMessage(source, error));
     return false;
   }
   const bool otherSource = !SameSource(source, options.source);

@@ -38,14 +38,10 @@ bool CMainFrame::ShowMachine(const MachineSource& source) {
   std::string error;
   std::string description;
   std::string notes;
-  std::unique_ptr<Platform> next = OpenMachine(
-      source, error, [&notes](const std::string& line) { notes += (notes.empty() ? "" : "; ") + line; },
-      &description);
+  std::unique_ptr<Platform> next = OpenMachine(source, error, JoinNotes(notes), &description);
   if (!next) {
     // What is on screen stays: nothing of it has been touched yet.
-    userPrompt->ShowMessageBox(WideFromUtf8(
-        (source.machineFile ? "The machine file could not be read.\n\n" : "The machine could not be read.\n\n") +
-        error));
+    userPrompt->ShowMessageBox(WideFromUtf8(MachineNotReadMessage(source, error)));
     return false;
   }
   // The document lets go of the old platform before it is destroyed.

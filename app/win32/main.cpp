@@ -49,9 +49,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   options.source = shared.source;
   std::string error;
   std::string notes;
-  std::unique_ptr<Platform> platform = OpenMachine(
-      shared.source, error, [&notes](const std::string& line) { notes += (notes.empty() ? "" : "; ") + line; },
-      &options.description);
+  std::unique_ptr<Platform> platform = OpenMachine(shared.source, error, JoinNotes(notes), &options.description);
   if (!platform) return Tell("quelbrin: " + error, MB_ICONERROR, 2);
   options.statusNote = WideFromUtf8(notes);
 
