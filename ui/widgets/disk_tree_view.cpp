@@ -74,12 +74,16 @@ void CDiskTreeView::SelectItem(TreeItemId item) { wxTreeCtrl::SelectItem(FromId(
 void CDiskTreeView::DeleteAllItems() { wxTreeCtrl::DeleteAllItems(); }
 void CDiskTreeView::SetHasChildren(TreeItemId item) { SetItemHasChildren(FromId(item), true); }
 
-void CDiskTreeView::OnPaint(wxPaintEvent&) {
+void CDiskTreeView::OnPaint(wxPaintEvent& event) {
   // As the toolkit paints a tree whose root is hidden: each root with what is
   // open under it, then one line from the first root's middle to the last's.
   // The toolkit draws that line whole, and below a root opened on ten thousand
   // items it runs for hundreds of thousands of pixels, each dot of which costs
   // time to lay out although the rows in view hold a few.
+  if (!HasFlag(wxTR_HIDE_ROOT)) {
+    wxGenericTreeCtrl::OnPaint(event);
+    return;
+  }
   wxPaintDC dc(this);
   PrepareDC(dc);
   const wxTreeItemId hidden = GetRootItem();
