@@ -84,10 +84,12 @@ TEST(AdapterListPanel, ListsEveryAdapterWithBusTypeAndTransferLength) {
   EXPECT_EQ(list.rows[3].cells, (Cells{L"1394Storage", L"BusType1394", L"0x0", L"1"}));
   EXPECT_EQ(list.rows[3].node, sample.doc.Model().Adapters()->children[3].get());
 
-  // An adapter without a descriptor has no bus type to name.
+  // An adapter without a descriptor has no bus type to name, even where the
+  // list showed one before.
   AdapterList hand;
   hand.children.push_back(std::make_unique<ScsiAdapterNode>());
   ShowAdapterList(form, hand);
+  ASSERT_EQ(form.List(AllAdaptersList).rows.size(), 1u);
   EXPECT_EQ(form.List(AllAdaptersList).rows[0].cells[1], L"");
 }
 

@@ -64,6 +64,9 @@ TEST(ValueNames, SizesChangeUnitAtAThousandOfTheSmallerUnit) {
   constexpr std::uint64_t MiB = 1048576;
   EXPECT_EQ(FormatSize(0), L"0.0MB");
   EXPECT_EQ(FormatSize(MiB - 1), L"1.0MB");
+  // A tenth halfway between two goes to the even one, as printf rounds.
+  EXPECT_EQ(FormatSize(MiB / 4), L"0.2MB");
+  EXPECT_EQ(FormatSize(MiB / 4 * 3), L"0.8MB");
   EXPECT_EQ(FormatSize(999 * MiB), L"999.0MB");
   EXPECT_EQ(FormatSize(1000 * MiB), L"1.0GB");
   EXPECT_EQ(FormatSize(999999 * MiB), L"976.6GB");

@@ -25,6 +25,17 @@ ListRow& ListViewState::AddRow(StorageNode* node) {
   return row;
 }
 
+void ListViewState::ResetToEmptyRows(std::initializer_list<ListColumn> headingsAndWidths, std::size_t count) {
+  columns.assign(headingsAndWidths.begin(), headingsAndWidths.end());
+  extendedStyle = kFullRowSelect;
+  rows.resize(count);
+  for (ListRow& row : rows) {
+    row.node = nullptr;
+    row.cells.resize(columns.size());
+    for (std::wstring& cell : row.cells) cell.clear();
+  }
+}
+
 namespace {
 bool LessIgnoringCase(const std::wstring& a, const std::wstring& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {

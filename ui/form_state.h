@@ -39,6 +39,10 @@ struct ListViewState {
   void AddColumns(std::initializer_list<ListColumn> headingsAndWidths);
   // Appends a row with one empty cell per column and returns it.
   ListRow& AddRow(StorageNode* node);
+  // The same as Reset, AddColumns and `count` rows added for no node, but the
+  // rows of an earlier fill keep the room their cells took: a list of
+  // thousands of rows is written again without making its strings anew.
+  void ResetToEmptyRows(std::initializer_list<ListColumn> headingsAndWidths, std::size_t count);
 };
 
 struct ListBoxState {

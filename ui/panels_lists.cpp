@@ -1,13 +1,12 @@
 // The list panels of the three roots: "Mountpoints", "Physical Disks" and
 // "Scsi Adapters".
-#include "platform/wide_text.h"
+#include <charconv>
+
 #include "ui/panel_support.h"
 #include "ui/panels.h"
 #include "ui/value_names.h"
 
 using enum ControlId;
-
-using ValueNames::FormatWide;
 
 namespace {
 
@@ -17,13 +16,38 @@ template <class Root, class Fill>
 void ShowRootList(FormState& form, ControlId panelId, ControlId listId, std::initializer_list<ListColumn> columns,
                   const Root& root, Fill fill) {
   form.ShowPanel(panelId);
+  std::size_t count = 0;
+  while (count < root.children.size() && root.children[count]) ++count;
+  // The rows are written over in place: shown again and again, a root of ten
+  // thousand children would otherwise make and free fifty thousand strings.
   ListViewState& list = form.List(listId);
-  list.Reset();
-  list.AddColumns(columns);
-  for (const auto& child : root.children) {
-    if (!child) break;
-    fill(list.AddRow(child.get()).cells, *child);
+  list.ResetToEmptyRows(columns, count);
+  for (std::size_t i = 0; i < count; ++i) {
+    ListRow& row = list.rows[i];
+    row.node = root.children[i].get();
+    fill(row.cells, *root.children[i]);
   }
+}
+
+// A number as "%x" (after `prefix`) or "%d" writes it, into a cell whose room is kept.
+void AssignHex(std::wstring& cell, unsigned value, const wchar_t* prefix = L"") {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
+  cell.assign(prefix);
+  cell.append(digits, end);
+}
+
+void AssignDecimal(std::wstring& cell, int value) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  cell.assign(digits, end);
+}
+
+void AssignName(std::wstring& cell, const StorageNode* node) {
+  if (node != nullptr)
+    cell = node->GetName();
+  else
+    cell.clear();
 }
 
 }  // namespace
@@ -35,7 +59,7 @@ void ShowMountPointList(FormState& form, const MountPointList& mountPoints) {
                  cells[0] = mp.GetName();
                  cells[1] = mp.deviceName;
                  cells[2] = mp.volumeName;
-                 cells[3] = FormatWide(L"%x", static_cast<unsigned>(mp.volumeSerialNumber));
+                 AssignHex(cells[3], static_cast<unsigned>(mp.volumeSerialNumber));
                  cells[4] = mp.fileSystemName;
                });
 }
@@ -46,9 +70,9 @@ void ShowPhysicalDiskList(FormState& form, const PhysicalDiskList& disks) {
                disks, [](std::vector<std::wstring>& cells, const PhysicalDiskNode& disk) {
                  cells[0] = disk.GetName();
                  cells[1] = ValueNames::FormatSize(disk.diskSize);
-                 cells[2] = FormatWide(L"%d", static_cast<int>(disk.partitions.size()));
-                 cells[3] = panel::NameOrEmpty(disk.adapter);
-                 cells[4] = panel::NameOrEmpty(disk.device);
+                 AssignDecimal(cells[2], static_cast<int>(disk.partitions.size()));
+                 AssignName(cells[3], disk.adapter);
+                 AssignName(cells[4], disk.device);
                });
 }
 
@@ -59,7 +83,7 @@ void ShowAdapterList(FormState& form, const AdapterList& adapters) {
                  cells[0] = adapter.GetName();
                  // An adapter without a descriptor has no bus type to name.
                  if (!adapter.adapterDescriptor.empty()) cells[1] = ValueNames::BusTypeName(adapter.GetBusType());
-                 cells[2] = FormatWide(L"0x%x", static_cast<unsigned>(adapter.scsiCapabilities.MaximumTransferLength));
-                 cells[3] = FormatWide(L"%d", static_cast<int>(adapter.devices.size()));
+                 AssignHex(cells[2], static_cast<unsigned>(adapter.scsiCapabilities.MaximumTransferLength), L"0x");
+                 AssignDecimal(cells[3], static_cast<int>(adapter.devices.size()));
                });
 }

@@ -2,13 +2,15 @@
 // from the frame's creation to the first full paint of tree and form, the
 // time to select a tree item and fill its panel (first where that opens a
 // parent of 10,000 children, then with the parents open), and a refresh
-// against the first scan. Prints one line per measure, each a median of several rounds;
+// against the first scan. Prints one line per measure, each a median of several rounds,
+// then each selected node's own time, naming the slowest;
 // bench/pipeline_bench.py runs it under xvfb-run beside the terminal runs.
 //   quelbrin_viewer_bench MACHINE_FILE [ROUNDS]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,8 +55,17 @@ class BenchApp : public wxApp {
   bool OnInit() override { return true; }
 };
 
+// The nodes selected, in order, and what to call each in the breakdown.
+constexpr const char* kSelectedNodes[] = {"last mount point", "disk two thirds down", "first mount point's extent",
+                                          "root Physical Disks", "root Mountpoints"};
+constexpr std::size_t kNodeCount = std::size(kSelectedNodes);
+
 struct Round {
   double load = 0, painted = 0, select = 0, selectOpen = 0, refresh = 0, scan = 0;
+  // Each node's select and panel: on the first pass, and with parents open;
+  // negative for a node the machine lacks.
+  std::vector<double> byNode = std::vector<double>(kNodeCount, -1);
+  std::vector<double> byNodeOpen = std::vector<double>(kNodeCount, -1);
 };
 
 // The toolkit deletes a frame when it next idles, and the document closes its
@@ -95,29 +106,32 @@ Round OneRound(const std::string& file) {
   // Select items spread over the tree: the last mount point, a disk deep in
   // the list, and the roots, each as a user's click does.
   CQuelbrinDoc& doc = frame->Document();
-  std::vector<StorageNode*> nodes;
   const auto& mps = doc.Model().MountPoints()->children;
   const auto& disks = doc.Model().PhysicalDisks()->children;
-  if (!mps.empty()) nodes.push_back(mps.back().get());
-  if (!disks.empty()) nodes.push_back(disks[disks.size() * 2 / 3].get());
-  if (!mps.empty() && !mps.front()->extents.empty()) nodes.push_back(mps.front()->extents.front());
-  nodes.push_back(doc.Model().PhysicalDisks());
-  nodes.push_back(doc.Model().MountPoints());
+  const StorageNode* nodes[kNodeCount] = {
+      mps.empty() ? nullptr : mps.back().get(),
+      disks.empty() ? nullptr : disks[disks.size() * 2 / 3].get(),
+      mps.empty() || mps.front()->extents.empty() ? nullptr : mps.front()->extents.front(),
+      doc.Model().PhysicalDisks(),
+      doc.Model().MountPoints(),
+  };
   // The first pass opens the two roots of 10,000 children, which the toolkit
   // measures item by item; the second selects under parents already open.
-  auto slowestSelect = [&] {
-    std::vector<double> selects;
-    for (StorageNode* node : nodes) {
+  auto selectEach = [&](std::vector<double>& byNode) {
+    double slowest = 0;
+    for (std::size_t i = 0; i < kNodeCount; ++i) {
+      if (nodes[i] == nullptr) continue;
       const Clock::time_point t = Clock::now();
-      doc.SetCurrentNode(node);
+      doc.SetCurrentNode(const_cast<StorageNode*>(nodes[i]));
       frame->Update();
       Drain();
-      selects.push_back(MsSince(t));
+      byNode[i] = MsSince(t);
+      slowest = std::max(slowest, byNode[i]);
     }
-    return *std::max_element(selects.begin(), selects.end());
+    return slowest;
   };
-  r.select = slowestSelect();
-  r.selectOpen = slowestSelect();
+  r.select = selectEach(r.byNode);
+  r.selectOpen = selectEach(r.byNodeOpen);
 
   const Clock::time_point t = Clock::now();
   wxCommandEvent refresh(wxEVT_MENU, ID_REFRESH);
@@ -145,6 +159,7 @@ int main(int argc, char** argv) {
   if (!wxEntryStart(wxArgc, wxArgv)) return 1;
   wxTheApp->CallOnInit();
   std::vector<double> load, scan, painted, select, selectOpen, refresh;
+  std::vector<std::vector<double>> byNode(kNodeCount), byNodeOpen(kNodeCount);
   {
     wxEventLoop loop;
     wxEventLoopActivator active(&loop);
@@ -156,6 +171,10 @@ int main(int argc, char** argv) {
       select.push_back(r.select);
       selectOpen.push_back(r.selectOpen);
       refresh.push_back(r.refresh);
+      for (std::size_t n = 0; n < kNodeCount; ++n) {
+        if (r.byNode[n] >= 0) byNode[n].push_back(r.byNode[n]);
+        if (r.byNodeOpen[n] >= 0) byNodeOpen[n].push_back(r.byNodeOpen[n]);
+      }
     }
   }
   std::printf("viewer load ms %.1f\n", Median(load));
@@ -164,6 +183,16 @@ int main(int argc, char** argv) {
   std::printf("viewer slowest select and panel ms %.1f\n", Median(select));
   std::printf("viewer slowest select and panel, parents open ms %.1f\n", Median(selectOpen));
   std::printf("viewer refresh ms %.1f\n", Median(refresh));
+  // Which node each slowest figure above belongs to.
+  std::size_t slowest = 0, slowestOpen = 0;
+  for (std::size_t i = 0; i < kNodeCount; ++i) {
+    if (byNode[i].empty()) continue;
+    std::printf("viewer select and panel of the %s ms %.1f, parents open %.1f\n", kSelectedNodes[i],
+                Median(byNode[i]), Median(byNodeOpen[i]));
+    if (Median(byNode[i]) > Median(byNode[slowest])) slowest = i;
+    if (Median(byNodeOpen[i]) > Median(byNodeOpen[slowestOpen])) slowestOpen = i;
+  }
+  std::printf("viewer slowest node: %s; parents open: %s\n", kSelectedNodes[slowest], kSelectedNodes[slowestOpen]);
   wxTheApp->OnExit();
   wxEntryCleanup();
   return 0;

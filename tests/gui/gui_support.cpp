@@ -103,6 +103,30 @@ wxColour ScreenPixel(wxWindow* window, const wxPoint& client) {
   return colour;
 }
 
+std::vector<unsigned char> ScreenPixels(wxWindow* window) {
+  const wxPoint at = window->ClientToScreen(wxPoint(0, 0));
+  const wxSize size = window->GetClientSize();
+  auto rootWindow = Gdk<void* (*)()>("gdk_get_default_root_window");
+  auto fromWindow = Gdk<void* (*)(void*, int, int, int, int)>("gdk_pixbuf_get_from_window");
+  auto pixels = Gdk<unsigned char* (*)(void*)>("gdk_pixbuf_get_pixels");
+  auto stride = Gdk<int (*)(void*)>("gdk_pixbuf_get_rowstride");
+  auto channels = Gdk<int (*)(void*)>("gdk_pixbuf_get_n_channels");
+  auto unref = Gdk<void (*)(void*)>("g_object_unref");
+  if (rootWindow == nullptr || fromWindow == nullptr || pixels == nullptr || stride == nullptr ||
+      channels == nullptr || unref == nullptr || size.x <= 0 || size.y <= 0)
+    return {};
+  void* pixbuf = fromWindow(rootWindow(), at.x, at.y, size.x, size.y);
+  if (pixbuf == nullptr) return {};
+  std::vector<unsigned char> out;
+  const std::size_t rowBytes = static_cast<std::size_t>(size.x) * static_cast<std::size_t>(channels(pixbuf));
+  for (int y = 0; y < size.y; ++y) {
+    const unsigned char* row = pixels(pixbuf) + static_cast<std::ptrdiff_t>(y) * stride(pixbuf);
+    out.insert(out.end(), row, row + rowBytes);
+  }
+  unref(pixbuf);
+  return out;
+}
+
 int TopRelativeTo(wxWindow* window, wxWindow* reference) {
   return window->GetScreenPosition().y - reference->GetScreenPosition().y;
 }

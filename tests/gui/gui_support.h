@@ -50,6 +50,9 @@ std::string SaveScreenshot(wxWindow* window, const std::string& name);
 // without handling any event first.
 wxColour ScreenPixel(wxWindow* window, const wxPoint& client);
 
+// The colours on the screen of a window's whole client area, row by row.
+std::vector<unsigned char> ScreenPixels(wxWindow* window);
+
 // Top of a window relative to the top of another, in screen pixels.
 int TopRelativeTo(wxWindow* window, wxWindow* reference);
 

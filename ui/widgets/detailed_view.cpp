@@ -151,7 +151,9 @@ void CDetailedView::OnUpdate(UpdateHint hint, StorageNode* node) {
 
 void CDetailedView::PushForm() {
   const FormState& now = form.Form();
-  formWindow->Freeze();
+  // No freezing around the push: nothing is drawn before the next pass of the
+  // event loop anyway, and thawing would have every control drawn again,
+  // changed or not, where now only those that change are.
   for (ControlId id : AllControlIds())
     PushIfChanged(pushed.visible, id, now.Visible(id), [&](bool shown) { Control(id)->Show(shown); });
   for (const auto& [id, text] : now.Edits())
@@ -177,7 +179,6 @@ void CDetailedView::PushForm() {
     });
   for (ControlId id : ControlsOfKind(ControlKind::PieChart))
     PushIfChanged(pushed.charts, id, now.Chart(id), [&](const PieChartContent& chart) { Chart(id)->Show(chart); });
-  formWindow->Thaw();
   ScrollToPanel(now.PanelOnDisplay());
 }
 

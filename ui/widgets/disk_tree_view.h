@@ -44,6 +44,9 @@ class CDiskTreeView : public wxTreeCtrl, public TreeControl, public DocumentList
   void OnSelChanging(wxTreeEvent& event);
   void OnExpanding(wxTreeEvent& event);
   void OnChar(wxKeyEvent& event);
+  // The toolkit's own painting, with the line that joins the roots cut to the
+  // rows in view.
+  void OnPaint(wxPaintEvent& event);
   // The control shows several roots under one hidden root of its own.
   wxTreeItemId HiddenRoot();
 
