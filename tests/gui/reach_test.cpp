@@ -68,7 +68,11 @@ TEST(Reach, ANarrowPaneScrollsTheFormSidewaysToItsRightEdge) {
       {"the wheel with Shift", [](CDetailedView& v) { Wheel(v, -20, true, wxMOUSE_WHEEL_VERTICAL); }},
       {"the wheel tilted", [](CDetailedView& v) { Wheel(v, 20, false, wxMOUSE_WHEEL_HORIZONTAL); }},
       {"the focus", [](CDetailedView& v) {
-         v.Control(MountPointFsNameEdit)->SetFocus();
+         // The X server tells of the focus in its own time; a slow build may
+         // find the event loop quiet before it has.
+         wxWindow* edit = v.Control(MountPointFsNameEdit);
+         edit->SetFocus();
+         for (int i = 0; i < 100 && wxWindow::FindFocus() != edit; ++i) Pump(10);
          Pump(10);
        }},
   };
