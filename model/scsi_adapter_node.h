@@ -27,6 +27,11 @@ class ScsiAdapterNode : public StorageNode {
   bool IsUsbStorage() const { return isUsbStorage; }
   bool Is1394Storage() const { return is1394Storage; }
   void SetNumberOfBuses(int count) { numberOfBuses = count; }
+  // Each lookup finds the first listed device that matches, as a walk of the
+  // list would; a port with thousands of units would make a walk per disk
+  // quadratic, so the first position of each address is kept. Devices may be
+  // appended to the list directly; their addresses do not change once listed.
+  //
   // Appends the device unless one with the same address is listed; that one
   // stays and the new one is deleted. Either way returns the device now listed
   // under the address.
@@ -35,10 +40,6 @@ class ScsiAdapterNode : public StorageNode {
   ScsiDeviceNode* FindDeviceByDescriptorAndAddress(const ScsiDeviceNode& probe) const;
   // Path id, target id and logical unit; the port number is not compared.
   ScsiDeviceNode* FindDeviceByPathTargetLun(const SCSI_ADDRESS& address) const;
-  // Each lookup finds the first listed device that matches, as a walk of the
-  // list would; a port with thousands of units would make a walk per disk
-  // quadratic, so the first position of each address is kept. Devices may be
-  // appended to the list directly; their addresses do not change once listed.
 
   // The fixed fields of the adapter descriptor, zero where the buffer ends first.
   STORAGE_ADAPTER_DESCRIPTOR AdapterDescriptorFields() const {

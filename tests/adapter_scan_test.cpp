@@ -257,30 +257,28 @@ TEST(InquiryWalk, HostileAnswersShortenWhatIsShownAndNeverReadOutside) {
   EXPECT_EQ(walk({200}), 0) << "bus count without bus entries";
   // One bus with 3 units whose first record offset is far outside.
   EXPECT_EQ(walk({1, 0, 0, 0, 3, 7, 0, 0, 0xFF, 0xFF, 0, 0}), 0);
-  // One bus, 255 units, a single record whose next offset points at itself.
-  std::vector<BYTE> cycle(12 + 12 + 36, 0);
-  cycle[0] = 1;
-  cycle[4] = 255;
-  cycle[8] = 12;
-  cycle[12 + 4] = 36;   // inquiry length
-  cycle[12 + 8] = 12;   // next record: itself
-  EXPECT_EQ(walk(cycle), 1);
-  // Two records pointing at each other.
-  std::vector<BYTE> pair(12 + 2 * 48, 0);
-  pair[0] = 1;
-  pair[4] = 255;
-  pair[8] = 12;
-  pair[12 + 8] = 60;
-  pair[60 + 8] = 12;
-  EXPECT_EQ(walk(pair), 2);
-  // Back, then forward again to the first record.
-  std::vector<BYTE> back(12 + 3 * 48, 0);
-  back[0] = 1;
-  back[4] = 255;
-  back[8] = 60;
-  back[60 + 8] = 12;
-  back[12 + 8] = 60;
-  EXPECT_EQ(walk(back), 2);
+  // One bus of 255 units whose chain of 48-byte records comes back to a record
+  // it has seen: each record is visited once.
+  struct Chain {
+    const char* what;
+    std::size_t records;
+    ULONG first;
+    std::vector<std::pair<std::size_t, ULONG>> next;  // record offset, its next offset
+    int visited;
+  };
+  const Chain chains[] = {
+      {"a record pointing at itself", 1, 12, {{12, 12}}, 1},
+      {"two records pointing at each other", 2, 12, {{12, 60}, {60, 12}}, 2},
+      {"back, then forward again to the first record", 3, 60, {{60, 12}, {12, 60}}, 2},
+  };
+  for (const Chain& c : chains) {
+    std::vector<BYTE> bytes(12 + c.records * 48, 0);
+    bytes[0] = 1;
+    bytes[4] = 255;
+    std::memcpy(bytes.data() + 8, &c.first, sizeof c.first);
+    for (const auto& [at, next] : c.next) std::memcpy(bytes.data() + at + 8, &next, sizeof next);
+    EXPECT_EQ(walk(bytes), c.visited) << c.what;
+  }
 }
 
 // A large answer of 255 buses whose chains of 255 records run through one ring
