@@ -113,6 +113,10 @@ std::u16string Utf16FromWide(std::wstring_view text) {
     if (c >= 0x10000 && c <= 0x10FFFF) {
       out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
       out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else if (c > 0x10FFFF) {
+      // Only a 32-bit wchar_t holds these, from raw answer bytes. Cut to 16
+      // bits, 0x110005 would become a control character past VisibleText.
+      out += u'\uFFFD';
     } else {
       out += static_cast<char16_t>(c);
     }

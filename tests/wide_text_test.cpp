@@ -2,6 +2,7 @@
 
 #include "platform/wide_text.h"
 #include "platform/win_types.h"
+#include "ui/text/visible_text.h"
 
 TEST(FormatWide, PlatformLiteralsOnEverySystem) {
   EXPECT_EQ(FormatWide(L"Disk Extent %d %I64x-%I64x", 0, 32256ull, 10000000000ull), L"Disk Extent 0 7e00-2540be400");
@@ -30,4 +31,19 @@ TEST(WideText, Utf16AndUtf8RoundTrip) {
   EXPECT_EQ(Utf8FromWide(L"C:"), "C:");
   // Broken UTF-8 becomes replacement characters, never a read past the end.
   EXPECT_EQ(WideFromUtf8(std::string("a\xE2\x82", 3)), L"a\uFFFD\uFFFD");
+}
+
+// Where wchar_t has 32 bits, raw answer bytes give units past Unicode, even
+// negative ones. They print as the replacement character: never as the control
+// character their low 16 bits would be, never escaped from outside the hex digits.
+TEST(WideText, UnitsPastUnicodePrintAsReplacement) {
+  if constexpr (sizeof(wchar_t) == 4) {
+    for (const std::uint32_t unit : {0x110005u, 0xFEFFFF3Au, 0xFFFFFFFFu}) {
+      const std::wstring text{L'a', static_cast<wchar_t>(unit), L'b'};
+      EXPECT_EQ(Utf8FromWide(VisibleText(text)), "a\xEF\xBF\xBD" "b") << std::hex << unit;
+    }
+  } else {
+    GTEST_SKIP() << "wchar_t has 16 bits here: every unit is within Unicode";
+  }
+  EXPECT_EQ(Utf8FromWide(VisibleText(L"a\x1b\x9b")), "a\\x1b\\x9b");
 }

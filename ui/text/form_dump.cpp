@@ -1,5 +1,6 @@
 #include "ui/text/form_dump.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/wide_text.h"
@@ -18,7 +19,7 @@ std::string Quoted(const std::wstring& text) {
     if (c == L'"' || c == L'\\') {
       escaped += L'\\';
       escaped += c;
-    } else if (c < 0x20 || c == 0x7f) {
+    } else if (static_cast<std::uint32_t>(c) < 0x20 || c == 0x7f) {  // unsigned: wchar_t may be signed
       wchar_t hex[8];
       std::swprintf(hex, 8, L"\\x%02x", static_cast<unsigned>(c));
       escaped += hex;

@@ -1,10 +1,16 @@
 #include "ui/text/visible_text.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
-bool IsControl(wchar_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+// Unsigned: where wchar_t is a signed 32-bit type, a raw answer can hold a
+// negative unit, which is no control character and must not index kHex.
+bool IsControl(wchar_t c) {
+  const auto code = static_cast<std::uint32_t>(c);
+  return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
 
 }  // namespace
 
