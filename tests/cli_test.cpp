@@ -117,7 +117,7 @@ TEST(Cli, HelpListsExactlyWhatIsAccepted) {
   EXPECT_TRUE(help.err.empty());
   EXPECT_EQ(RunCliLine("-h").out, help.out);
   for (const char* accepted : {"tree", "--machine FILE", "--machine=FILE", "--all-mount-points", "-h", "--help",
-                               "--version"})
+                               "--version", "--output"})
     EXPECT_TRUE(Contains(help.out, accepted)) << accepted;
 
   // Every option the help names is accepted.
@@ -133,6 +133,7 @@ TEST(Cli, HelpListsExactlyWhatIsAccepted) {
     // Options that take a value get one; the rest stand alone.
     const std::string args = o == "--root" ? "--root " + ShellQuote(std::string(QUELBRIN_SOURCE_DIR) + "/tests/linux_trees/server") + " tree"
                              : o == "--machine" ? "--machine " + Sample("workstation.json") + " tree"
+                             : o == "-o" || o == "--output" ? o + " /dev/null --machine " + Sample("workstation.json") + " capture"
                                                 : o + " --machine " + Sample("workstation.json") + " tree";
     EXPECT_EQ(RunCliLine(args).status, 0) << o;
   }

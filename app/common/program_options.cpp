@@ -18,11 +18,12 @@ constexpr OptionInfo kOptions[] = {
     {OptionId::AllMountPoints, "--all-mount-points", "", "", "", false, kCli | kGui,
      "keep mount points named by a volume name, not only drive letters",
      "start with mount points named by a volume name too"},
+    {OptionId::Output, "--output", "-o", "FILE", "a file name", false, kCli,
+     "with capture or report: write to FILE instead of stdout", ""},
     {OptionId::Help, "--help", "-h", "", "", false, kCli | kGui, "show this help and exit", ""},
     {OptionId::Version, "--version", "", "", "", false, kCli | kGui, "show the version and exit", ""},
-    // Options of one command, described with it.
+    // An option of one command, described with it.
     {OptionId::Svg, "--svg", "", "DIR", "a directory", true, kCli, "", ""},
-    {OptionId::Output, "--output", "-o", "FILE", "a file name", false, kCli, "", ""},
     // For scripts; not in the help.
     {OptionId::ListOptions, "--list-options", "", "", "", false, kCli, "", ""},
 };
