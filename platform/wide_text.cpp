@@ -138,18 +138,22 @@ std::vector<unsigned char> Utf16LeBytes(std::wstring_view text) {
 std::string Utf8FromWide(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
-  const std::u16string units = Utf16FromWide(text);
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    char32_t c = units[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;  // a lone surrogate has no UTF-8 form
-    }
+  // The code points of the UTF-16 that Utf16FromWide gives, without building
+  // it: every name printed passes here.
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto c = static_cast<char32_t>(text[i]);
     if (c < 0x80) {
       out += static_cast<char>(c);
-    } else if (c < 0x800) {
+      continue;
+    }
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && static_cast<char32_t>(text[i + 1]) >= 0xDC00 &&
+        static_cast<char32_t>(text[i + 1]) < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[i + 1]) - 0xDC00);
+      ++i;
+    } else if ((c >= 0xD800 && c < 0xE000) || c > 0x10FFFF) {
+      c = 0xFFFD;  // a lone surrogate has no UTF-8 form; past Unicode, see Utf16FromWide
+    }
+    if (c < 0x800) {
       out += static_cast<char>(0xC0 | (c >> 6));
       out += static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {

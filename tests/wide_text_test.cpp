@@ -29,6 +29,10 @@ TEST(WideText, Utf16AndUtf8RoundTrip) {
   EXPECT_EQ(WideFromUtf16(units.data(), units.size()), text);
   EXPECT_EQ(WideFromUtf8(Utf8FromWide(text)), text);
   EXPECT_EQ(Utf8FromWide(L"C:"), "C:");
+  // A surrogate pair joins even when each half is a unit of its own; a lone half is replaced.
+  EXPECT_EQ(Utf8FromWide(std::wstring{wchar_t(0xD83D), wchar_t(0xDCBE), L'.'}), "\xF0\x9F\x92\xBE.");
+  EXPECT_EQ(Utf8FromWide(std::wstring{L'a', wchar_t(0xD83D)}), "a\xEF\xBF\xBD");
+  EXPECT_EQ(Utf8FromWide(std::wstring{wchar_t(0xDCBE), wchar_t(0xD83D), L'b'}), "\xEF\xBF\xBD\xEF\xBF\xBD" "b");
   // Broken UTF-8 becomes replacement characters, never a read past the end.
   EXPECT_EQ(WideFromUtf8(std::string("a\xE2\x82", 3)), L"a\uFFFD\uFFFD");
 }
