@@ -1,8 +1,10 @@
-// The frame's machine commands: opening and saving machine files, going back
-// to the live machine, and writing the whole machine as one HTML page.
+// The frame's machine commands: opening and saving machine files (a file
+// dropped on the window opens too), going back to the live machine, and
+// writing the whole machine as one HTML page.
 #include "app/win32/main_frame.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <filesystem>
 #include <fstream>
@@ -60,6 +62,15 @@ bool CMainFrame::OpenMachineFile(const std::wstring& path) {
   MachineSource source;
   source.machineFile = Utf8FromWide(path);
   return ShowMachine(source);
+}
+
+void CMainFrame::OnDropFiles(WPARAM dropped) {
+  // Opens the first file only: several at once would only replace one another.
+  auto* drop = reinterpret_cast<HDROP>(dropped);
+  std::wstring path(::DragQueryFileW(drop, 0, nullptr, 0), L'\0');
+  const bool got = !path.empty() && ::DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size() + 1)) != 0;
+  ::DragFinish(drop);
+  if (got) OpenMachineFile(path);
 }
 
 bool CMainFrame::ViewLiveMachine() { return ShowMachine(MachineSource{}); }

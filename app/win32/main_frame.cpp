@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <cstdio>
 
@@ -132,6 +133,9 @@ LRESULT CMainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       Command(LOWORD(wParam));
       return 0;
+    case WM_DROPFILES:
+      OnDropFiles(wParam);
+      return 0;
     case WM_NOTIFY: {
       LRESULT result = 0;
       if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return result;
@@ -239,6 +243,7 @@ void CMainFrame::CreateChildren() {
   wchar_t className[16] = L"";
   ::GetClassNameW(pane->Window(), className, static_cast<int>(std::size(className)));
   paneIsDialog = std::wstring(className) == L"#32770";
+  ::DragAcceptFiles(window, TRUE);
   Layout();
 }
 

@@ -73,6 +73,8 @@ class CMainFrame : public ProgressSink {
   // Machine files and the live machine. Each returns false, with a message
   // box and the view as it was, when the machine cannot be read or written.
   bool OpenMachineFile(const std::wstring& path);
+  // WM_DROPFILES: opens the first file dropped on the window.
+  void OnDropFiles(WPARAM drop);
   bool ViewLiveMachine();
   bool SaveMachineFile(const std::wstring& path);
   // Writes the whole machine as one HTML page; false when the file cannot be

@@ -187,6 +187,7 @@ TEST(Win32Frame, MachineFilesRoundTripAndABrokenOneLeavesTheView) {
   std::filesystem::path answer;
   f.Frame().choosePath = [&answer](bool, const std::wstring&) { return answer.wstring(); };
   const std::size_t items = win32test::TreeItems(f.Tree()).size();
+  constexpr int kDrop = 0;  // files dropped on the window: the first opens
   const struct {
     int command;
     const wchar_t* file;
@@ -197,11 +198,17 @@ TEST(Win32Frame, MachineFilesRoundTripAndABrokenOneLeavesTheView) {
       {ID_FILE_OPEN_MACHINE, L"copy.json", L"copy.json - Quelbrin", 0},
       {ID_FILE_OPEN_MACHINE, L"broken.json", L"copy.json - Quelbrin", 1},
       {ID_FILE_EXPORT_REPORT, L"copy.html", L"copy.json - Quelbrin", 1},
+      {ID_FILE_SAVE_MACHINE, L"dropped.json", L"copy.json - Quelbrin", 1},
+      {kDrop, L"dropped.json", L"dropped.json - Quelbrin", 1},
+      {kDrop, L"broken.json", L"dropped.json - Quelbrin", 2},
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(Utf8FromWide(step.file));
     answer = dir / step.file;
-    ::SendMessageW(f.Frame().Window(), WM_COMMAND, static_cast<WPARAM>(step.command), 0);
+    if (step.command == kDrop)
+      win32test::DropFiles(f.Frame().Window(), {answer.wstring(), (dir / L"copy.json").wstring()});
+    else
+      ::SendMessageW(f.Frame().Window(), WM_COMMAND, static_cast<WPARAM>(step.command), 0);
     f.Pump();
     EXPECT_TRUE(std::filesystem::is_regular_file(answer));
     EXPECT_EQ(win32test::WindowText(f.Frame().Window()), step.titleAfter);

@@ -42,6 +42,9 @@ class FrameOnSample {
 std::vector<HTREEITEM> TreeItems(HWND tree);
 std::wstring ItemText(HWND tree, HTREEITEM item);
 std::wstring WindowText(HWND window);
+// Drops the files on the window as the shell does: a WM_DROPFILES whose
+// memory the window frees.
+void DropFiles(HWND window, const std::vector<std::wstring>& paths);
 
 // Saves the window's client area as it shows on the screen as a BMP file,
 // once it has painted. False when it never paints or cannot be written.
