@@ -107,7 +107,10 @@ void CMainFrame::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
     return;
   }
   const bool item = (flags & (MF_POPUP | MF_SEPARATOR)) == 0;
-  SetMessageText(item ? PromptOf(LOWORD(wParam), false) : std::wstring());
+  int id = LOWORD(wParam);
+  // The recent files share one prompt.
+  if (id > ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + static_cast<int>(RecentFiles::kMost)) id = ID_FILE_MRU_FILE1;
+  SetMessageText(item ? PromptOf(id, false) : std::wstring());
 }
 
 bool CMainFrame::OnNotify(const NMHDR& header, LRESULT& result) {

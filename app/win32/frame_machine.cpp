@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "app/common/report_heading.h"
+#include "app/win32/resource_ids.h"
 #include "platform/machine/machine_writer.h"
 #include "platform/recorded/recorded_platform.h"
 #include "platform/wide_text.h"
@@ -55,6 +56,10 @@ bool CMainFrame::ShowMachine(const MachineSource& source) {
   options.statusNote = WideFromUtf8(notes);
   Rescan(document->GetShowAllMountPoints());
   SetMessageText(IdleText());
+  if (source.machineFile) {
+    recentFiles->Add(WideFromUtf8(*source.machineFile));
+    recentFiles->FillMenu(RecentFilesMenu(), ID_FILE_MRU_FILE1);
+  }
   return true;
 }
 
@@ -62,6 +67,20 @@ bool CMainFrame::OpenMachineFile(const std::wstring& path) {
   MachineSource source;
   source.machineFile = Utf8FromWide(path);
   return ShowMachine(source);
+}
+
+HMENU CMainFrame::RecentFilesMenu() const {
+  // The File menu's popup whose first item is the first recent file.
+  HMENU file = ::GetSubMenu(::GetMenu(window), 0);
+  for (int i = 0; i < ::GetMenuItemCount(file); ++i) {
+    HMENU popup = ::GetSubMenu(file, i);
+    if (popup != nullptr && ::GetMenuItemID(popup, 0) == ID_FILE_MRU_FILE1) return popup;
+  }
+  return nullptr;
+}
+
+void CMainFrame::OpenRecentFile(std::size_t index) {
+  if (index < recentFiles->Files().size()) OpenMachineFile(std::wstring(recentFiles->Files()[index]));
 }
 
 void CMainFrame::OnDropFiles(WPARAM dropped) {

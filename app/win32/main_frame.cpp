@@ -90,6 +90,8 @@ CMainFrame::CMainFrame(Platform& platform, Prompt* prompt, FrameOptions frameOpt
   scanPrompt = std::make_unique<ScanPrompt>(*prompt, [this] { CloseSplash(); });
   document = std::make_unique<CQuelbrinDoc>(platform, *scanPrompt, this);
   document->SetShowAllMountPoints(options.showAllMountPoints);
+  recentFiles = std::make_unique<RecentFiles>(options.settingsKey);
+  recentFiles->Load();
   RegisterFrameClass(&CMainFrame::WindowProc);
   accelerators = ::LoadAcceleratorsW(Module(), MAKEINTRESOURCEW(IDR_MAINFRAME));
   // WM_CREATE builds the bars and panes; the splash comes up first and
@@ -244,6 +246,7 @@ void CMainFrame::CreateChildren() {
   ::GetClassNameW(pane->Window(), className, static_cast<int>(std::size(className)));
   paneIsDialog = std::wstring(className) == L"#32770";
   ::DragAcceptFiles(window, TRUE);
+  recentFiles->FillMenu(RecentFilesMenu(), ID_FILE_MRU_FILE1);
   Layout();
 }
 
@@ -251,6 +254,10 @@ void CMainFrame::InitialUpdate() {
   treeView->OnInitialUpdate();
   pane->OnInitialUpdate();
   UpdateCaption();
+  if (options.source.machineFile) {
+    recentFiles->Add(WideFromUtf8(*options.source.machineFile));
+    recentFiles->FillMenu(RecentFilesMenu(), ID_FILE_MRU_FILE1);
+  }
   ::ShowWindow(window, SW_SHOW);
   ::UpdateWindow(window);
 }
@@ -298,6 +305,10 @@ void CMainFrame::Layout() {
 }
 
 void CMainFrame::Command(int id) {
+  if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + static_cast<int>(RecentFiles::kMost)) {
+    OpenRecentFile(static_cast<std::size_t>(id - ID_FILE_MRU_FILE1));
+    return;
+  }
   switch (id) {
     case ID_REFRESH:
       Rescan(document->GetShowAllMountPoints());

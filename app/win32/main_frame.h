@@ -12,6 +12,7 @@
 
 #include "app/common/machine_source.h"
 #include "app/win32/form/detail_pane.h"
+#include "app/win32/recent_files.h"
 #include "app/win32/splash_screen.h"
 #include "app/win32/tree_view.h"
 #include "platform/platform.h"
@@ -31,6 +32,9 @@ struct FrameOptions {
   // Whether closing the frame ends the message loop (the program's frame
   // does; frames of a test that makes several do not).
   bool quitOnClose = true;
+  // The user's settings (the recent files) under HKEY_CURRENT_USER; tests
+  // give a key of their own.
+  std::wstring settingsKey = L"Software\\Quelbrin";
 };
 
 class CMainFrame : public ProgressSink {
@@ -73,6 +77,9 @@ class CMainFrame : public ProgressSink {
   // Machine files and the live machine. Each returns false, with a message
   // box and the view as it was, when the machine cannot be read or written.
   bool OpenMachineFile(const std::wstring& path);
+  const RecentFiles& Recent() const { return *recentFiles; }
+  // File > Recent Files.
+  HMENU RecentFilesMenu() const;
   // WM_DROPFILES: opens the first file dropped on the window.
   void OnDropFiles(WPARAM drop);
   bool ViewLiveMachine();
@@ -109,6 +116,7 @@ class CMainFrame : public ProgressSink {
   bool OnNotify(const NMHDR& header, LRESULT& result);
   void OnMenuSelect(WPARAM wParam, LPARAM lParam);
   void OnInitMenuPopup(HMENU menu);
+  void OpenRecentFile(std::size_t index);
   void Rescan(bool showAll);
   // Reads the source and, when that worked, shows it; otherwise tells the
   // user and leaves all as it was.
@@ -134,6 +142,7 @@ class CMainFrame : public ProgressSink {
   Platform* viewedPlatform = nullptr;
   std::unique_ptr<Prompt> scanPrompt;
   std::unique_ptr<CQuelbrinDoc> document;
+  std::unique_ptr<RecentFiles> recentFiles;
   HWND window = nullptr;
   HWND toolBar = nullptr;
   HWND statusBar = nullptr;

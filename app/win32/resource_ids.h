@@ -17,6 +17,7 @@
 #define ID_FILE_SAVE_MACHINE 1918
 #define ID_FILE_LIVE_MACHINE 1919
 #define ID_FILE_PRINT_SETUP 57606
+#define ID_FILE_MRU_FILE1 57616  // and the next seven, one per recent file
 #define ID_FILE_PRINT 57607
 #define ID_FILE_PRINT_PREVIEW 57609
 #define ID_WINDOW_SPLIT 57653

@@ -3,6 +3,7 @@
 // rescan.
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -221,6 +222,56 @@ TEST(Win32Frame, MachineFilesRoundTripAndABrokenOneLeavesTheView) {
   std::getline(page, head);
   EXPECT_EQ(head, "<!DOCTYPE html>");
   page.close();
+  std::filesystem::remove_all(dir);
+}
+
+// File > Recent Files: newest first, each file once whatever its case, at most
+// eight, an "&" of a name kept as text; the list outlives the frame, and a
+// file that cannot be read leaves it as it was.
+TEST(Win32Frame, RecentFilesKeepTheLastOpenedFromOneRunToTheNext) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / L"quelbrin-recent-files";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / L"broken.json") << "{ \"storage\": ";
+  // The list keeps absolute paths, in the system's own form.
+  auto kept = [](const std::filesystem::path& p) { return std::filesystem::absolute(p).lexically_normal().wstring(); };
+  const std::wstring sample = kept(win32test::SamplePath("server.json"));
+  const std::wstring copy = kept(dir / L"a&b.json");
+  {
+    win32test::FrameOnSample f("server.json");
+    ASSERT_TRUE(f.Frame().SaveMachineFile(copy));
+    ASSERT_TRUE(f.Frame().OpenMachineFile(copy));
+    EXPECT_FALSE(f.Frame().OpenMachineFile((dir / L"broken.json").wstring()));
+    EXPECT_EQ(f.Frame().Recent().Files(), (std::vector<std::wstring>{copy, sample}));
+    HMENU menu = f.Frame().RecentFilesMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(::GetMenuItemCount(menu), 2);
+    wchar_t text[MAX_PATH + 8] = L"";
+    ::GetMenuStringW(menu, 0, text, static_cast<int>(std::size(text)), MF_BYPOSITION);
+    std::wstring shown = copy;
+    shown.insert(shown.rfind(L'&'), 1, L'&');
+    EXPECT_EQ(std::wstring(text), L"&1 " + shown);
+
+    f.Frame().Command(ID_FILE_MRU_FILE1 + 1);
+    f.Pump();
+    EXPECT_EQ(win32test::WindowText(f.Frame().Window()), L"server.json - Quelbrin");
+    EXPECT_EQ(f.Frame().Recent().Files(), (std::vector<std::wstring>{sample, copy}));
+
+    RecentFiles again(win32test::kTestSettingsKey);
+    again.Load();
+    EXPECT_EQ(again.Files(), f.Frame().Recent().Files());
+    std::wstring shouted = copy;
+    for (wchar_t& c : shouted) c = static_cast<wchar_t>(std::towupper(c));
+    again.Add(shouted);
+    EXPECT_EQ(again.Files(), (std::vector<std::wstring>{shouted, sample}));
+    for (int i = 0; i < 9; ++i) again.Add((dir / (L"m" + std::to_wstring(i) + L".json")).wstring());
+    ASSERT_EQ(again.Files().size(), RecentFiles::kMost);
+    EXPECT_EQ(again.Files().front(), kept(dir / L"m8.json"));
+    EXPECT_EQ(again.Files().back(), kept(dir / L"m1.json"));
+  }
+  RecentFiles gone(win32test::kTestSettingsKey);
+  gone.Load();
+  EXPECT_TRUE(gone.Files().empty()) << "the test's settings are removed with its frame";
   std::filesystem::remove_all(dir);
 }
 

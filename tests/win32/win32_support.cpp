@@ -28,6 +28,7 @@ FrameOnSample::FrameOnSample(const std::string& sample, bool showAll)
   options.showAllMountPoints = showAll;
   options.source.machineFile = SamplePath(sample);
   options.quitOnClose = false;
+  options.settingsKey = kTestSettingsKey;
   frame = std::make_unique<CMainFrame>(*platform, &prompt, options);
   ::SetWindowPos(frame->Window(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   frame->InitialUpdate();
@@ -38,6 +39,8 @@ FrameOnSample::~FrameOnSample() {
   frame.reset();
   MSG message;
   while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestSettingsKey);
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, kTestSettingsKey);
 }
 
 std::vector<HTREEITEM> TreeItems(HWND tree) {

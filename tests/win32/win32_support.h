@@ -21,6 +21,10 @@ std::string SamplePath(const std::string& name);
 // A file beside the test program (quelbrin.exe, quelbrin.chm).
 std::wstring BesideTests(const std::wstring& name);
 
+// Where the frames of the tests keep their settings, under HKEY_CURRENT_USER:
+// not the user's own. Each FrameOnSample removes it when it goes.
+inline constexpr const wchar_t* kTestSettingsKey = L"Software\\Quelbrin Frame Tests";
+
 // The real main frame on a sample machine, shown after its first scan.
 class FrameOnSample {
  public:
