@@ -91,7 +91,7 @@ while IFS='|' read -r line expected; do
 done <<'CASES'
 quelbrin-cli;--mach|--machine
 quelbrin-cli;t|tree
-quelbrin-cli;--machine;SAMPLE;report;-|--all-mount-points,--help,--machine,--root,--svg,--version,-h,-o
+quelbrin-cli;--machine;SAMPLE;report;-|--all-mount-points,--help,--machine,--output,--root,--svg,--version,-h,-o
 quelbrin-cli;--machine;SAMPLE;show;Adapters/U|Adapters/UsbStorage,Adapters/UsbStorage/
 quelbrin-cli;--machine;SAMPLE;show;Adapters/UsbStorage/|Adapters/UsbStorage/Usb Disk
 quelbrin-cli;--machine;SAMPLE;show;'Physical Disks/PhysicalDrive0/DP(1|Physical Disks/PhysicalDrive0/DP(1)100000-1f400000#1,Physical Disks/PhysicalDrive0/DP(1)100000-1f400000#2
