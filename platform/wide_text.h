@@ -33,3 +33,11 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", lower case, every field zero-padded.
 std::wstring FormatGuid(const GUID& guid);
+
+// Names and labels come from the machine: a machine file, or a disk someone
+// else formatted. Printed raw, a control character in them would drive the
+// terminal that shows them (colours, cursor moves, a title change), so every
+// printer, and the Linux collector for the labels it reads, writes them in one
+// visible form: each C0 and C1 control character and DEL as "\xHH" (lower-case
+// hex); every other character stays itself. Applying it twice changes nothing more.
+std::wstring VisibleText(std::wstring_view text);

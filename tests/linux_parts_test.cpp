@@ -150,7 +150,7 @@ TEST(VolumeIdentity, GuidsFromUuidsAndDerived) {
     EXPECT_GE(differing, 20) << Utf8FromWide(gx) << " " << Utf8FromWide(gy);
     EXPECT_NE(gx.substr(1, 8), gy.substr(1, 8)) << "the first group alone tells them apart";
   }
-  EXPECT_EQ(linuxsys::EscapeControls(L"new\nline\x7f \u00e9t\u00e9"), L"new\\x0aline\\x7f \u00e9t\u00e9");
+  EXPECT_EQ(VisibleText(L"new\nline\x7f \u00e9t\u00e9"), L"new\\x0aline\\x7f \u00e9t\u00e9");
 }
 
 TEST(VolumeIdentity, SerialNumbersAndUniqueIds) {

@@ -2,7 +2,6 @@
 
 #include "platform/wide_text.h"
 #include "platform/win_types.h"
-#include "ui/text/visible_text.h"
 
 TEST(FormatWide, PlatformLiteralsOnEverySystem) {
   EXPECT_EQ(FormatWide(L"Disk Extent %d %I64x-%I64x", 0, 32256ull, 10000000000ull), L"Disk Extent 0 7e00-2540be400");

@@ -1,7 +1,6 @@
 #include "app/cli/paths_command.h"
 
 #include "platform/wide_text.h"
-#include "ui/text/visible_text.h"
 #include "ui/text/node_lookup.h"
 
 void PrintNodePaths(CQuelbrinDoc& doc, std::ostream& out) {

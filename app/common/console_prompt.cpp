@@ -1,7 +1,6 @@
 #include "app/common/console_prompt.h"
 
 #include "platform/wide_text.h"
-#include "ui/text/visible_text.h"
 
 void ConsolePrompt::ShowMessageBox(const std::wstring& text) {
   std::fprintf(out_, "%s\n", Utf8FromWide(VisibleText(text)).c_str());

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "platform/wide_text.h"
-#include "ui/text/visible_text.h"
 
 void WindowPrompt::Diagnostic(const std::wstring& line) {
   std::fputs((Utf8FromWide(VisibleText(line)) + "\n").c_str(), stdout);

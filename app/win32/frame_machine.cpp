@@ -56,10 +56,7 @@ bool CMainFrame::ShowMachine(const MachineSource& source) {
   options.statusNote = WideFromUtf8(notes);
   Rescan(document->GetShowAllMountPoints());
   SetMessageText(IdleText());
-  if (source.machineFile) {
-    recentFiles->Add(WideFromUtf8(*source.machineFile));
-    recentFiles->FillMenu(RecentFilesMenu(), ID_FILE_MRU_FILE1);
-  }
+  if (source.machineFile) RememberMachineFile(*source.machineFile);
   return true;
 }
 
@@ -77,6 +74,11 @@ HMENU CMainFrame::RecentFilesMenu() const {
     if (popup != nullptr && ::GetMenuItemID(popup, 0) == ID_FILE_MRU_FILE1) return popup;
   }
   return nullptr;
+}
+
+void CMainFrame::RememberMachineFile(const std::string& utf8Path) {
+  recentFiles->Add(WideFromUtf8(utf8Path));
+  recentFiles->FillMenu(RecentFilesMenu(), ID_FILE_MRU_FILE1);
 }
 
 void CMainFrame::OpenRecentFile(std::size_t index) {

@@ -254,10 +254,7 @@ void CMainFrame::InitialUpdate() {
   treeView->OnInitialUpdate();
   pane->OnInitialUpdate();
   UpdateCaption();
-  if (options.source.machineFile) {
-    recentFiles->Add(WideFromUtf8(*options.source.machineFile));
-    recentFiles->FillMenu(RecentFilesMenu(), ID_FILE_MRU_FILE1);
-  }
+  if (options.source.machineFile) RememberMachineFile(*options.source.machineFile);
   ::ShowWindow(window, SW_SHOW);
   ::UpdateWindow(window);
 }

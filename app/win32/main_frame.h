@@ -117,6 +117,8 @@ class CMainFrame : public ProgressSink {
   void OnMenuSelect(WPARAM wParam, LPARAM lParam);
   void OnInitMenuPopup(HMENU menu);
   void OpenRecentFile(std::size_t index);
+  // Puts a machine file read on view first in Recent Files.
+  void RememberMachineFile(const std::string& utf8Path);
   void Rescan(bool showAll);
   // Reads the source and, when that worked, shows it; otherwise tells the
   // user and leaves all as it was.

@@ -1,6 +1,7 @@
 #include "app/win32/recent_files.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <filesystem>
 
 namespace {
@@ -39,8 +40,7 @@ void RecentFiles::Load() {
     if (::RegGetValueW(HKEY_CURRENT_USER, key_.c_str(), ValueName(i).c_str(), RRF_RT_REG_SZ, nullptr, path.data(),
                        &bytes) != ERROR_SUCCESS)
       break;
-    path.resize(std::min(path.size(), bytes / sizeof(wchar_t)));
-    path.resize(path.find(L'\0') == std::wstring::npos ? path.size() : path.find(L'\0'));
+    path.resize(std::wcslen(path.c_str()));  // the value ends in a NUL, which RegGetValueW makes sure of
     if (path.empty()) break;
     files_.push_back(std::move(path));
   }

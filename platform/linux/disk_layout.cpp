@@ -35,7 +35,7 @@ PARTITION_STYLE StyleOf(const std::string& tableType) {
 
 // A GPT name fits the record's 36 UTF-16 units, shown on one line.
 std::wstring GptName(const std::string& utf8) {
-  std::wstring name = EscapeControls(WideFromUtf8(utf8));
+  std::wstring name = VisibleText(WideFromUtf8(utf8));
   while (Utf16FromWide(name).size() > kGptNameUnits) name.pop_back();
   return name;
 }

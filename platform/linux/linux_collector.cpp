@@ -390,13 +390,13 @@ class Collector {
     machine::Volume v;
     v.id = d.name;
     v.extents = std::move(extents);
-    v.label = EscapeControls(WideFromUtf8(fs.label));
-    v.fileSystem = EscapeControls(WideFromUtf8(fs.type));
+    v.label = VisibleText(WideFromUtf8(fs.label));
+    v.fileSystem = VisibleText(WideFromUtf8(fs.type));
     v.serialNumber = SerialFromUuid(fs.uuid);
     v.maxComponentLength = 0;
     auto mount = mounted_.find(d.name);
     if (mount != mounted_.end()) {
-      for (const std::string& t : mount->second.targets) v.mountPaths.push_back(EscapeControls(WideFromUtf8(t)));
+      for (const std::string& t : mount->second.targets) v.mountPaths.push_back(VisibleText(WideFromUtf8(t)));
       v.fileSystemFlags = FileSystemFlags(fs.type, fs.usage, mount->second.readOnly || d.readOnly);
       const SpaceAnswer& answer = space_[d.name];
       if (!answer.answered) {

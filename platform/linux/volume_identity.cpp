@@ -150,21 +150,4 @@ DWORD FileSystemFlags(std::string_view fsType, std::string_view usage, bool read
   return flags;
 }
 
-std::wstring EscapeControls(std::wstring_view text) {
-  static const wchar_t* const kDigits = L"0123456789abcdef";
-  std::wstring out;
-  out.reserve(text.size());
-  for (wchar_t c : text) {
-    const auto code = static_cast<std::uint32_t>(c);
-    if (code < 0x20 || (code >= 0x7f && code < 0xa0)) {
-      out += L"\\x";
-      out.push_back(kDigits[(code >> 4) & 0xf]);
-      out.push_back(kDigits[code & 0xf]);
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
 }  // namespace linuxsys

@@ -39,9 +39,6 @@ bool IsFilesystem(std::string_view fsType, std::string_view usage);
 // the kernel or the probe names it; none for what is no filesystem.
 DWORD FileSystemFlags(std::string_view fsType, std::string_view usage, bool readOnly);
 
-// Text from the system shown on one line: control characters become "\xHH".
-std::wstring EscapeControls(std::wstring_view text);
-
 constexpr DWORD kFileCaseSensitiveSearch = 0x00000001;
 constexpr DWORD kFileCasePreservedNames = 0x00000002;
 constexpr DWORD kFileUnicodeOnDisk = 0x00000004;

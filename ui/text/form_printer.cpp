@@ -6,7 +6,6 @@
 #include <span>
 
 #include "platform/wide_text.h"
-#include "ui/text/visible_text.h"
 #include "ui/form_layout.h"
 #include "ui/form_state.h"
 #include "ui/text/pie_svg.h"

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "platform/wide_text.h"
-#include "ui/text/visible_text.h"
 
 namespace {
 

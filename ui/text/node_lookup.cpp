@@ -7,7 +7,6 @@
 
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
-#include "ui/text/visible_text.h"
 #include "ui/tree_walk.h"
 
 namespace {
