@@ -1,18 +1,23 @@
 # What the Windows build needs beyond the common one; included from the top
 # level when the target is Windows.
 
-# Debian's nlohmann-json package names /usr/include as its include directory,
-# which would put the build machine's C library headers before MinGW's. The
-# library is headers only: a directory holding just them is enough.
-find_path(QUELBRIN_JSON_HEADERS nlohmann/json.hpp PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
-if(NOT QUELBRIN_JSON_HEADERS)
-  message(FATAL_ERROR "nlohmann/json.hpp not found (Debian package nlohmann-json3-dev)")
-endif()
+# Debian's nlohmann-json and rapidjson packages name /usr/include as their
+# include directory, which would put the build machine's C library headers
+# before MinGW's. Both are headers only: a directory holding just them is enough.
 set(json_only "${CMAKE_BINARY_DIR}/json-headers")
 file(MAKE_DIRECTORY "${json_only}")
-file(CREATE_LINK "${QUELBRIN_JSON_HEADERS}/nlohmann" "${json_only}/nlohmann" SYMBOLIC)
+foreach(header IN ITEMS nlohmann/json.hpp rapidjson/document.h)
+  get_filename_component(dir "${header}" DIRECTORY)
+  find_path(QUELBRIN_${dir}_HEADERS ${header} PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT QUELBRIN_${dir}_HEADERS)
+    message(FATAL_ERROR "${header} not found (Debian packages nlohmann-json3-dev and rapidjson-dev)")
+  endif()
+  file(CREATE_LINK "${QUELBRIN_${dir}_HEADERS}/${dir}" "${json_only}/${dir}" SYMBOLIC)
+endforeach()
 add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
 set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${json_only}")
+add_library(quelbrin_rapidjson INTERFACE IMPORTED)
+set_target_properties(quelbrin_rapidjson PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${json_only}")
 
 # The programs carry their C and C++ runtimes, so that a single .exe runs on a
 # machine (or in a Wine prefix) that has none of MinGW's DLLs.

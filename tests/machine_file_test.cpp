@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/machine/machine_file.h"
+#include "platform/machine/machine_file_parts.h"
+#include "platform/machine/machine_writer.h"
 #include "platform/recorded/recorded_platform.h"
 #include "platform/recorded/storage_answers.h"
 #include "tests/support/scan_harness.h"
@@ -98,6 +100,57 @@ TEST(MachineFileErrors, NameTheFileTheFieldAndWhatWasExpected) {
     const std::string error = ErrorOf(c.text);
     ASSERT_FALSE(error.empty());
     for (const std::string& m : c.mentions) EXPECT_NE(error.find(m), std::string::npos) << error;
+  }
+}
+
+// What reading `text` gives: the machine written back, or the error.
+template <class Read>
+std::string OutcomeOf(Read read) {
+  try {
+    return WriteMachine(read());
+  } catch (const MachineFileError& e) {
+    return std::string("error: ") + e.what();
+  }
+}
+
+// The quick parser reads most files; where it would read a file otherwise than
+// the library's document, or take one that the document refuses, it must
+// leave the file to the full reader.
+TEST(MachineFileReaders, QuickReaderTakesOnlyWhatTheFullReaderReadsAlike) {
+  const std::string drive = R"({"number": 0, "size": 1000, "layout": {"partitions": []}})";
+  struct Case {
+    const char* what;
+    std::string text;
+    bool quick;  // whether the quick reader takes it
+  } cases[] = {
+      {"a plain file", MachineJson(R"("drives": [)" + drive + "]"), true},
+      {"members in any order, escapes, text beyond ASCII",
+       MachineJson(R"("volumes": [{"label": "D\u00e9j\u00e0 \"vu\"\t", "id": "v", "paths": ["\\\\.\\Vol\u00e9"]}],
+                      "drives": [)" + drive + "]"), true},
+      {"a name twice in one object", MachineJson(R"("drives": [{"number": 0, "size": 1, "size": 2}])"), false},
+      {"a name twice among many", MachineJson(R"("volumes": [{"id": "v", "fail": {"open": 1, "open": 2, "a": 3,
+          "b": 4, "c": 5, "d": 6, "e": 7, "f": 8, "g": 9, "h": 10, "i": 11, "j": 12, "k": 13, "l": 14, "m": 15,
+          "n": 16, "o": 17}}])"), false},
+      {"minus zero", MachineJson(R"("drives": [{"number": -0, "size": 1}])"), false},
+      {"a negative number", MachineJson(R"("drives": [{"number": -1, "size": 1}])"), false},
+      {"a number past 64 bits", MachineJson(R"("drives": [{"number": 0, "size": 18446744073709551616}])"), false},
+      {"a fraction", MachineJson(R"("drives": [{"number": 0, "size": 1.0}])"), false},
+      {"a low surrogate alone", MachineJson(R"("description": "\udc00")"), false},
+      {"a surrogate pair", MachineJson(R"("description": "\ud83d\ude00")"), false},
+      {"a byte order mark", "\xEF\xBB\xBF" + MachineJson(R"("drives": [)" + drive + "]"), false},
+      {"bytes that are no UTF-8", MachineJson("\"description\": \"\xC0\xAF\""), false},
+      {"nesting past the limit",
+       MachineJson(R"("description": )" + std::string(120, '[') + std::string(120, ']')), false},
+      {"a second document after the first", MachineJson(R"("description": "x")") + " {}", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string full = OutcomeOf([&c] {
+      const nlohmann::json document = ParseJsonText(c.text, "f.json");
+      return machine::ReadMachineDocument(JsonField(document, "", "f.json"));
+    });
+    EXPECT_EQ(OutcomeOf([&c] { return ParseMachine(c.text, "f.json"); }), full);
+    EXPECT_EQ(machine::ReadMachineQuickly(c.text, "f.json").has_value(), c.quick) << full;
   }
 }
 

@@ -69,11 +69,28 @@ int HexDigit(char c) {
 }  // namespace
 
 void JsonField::Fail(const std::string& expected) const {
+  if (quick_ != nullptr) Error(expected);
   Error("expected " + expected + ", found " + Describe(*value_));
 }
 
 void JsonField::Error(const std::string& message) const {
+  // The full reader reads the file again and gives the message.
+  if (quick_ != nullptr) throw MachineFileError("");
   throw MachineFileError(*file_ + ": " + (path_.empty() ? "top level" : path_) + ": " + message);
+}
+
+bool JsonField::Has(const char* key) const {
+  if (quick_ != nullptr) return quick_->IsObject() && quick_->FindMember(key) != quick_->MemberEnd();
+  return value_->is_object() && value_->contains(key);
+}
+
+std::string_view JsonField::StringView(const char* expected) const {
+  if (quick_ != nullptr) {
+    if (!quick_->IsString()) Fail(expected);
+    return {quick_->GetString(), quick_->GetStringLength()};
+  }
+  if (!value_->is_string()) Fail(expected);
+  return value_->get_ref<const std::string&>();
 }
 
 // The path of a member: built with one allocation, as every field read makes one.
@@ -85,6 +102,12 @@ std::string JsonField::Child(const char* key, std::size_t length) const {
 }
 
 std::optional<JsonField> JsonField::Optional(const char* key) const {
+  if (quick_ != nullptr) {
+    if (!quick_->IsObject()) Fail("an object");
+    const auto it = quick_->FindMember(key);
+    if (it == quick_->MemberEnd() || it->value.IsNull()) return std::nullopt;
+    return JsonField(it->value, *file_);
+  }
   if (!value_->is_object()) Fail("an object");
   auto it = value_->find(key);
   if (it == value_->end() || it->is_null()) return std::nullopt;
@@ -98,6 +121,14 @@ JsonField JsonField::Required(const char* key) const {
 }
 
 void JsonField::AllowOnly(std::initializer_list<const char*> keys) const {
+  if (quick_ != nullptr) {
+    if (!quick_->IsObject()) Fail("an object");
+    for (const auto& member : quick_->GetObject()) {
+      const std::string_view key(member.name.GetString(), member.name.GetStringLength());
+      if (std::none_of(keys.begin(), keys.end(), [key](const char* k) { return key == k; })) Error("unknown field");
+    }
+    return;
+  }
   if (!value_->is_object()) Fail("an object");
   for (auto it = value_->begin(); it != value_->end(); ++it) {
     const std::string& key = it.key();
@@ -110,8 +141,16 @@ void JsonField::AllowOnly(std::initializer_list<const char*> keys) const {
 }
 
 std::vector<std::pair<std::string, JsonField>> JsonField::Members() const {
-  if (!value_->is_object()) Fail("an object");
   std::vector<std::pair<std::string, JsonField>> out;
+  if (quick_ != nullptr) {
+    if (!quick_->IsObject()) Fail("an object");
+    for (const auto& member : quick_->GetObject())
+      out.emplace_back(std::string(member.name.GetString(), member.name.GetStringLength()), JsonField(member.value, *file_));
+    // In the full document's order, which is by name.
+    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    return out;
+  }
+  if (!value_->is_object()) Fail("an object");
   for (auto it = value_->begin(); it != value_->end(); ++it) {
     std::string path;
     path.reserve(path_.size() + 1 + it.key().size());
@@ -122,8 +161,14 @@ std::vector<std::pair<std::string, JsonField>> JsonField::Members() const {
 }
 
 std::vector<JsonField> JsonField::Items() const {
-  if (!value_->is_array()) Fail("an array");
   std::vector<JsonField> out;
+  if (quick_ != nullptr) {
+    if (!quick_->IsArray()) Fail("an array");
+    out.reserve(quick_->Size());
+    for (const auto& item : quick_->GetArray()) out.emplace_back(item, *file_);
+    return out;
+  }
+  if (!value_->is_array()) Fail("an array");
   out.reserve(value_->size());
   char index[24];
   for (std::size_t i = 0; i < value_->size(); ++i) {
@@ -138,7 +183,13 @@ std::vector<JsonField> JsonField::Items() const {
 
 ULONGLONG JsonField::Unsigned(ULONGLONG max, const char* what) const {
   ULONGLONG v = 0;
-  if (value_->is_number_unsigned()) {
+  if (quick_ != nullptr) {
+    if (quick_->IsUint64()) {
+      v = quick_->GetUint64();
+    } else if (!quick_->IsString() || !ParseUnsigned({quick_->GetString(), quick_->GetStringLength()}, v)) {
+      Fail(what);
+    }
+  } else if (value_->is_number_unsigned()) {
     v = value_->get<ULONGLONG>();
   } else if (value_->is_number_integer()) {
     Fail(what);
@@ -159,26 +210,25 @@ WORD JsonField::U16() const { return static_cast<WORD>(Unsigned(0xFFFF, "a numbe
 BYTE JsonField::U8() const { return static_cast<BYTE>(Unsigned(0xFF, "a number from 0 to 255")); }
 
 LONGLONG JsonField::I64() const {
-  if (value_->is_number_integer()) return value_->get<LONGLONG>();
+  // An unsigned number beyond the signed range wraps, as the full document's does.
+  if (quick_ != nullptr && quick_->IsInt64()) return quick_->GetInt64();
+  if (quick_ != nullptr && quick_->IsUint64()) return static_cast<LONGLONG>(quick_->GetUint64());
+  if (quick_ == nullptr && value_->is_number_integer()) return value_->get<LONGLONG>();
   return static_cast<LONGLONG>(Unsigned(0x7FFFFFFFFFFFFFFFull, "a signed 64-bit number"));
 }
 
 bool JsonField::Bool() const {
-  if (!value_->is_boolean()) Fail("true or false");
-  return value_->get<bool>();
+  if (quick_ != nullptr ? !quick_->IsBool() : !value_->is_boolean()) Fail("true or false");
+  return quick_ != nullptr ? quick_->GetBool() : value_->get<bool>();
 }
 
-std::string JsonField::Text() const {
-  if (!value_->is_string()) Fail("a string");
-  return value_->get<std::string>();
-}
+std::string JsonField::Text() const { return std::string(StringView("a string")); }
 
 std::wstring JsonField::Wide() const { return WideFromUtf8(Text()); }
 
 GUID JsonField::Guid() const {
   const char* expected = "a GUID such as \"{6ba7b810-9dad-11d1-80b4-00c04fd430c8}\"";
-  if (!value_->is_string()) Fail(expected);
-  std::string s = value_->get<std::string>();
+  std::string_view s = StringView(expected);
   if (s.size() == 38 && s.front() == '{' && s.back() == '}') s = s.substr(1, 36);
   if (s.size() != 36 || s[8] != '-' || s[13] != '-' || s[18] != '-' || s[23] != '-') Fail(expected);
   std::string digits;
@@ -202,10 +252,10 @@ GUID JsonField::Guid() const {
 
 std::vector<BYTE> JsonField::Hex() const {
   const char* expected = "a string of hexadecimal byte pairs such as \"0a 1b 2c\"";
-  if (!value_->is_string()) Fail(expected);
+  const std::string_view text = StringView(expected);
   std::vector<BYTE> out;
   int high = -1;
-  for (char c : value_->get_ref<const std::string&>()) {
+  for (char c : text) {
     if (std::isspace(static_cast<unsigned char>(c))) {
       if (high >= 0) Fail(expected);
       continue;

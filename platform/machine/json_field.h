@@ -6,23 +6,30 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <rapidjson/document.h>
 
 #include "platform/machine/machine_file_error.h"
 #include "platform/win_types.h"
 
+// A field is read from one of two documents. The library's full document
+// (nlohmann) gives every message its place and what was found there. The quick
+// document (RapidJSON) is read first: it keeps no paths, and any complaint
+// about it only stops the quick read, for the full reader to say what is wrong.
 class JsonField {
  public:
   JsonField(const nlohmann::json& value, std::string path, const std::string& file)
       : value_(&value), path_(std::move(path)), file_(&file) {}
+  JsonField(const rapidjson::Value& value, const std::string& file) : quick_(&value), file_(&file) {}
 
   const std::string& path() const { return path_; }
-  const nlohmann::json& json() const { return *value_; }
-  bool IsObject() const { return value_->is_object(); }
-  bool IsString() const { return value_->is_string(); }
-  bool Has(const char* key) const { return value_->is_object() && value_->contains(key); }
+  bool IsObject() const { return quick_ != nullptr ? quick_->IsObject() : value_->is_object(); }
+  bool IsString() const { return quick_ != nullptr ? quick_->IsString() : value_->is_string(); }
+  // A member of that name, null or not.
+  bool Has(const char* key) const;
 
   // Object members. Fails unless this is an object.
   std::optional<JsonField> Optional(const char* key) const;
@@ -63,8 +70,11 @@ class JsonField {
  private:
   ULONGLONG Unsigned(ULONGLONG max, const char* what) const;
   std::string Child(const char* key, std::size_t length) const;
+  // The string value, or a failure naming `expected`.
+  std::string_view StringView(const char* expected) const;
 
-  const nlohmann::json* value_;
+  const nlohmann::json* value_ = nullptr;
+  const rapidjson::Value* quick_ = nullptr;
   std::string path_;
   const std::string* file_;
 };

@@ -344,15 +344,10 @@ void ReadMountPointEntry(const JsonField& mp, Machine& m, const MachineIndex& in
 
 }  // namespace machine
 
-machine::Machine ParseMachine(const std::string& text, const std::string& sourceName) {
-  using namespace machine;
-  // Most files are read while they are parsed; what that reader does not take,
-  // errors included, is read here from a document of the whole file, so that
-  // every file gets the same answer and the same message.
-  if (std::optional<Machine> streamed = ReadMachineWhileParsing(text, sourceName)) return std::move(*streamed);
-  const nlohmann::json document = ParseJsonText(text, sourceName);
-  const JsonField top(document, "", sourceName);
-  if (!document.is_object()) top.Fail("a machine description object");
+namespace machine {
+
+Machine ReadMachineDocument(const JsonField& top) {
+  if (!top.IsObject()) top.Fail("a machine description object");
   Machine m;
   MachineIndex index(m);
   ReadTopLevel(top, m);
@@ -374,6 +369,18 @@ machine::Machine ParseMachine(const std::string& text, const std::string& source
   }
   ReadDeviceSections(top, m, index);
   return m;
+}
+
+}  // namespace machine
+
+machine::Machine ParseMachine(const std::string& text, const std::string& sourceName) {
+  using namespace machine;
+  // Most files are read through the quick parser; what it does not take,
+  // errors included, is read again here from the library's document, so that
+  // every file gets the same answer and the same message.
+  if (std::optional<Machine> quick = ReadMachineQuickly(text, sourceName)) return std::move(*quick);
+  const nlohmann::json document = ParseJsonText(text, sourceName);
+  return ReadMachineDocument(JsonField(document, "", sourceName));
 }
 
 machine::Machine LoadMachineFile(const std::string& path) {

@@ -65,12 +65,13 @@ void ReadMountPointEntry(const JsonField& mp, Machine& m, const MachineIndex& in
 void ReadPortSection(const JsonField& top, Machine& m, MachineIndex& index);
 void ReadDeviceSections(const JsonField& top, Machine& m, MachineIndex& index);
 
-// The machine read while its text is parsed: each entry of the three long
-// lists as soon as its closing bracket is read, so that no document of the
-// whole file is built. Empty for any file it does not take: one with an error
-// of any kind, or with those lists out of their reading order; the reader of
-// the whole document then reads it and reports what is wrong.
-std::optional<Machine> ReadMachineWhileParsing(const std::string& text, const std::string& sourceName);
+// The whole machine from the document's top level, in reading order whatever
+// the file's order.
+Machine ReadMachineDocument(const JsonField& top);
+// The machine read through the quick parser. Empty for any file it does not
+// take: one with an error of any kind, or one that the library's parser reads
+// otherwise; the full reader then reads it and reports what is wrong.
+std::optional<Machine> ReadMachineQuickly(const std::string& text, const std::string& sourceName);
 
 extern const std::vector<std::string> kDriveAdapterRequests;
 

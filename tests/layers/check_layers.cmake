@@ -61,8 +61,9 @@ set(may_guibench ${below_ui} widgets app gui bench guibench)
 set(may_fuzz ${below_ui} app fuzz)
 
 # Third-party headers, by the folders that may include them.
-set(library_prefixes nlohmann wx libmount blkid)
+set(library_prefixes nlohmann rapidjson wx libmount blkid)
 set(library_nlohmann platform/machine ui/text app/common tests bench fuzz)
+set(library_rapidjson platform/machine)
 set(library_wx ui/widgets app/gui tests/gui bench/gui)
 set(library_libmount platform/linux)
 set(library_blkid platform/linux)
