@@ -259,3 +259,15 @@ std::wstring VisibleText(std::wstring_view text) {
   }
   return out;
 }
+
+std::string VisibleUtf8(std::wstring_view text) {
+  // Printable ASCII stays as it is, without the two copies: a large tree
+  // prints tens of thousands of names that are nothing else.
+  std::size_t ascii = 0;
+  while (ascii < text.size() && static_cast<std::uint32_t>(text[ascii]) - 0x20u < 0x5Fu) ++ascii;
+  std::string out(ascii, '\0');
+  std::transform(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(ascii), out.begin(),
+                 [](wchar_t c) { return static_cast<char>(c); });
+  if (ascii < text.size()) out += Utf8FromWide(VisibleText(text.substr(ascii)));
+  return out;
+}

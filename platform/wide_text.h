@@ -41,3 +41,5 @@ std::wstring FormatGuid(const GUID& guid);
 // visible form: each C0 and C1 control character and DEL as "\xHH" (lower-case
 // hex); every other character stays itself. Applying it twice changes nothing more.
 std::wstring VisibleText(std::wstring_view text);
+// VisibleText as UTF-8, for a printer.
+std::string VisibleUtf8(std::wstring_view text);

@@ -13,16 +13,29 @@ class AnswerBuffer {
  public:
   // Returns false when the memory cannot be had.
   bool Allocate(std::size_t size) {
+    if (size == bytes_.size()) {
+      Clear();
+      return true;
+    }
     if (!AllocateZeroed(bytes_, size)) return false;
     returned_ = 0;
+    written_ = false;
     return true;
   }
+  // Zero again only what may have been written: a buffer of many kilobytes is
+  // allocated and cleared before each request, and zeroing it twice cost more
+  // than the request.
   void Clear() {
-    std::fill(bytes_.begin(), bytes_.end(), BYTE{0});
+    if (written_) std::fill(bytes_.begin(), bytes_.end(), BYTE{0});
+    written_ = false;
     returned_ = 0;
   }
 
-  BYTE* data() { return bytes_.data(); }
+  // Where the platform writes its answer.
+  BYTE* data() {
+    written_ = true;
+    return bytes_.data();
+  }
   DWORD size() const { return static_cast<DWORD>(bytes_.size()); }
   DWORD* returnedPtr() { return &returned_; }
   // The bytes that may be read: what the platform said it returned, never more
@@ -43,4 +56,5 @@ class AnswerBuffer {
  private:
   std::vector<BYTE> bytes_;
   DWORD returned_ = 0;
+  bool written_ = false;
 };

@@ -1,7 +1,9 @@
 // Mount points and the volumes behind them: the outer half of every scan.
+#include <algorithm>
 #include <unordered_map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/zeroed_buffer.h"
@@ -66,27 +68,41 @@ bool ReadNames(const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry, Mo
   return true;
 }
 
-// The volume GUID path ("\\?\Volume{...}\") of each volume, keyed by unique id:
-// the mount point manager lists every volume under its "\??\Volume{...}" name,
-// and mount points of one volume share its unique id. The first entry of an
-// id is the one kept.
-using VolumeNames = std::unordered_map<std::string, std::wstring>;
+// The entry of each volume's "\??\Volume{...}" name, by unique id: the mount
+// point manager lists every volume under that name, and mount points of one
+// volume share its unique id. The first entry of an id is the one kept. The
+// ids are the answer's own bytes, which stay while the scan reads it.
+using VolumeNames = std::unordered_map<std::string_view, std::size_t>;
+
+std::wstring LinkOf(const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& e) {
+  return WideFromUtf16(answer.At(e.SymbolicLinkNameOffset), e.SymbolicLinkNameLength / 2);
+}
+
+MOUNTMGR_MOUNT_POINT EntryAt(const AnswerBuffer& answer, std::size_t i) {
+  return answer.Read<MOUNTMGR_MOUNT_POINT>(kMountPointsHeader + i * sizeof(MOUNTMGR_MOUNT_POINT));
+}
 
 VolumeNames CollectVolumeNames(const AnswerBuffer& answer, std::size_t count) {
-  const std::wstring prefix = L"\\??\\Volume{";
+  static constexpr std::wstring_view kPrefix = L"\\??\\Volume{";
   VolumeNames names;
   names.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
-    const auto e = answer.Read<MOUNTMGR_MOUNT_POINT>(kMountPointsHeader + i * sizeof(MOUNTMGR_MOUNT_POINT));
+    const auto e = EntryAt(answer, i);
     if (!answer.Contains(e.SymbolicLinkNameOffset, e.SymbolicLinkNameLength) ||
         !answer.Contains(e.UniqueIdOffset, e.UniqueIdLength) || e.UniqueIdLength == 0)
       continue;
-    const std::wstring link = WideFromUtf16(answer.At(e.SymbolicLinkNameOffset), e.SymbolicLinkNameLength / 2);
-    if (link.compare(0, prefix.size(), prefix) != 0) continue;
-    const std::string id(reinterpret_cast<const char*>(answer.At(e.UniqueIdOffset)), e.UniqueIdLength);
-    names.emplace(id, L"\\\\?\\" + link.substr(4) + L"\\");
+    // The prefix is ASCII: its length in units is enough to compare.
+    const std::size_t units = std::min<std::size_t>(e.SymbolicLinkNameLength / 2, kPrefix.size());
+    if (WideFromUtf16(answer.At(e.SymbolicLinkNameOffset), units) != kPrefix) continue;
+    names.emplace(std::string_view(reinterpret_cast<const char*>(answer.At(e.UniqueIdOffset)), e.UniqueIdLength), i);
   }
   return names;
+}
+
+// The volume GUID path ("\\?\Volume{...}\") of the volume that an entry
+// collected above names.
+std::wstring VolumeGuidPath(const AnswerBuffer& answer, std::size_t entry) {
+  return L"\\\\?\\" + LinkOf(answer, EntryAt(answer, entry)).substr(4) + L"\\";
 }
 
 // Where the volume is mounted, as the platform lists its path names.
@@ -223,8 +239,9 @@ DWORD ScanMountPoint(ScanContext& scan, const AnswerBuffer& answer, const MOUNTM
   if (volume == INVALID_HANDLE_VALUE) return 0;
 
   if (answer.Contains(entry.UniqueIdOffset, entry.UniqueIdLength)) {
-    const std::string id(reinterpret_cast<const char*>(answer.At(entry.UniqueIdOffset)), entry.UniqueIdLength);
-    if (auto it = volumeNames.find(id); it != volumeNames.end()) ReadVolumePathNames(platform, it->second, *node);
+    const std::string_view id(reinterpret_cast<const char*>(answer.At(entry.UniqueIdOffset)), entry.UniqueIdLength);
+    if (auto it = volumeNames.find(id); it != volumeNames.end())
+      ReadVolumePathNames(platform, VolumeGuidPath(answer, it->second), *node);
   }
 
   const bool useExtendedLayout = ReadPartitionRecord(platform, volume, *node);
@@ -256,8 +273,7 @@ DWORD StorageScan(ScanContext& scan, HANDLE mountPointManager, bool showAllMount
   if (scan.progress != nullptr) scan.progress->SetProgressRange(0, static_cast<int>(count));
   const VolumeNames volumeNames = CollectVolumeNames(answer, count);
   for (std::size_t i = 0; i < count; ++i) {
-    const auto entry = answer.Read<MOUNTMGR_MOUNT_POINT>(kMountPointsHeader + i * sizeof(MOUNTMGR_MOUNT_POINT));
-    const DWORD code = ScanMountPoint(scan, answer, entry, volumeNames, showAllMountPoints);
+    const DWORD code = ScanMountPoint(scan, answer, EntryAt(answer, i), volumeNames, showAllMountPoints);
     if (code != 0) return code;
   }
   return 0;

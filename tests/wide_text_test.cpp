@@ -43,10 +43,13 @@ TEST(WideText, UnitsPastUnicodePrintAsReplacement) {
   if constexpr (sizeof(wchar_t) == 4) {
     for (const std::uint32_t unit : {0x110005u, 0xFEFFFF3Au, 0xFFFFFFFFu}) {
       const std::wstring text{L'a', static_cast<wchar_t>(unit), L'b'};
-      EXPECT_EQ(Utf8FromWide(VisibleText(text)), "a\xEF\xBF\xBD" "b") << std::hex << unit;
+      EXPECT_EQ(VisibleUtf8(text), "a\xEF\xBF\xBD" "b") << std::hex << unit;
     }
   } else {
     GTEST_SKIP() << "wchar_t has 16 bits here: every unit is within Unicode";
   }
-  EXPECT_EQ(Utf8FromWide(VisibleText(L"a\x1b\x9b")), "a\\x1b\\x9b");
+  EXPECT_EQ(VisibleUtf8(L"a\x1b\x9b"), "a\\x1b\\x9b");
+  // ASCII first, then what needs more than a byte: the rest is converted whole.
+  EXPECT_EQ(VisibleUtf8(std::wstring{L'a', wchar_t(0xD83D), wchar_t(0xDCBE), L'\x7f', L'~'}), "a\xF0\x9F\x92\xBE\\x7f~");
+  EXPECT_EQ(VisibleUtf8(L"Volume{1} ~"), "Volume{1} ~");
 }

@@ -3,7 +3,7 @@
 #include "platform/wide_text.h"
 
 void ConsolePrompt::ShowMessageBox(const std::wstring& text) {
-  std::fprintf(out_, "%s\n", Utf8FromWide(VisibleText(text)).c_str());
+  std::fprintf(out_, "%s\n", VisibleUtf8(text).c_str());
   std::fflush(out_);
 }
 

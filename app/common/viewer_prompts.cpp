@@ -5,6 +5,6 @@
 #include "platform/wide_text.h"
 
 void WindowPrompt::Diagnostic(const std::wstring& line) {
-  std::fputs((Utf8FromWide(VisibleText(line)) + "\n").c_str(), stdout);
+  std::fputs((VisibleUtf8(line) + "\n").c_str(), stdout);
   std::fflush(stdout);
 }

@@ -351,14 +351,22 @@ Machine ReadMachineDocument(const JsonField& top) {
   Machine m;
   MachineIndex index(m);
   ReadTopLevel(top, m);
+  // Each list is given its room at once: grown by doubling, a list of large
+  // entries would be moved a dozen times over.
   if (auto drives = top.Optional("drives")) {
-    for (const JsonField& d : drives->Items()) ReadDriveEntry(d, m, index);
+    const std::vector<JsonField> entries = drives->Items();
+    m.drives.reserve(entries.size());
+    for (const JsonField& d : entries) ReadDriveEntry(d, m, index);
   }
   if (auto volumes = top.Optional("volumes")) {
-    for (const JsonField& v : volumes->Items()) ReadVolumeEntry(v, m, index);
+    const std::vector<JsonField> entries = volumes->Items();
+    m.volumes.reserve(entries.size());
+    for (const JsonField& v : entries) ReadVolumeEntry(v, m, index);
   }
   if (auto mounts = top.Optional("mountPoints")) {
-    for (const JsonField& mp : mounts->Items()) ReadMountPointEntry(mp, m, index);
+    const std::vector<JsonField> entries = mounts->Items();
+    m.mountPoints.reserve(entries.size());
+    for (const JsonField& mp : entries) ReadMountPointEntry(mp, m, index);
   }
   ReadPortSection(top, m, index);
   for (const JsonField& d : top.Optional("drives") ? top.Required("drives").Items() : std::vector<JsonField>{}) {
@@ -392,6 +400,10 @@ machine::Machine LoadMachineFile(const std::string& path) {
   // Read in pieces up to the limit, so that an endless source such as a
   // device is refused rather than read until memory runs out.
   std::string text;
+  // Room for a regular file at once: growing by doubling would copy a large
+  // file several times over. Any other source grows as it is read.
+  if (const auto size = std::filesystem::file_size(PathFromUtf8(path), ignored); !ignored && size <= kMaxMachineFileBytes)
+    text.reserve(static_cast<std::size_t>(size));
   char piece[1 << 16];
   while (in.read(piece, sizeof piece) || in.gcount() > 0) {
     if (text.size() + static_cast<std::size_t>(in.gcount()) > kMaxMachineFileBytes) {

@@ -130,7 +130,7 @@ bool RecordedPlatform::Resolve(const std::wstring& path, Target& target) const {
 HANDLE RecordedPlatform::CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
                                      DWORD, HANDLE) {
   const std::wstring path = fileName != nullptr ? fileName : L"";
-  opens_.push_back(OpenRecord{path, desiredAccess});
+  if (keepOpens_) opens_.push_back(OpenRecord{path, desiredAccess});
   Target target{};
   if (!Resolve(path, target)) {
     Fail(ERROR_FILE_NOT_FOUND);

@@ -100,6 +100,9 @@ class RecordedPlatform : public Platform {
     DWORD access;
   };
   const std::vector<OpenRecord>& opens() const { return opens_; }
+  // Keeps the opens from now on. Off by default: a viewer that scans a large
+  // machine again and again would only grow the list.
+  void KeepOpens() { keepOpens_ = true; }
 
  protected:
   enum class ObjectKind { MountPointManager, Volume, Drive, Port, PortInterface };
@@ -208,5 +211,6 @@ class RecordedPlatform : public Platform {
   std::map<std::uintptr_t, Target> open_;
   std::uintptr_t nextHandle_ = 0x100;
   std::vector<OpenRecord> opens_;
+  bool keepOpens_ = false;
   DWORD lastError_ = 0;
 };

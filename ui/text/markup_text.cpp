@@ -22,7 +22,7 @@ char32_t Decode(const std::string& text, std::size_t i, std::size_t& length) {
 }  // namespace
 
 std::string MarkupText(std::wstring_view text) {
-  const std::string utf8 = Utf8FromWide(VisibleText(text));
+  const std::string utf8 = VisibleUtf8(text);
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {

@@ -102,7 +102,7 @@ std::size_t EditDistance(const std::wstring& a, const std::wstring& b) {
 std::string Listing(const Index& index, const std::vector<StorageNode*>& nodes) {
   std::string text;
   for (std::size_t i = 0; i < nodes.size() && i < kMaxCloseMatches; ++i)
-    text += "\n  " + Utf8FromWide(VisibleText(index.canonical.at(nodes[i])));
+    text += "\n  " + VisibleUtf8(index.canonical.at(nodes[i]));
   if (nodes.size() > kMaxCloseMatches) text += "\n  ...";
   return text;
 }
