@@ -15,10 +15,9 @@ namespace {
 // `narrow` tells whether the format is plain ASCII and takes numbers only, so
 // that the narrow printf, several times quicker than the wide one, gives the
 // same text.
-std::wstring TranslateFormat(const wchar_t* format, bool& narrow) {
+template <class Text>
+void TranslateFormat(const wchar_t* format, Text& out, bool& narrow) {
   narrow = true;
-  std::wstring out;
-  out.reserve(std::wcslen(format) + 8);
   for (const wchar_t* p = format; *p != 0;) {
     if (*p != L'%') {
       if (static_cast<unsigned long>(*p) >= 0x80) narrow = false;
@@ -33,7 +32,8 @@ std::wstring TranslateFormat(const wchar_t* format, bool& narrow) {
     while (*p != 0 && std::wcschr(L"-+ #0123456789.*", *p) != nullptr) out += *p++;
     bool hasLength = false;
     if (p[0] == L'I' && p[1] == L'6' && p[2] == L'4') {
-      out += L"ll";
+      out += L'l';
+      out += L'l';
       p += 3;
       hasLength = true;
     }
@@ -46,16 +46,40 @@ std::wstring TranslateFormat(const wchar_t* format, bool& narrow) {
     if (!hasLength && (*p == L's' || *p == L'c')) out += L'l';
     out += *p++;
   }
-  return out;
 }
+
+// A translated format on the stack, for the narrow printf: most names are
+// formatted from a short literal, and two allocations for each cost more than
+// the printing. Full, it says so, and the wide path takes over.
+class NarrowFormat {
+ public:
+  NarrowFormat& operator+=(wchar_t c) {
+    if (length_ + 1 < sizeof text_) {
+      text_[length_++] = static_cast<char>(c);
+    } else {
+      full_ = true;
+    }
+    return *this;
+  }
+  const char* c_str() {
+    text_[length_] = 0;
+    return text_;
+  }
+  bool full() const { return full_; }
+
+ private:
+  char text_[128];
+  std::size_t length_ = 0;
+  bool full_ = false;
+};
 
 }  // namespace
 
 std::wstring FormatWide(const wchar_t* format, ...) {
   bool narrow = false;
-  const std::wstring translated = TranslateFormat(format, narrow);
-  if (narrow) {
-    const std::string narrowFormat(translated.begin(), translated.end());
+  NarrowFormat narrowFormat;
+  TranslateFormat(format, narrowFormat, narrow);
+  if (narrow && !narrowFormat.full()) {
     char local[256];
     va_list args;
     va_start(args, format);
@@ -63,6 +87,8 @@ std::wstring FormatWide(const wchar_t* format, ...) {
     va_end(args);
     if (n >= 0 && static_cast<std::size_t>(n) < std::size(local)) return std::wstring(local, local + n);
   }
+  std::wstring translated;
+  TranslateFormat(format, translated, narrow);
   // Most texts are short: a buffer on the stack saves an allocation and its
   // zeroing on every one of the many names a large machine brings.
   wchar_t local[256];
@@ -260,14 +286,20 @@ std::wstring VisibleText(std::wstring_view text) {
   return out;
 }
 
-std::string VisibleUtf8(std::wstring_view text) {
-  // Printable ASCII stays as it is, without the two copies: a large tree
-  // prints tens of thousands of names that are nothing else.
+void AppendVisibleUtf8(std::string& out, std::wstring_view text) {
+  // Printable ASCII is copied as it is: a large tree prints tens of thousands
+  // of names that are nothing else.
   std::size_t ascii = 0;
   while (ascii < text.size() && static_cast<std::uint32_t>(text[ascii]) - 0x20u < 0x5Fu) ++ascii;
-  std::string out(ascii, '\0');
-  std::transform(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(ascii), out.begin(),
+  const std::size_t at = out.size();
+  out.resize(at + ascii);
+  std::transform(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(ascii), out.begin() + static_cast<std::ptrdiff_t>(at),
                  [](wchar_t c) { return static_cast<char>(c); });
   if (ascii < text.size()) out += Utf8FromWide(VisibleText(text.substr(ascii)));
+}
+
+std::string VisibleUtf8(std::wstring_view text) {
+  std::string out;
+  AppendVisibleUtf8(out, text);
   return out;
 }

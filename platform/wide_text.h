@@ -41,5 +41,6 @@ std::wstring FormatGuid(const GUID& guid);
 // visible form: each C0 and C1 control character and DEL as "\xHH" (lower-case
 // hex); every other character stays itself. Applying it twice changes nothing more.
 std::wstring VisibleText(std::wstring_view text);
-// VisibleText as UTF-8, for a printer.
+// VisibleText as UTF-8, for a printer; or appended to `out`.
 std::string VisibleUtf8(std::wstring_view text);
+void AppendVisibleUtf8(std::string& out, std::wstring_view text);

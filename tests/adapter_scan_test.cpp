@@ -117,6 +117,7 @@ TEST(DriveAdapterScan, SecondVolumeFindsAdapterAndDeviceAndRefreshesOnlyTheInqui
   m["adapters"] = json::array({Port(2, "sata", {{"deviceName", "\\Device\\RaidPort0"}})});
   AddDrive(m, 0, 'C', {{"port", 2}, {"target", 1}}, {{"vendor", "ACME"}, {"product", "Disk"}, {"serial", "1"}}, 2);
   ChangingPorts platform(ParseMachine(m.dump(), "test"));
+  platform.KeepCallRecords();
   RecordingPrompt prompt;
   {
     CQuelbrinDoc doc(platform, prompt, nullptr);

@@ -49,6 +49,7 @@ struct Scan {
   explicit Scan(const json& m, bool run = true)
       : platform(std::make_unique<RecordedPlatform>(ParseMachine(m.dump(), "test machine"))),
         doc(std::make_unique<CQuelbrinDoc>(*platform, prompt, nullptr)) {
+    platform->KeepCallRecords();
     if (run) scanned = doc->InitialScan();
   }
   ScsiAdapterNode* Adapter(const std::wstring& name) const {

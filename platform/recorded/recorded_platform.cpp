@@ -55,7 +55,7 @@ RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std:
   }
   // By id, first of each, as FindVolume answers; a walk per mount point would
   // make large machines quadratic.
-  std::map<std::string, std::size_t> volumeById;
+  std::unordered_map<std::string, std::size_t> volumeById;
   for (std::size_t i = 0; i < machine_.volumes.size(); ++i) volumeById.emplace(machine_.volumes[i].id, i);
   for (const machine::MountPoint& mp : machine_.mountPoints) {
     const std::wstring path = DevicePathOf(mp.symbolicLink);
@@ -71,7 +71,7 @@ RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std:
 }
 
 bool RecordedPlatform::Failing(const machine::Behaviour& behaviour, const std::string& request, DWORD& code) {
-  ++requestCounts_[request];
+  if (keepCallRecords_) ++requestCounts_[request];
   auto it = behaviour.fail.find(request);
   if (it == behaviour.fail.end()) return false;
   if (auto after = behaviour.failAfter.find(request); after != behaviour.failAfter.end()) {
@@ -130,7 +130,7 @@ bool RecordedPlatform::Resolve(const std::wstring& path, Target& target) const {
 HANDLE RecordedPlatform::CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
                                      DWORD, HANDLE) {
   const std::wstring path = fileName != nullptr ? fileName : L"";
-  if (keepOpens_) opens_.push_back(OpenRecord{path, desiredAccess});
+  if (keepCallRecords_) opens_.push_back(OpenRecord{path, desiredAccess});
   Target target{};
   if (!Resolve(path, target)) {
     Fail(ERROR_FILE_NOT_FOUND);

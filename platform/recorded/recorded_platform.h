@@ -93,16 +93,17 @@ class RecordedPlatform : public Platform {
     return open_.size() + sets_.size() + keys_.size() + queues_.size() + configurations_.size();
   }
   // Calls made to each request that a machine file can make fail, by name.
-  const std::map<std::string, unsigned>& requestCounts() const { return requestCounts_; }
+  const std::unordered_map<std::string, unsigned>& requestCounts() const { return requestCounts_; }
   // Every path opened, with the access asked for, in order.
   struct OpenRecord {
     std::wstring path;
     DWORD access;
   };
   const std::vector<OpenRecord>& opens() const { return opens_; }
-  // Keeps the opens from now on. Off by default: a viewer that scans a large
-  // machine again and again would only grow the list.
-  void KeepOpens() { keepOpens_ = true; }
+  // Keeps both records above from now on, for tests. Off by default: a viewer
+  // that scans a large machine again and again would only pay for them and
+  // grow the list of opens.
+  void KeepCallRecords() { keepCallRecords_ = true; }
 
  protected:
   enum class ObjectKind { MountPointManager, Volume, Drive, Port, PortInterface };
@@ -202,7 +203,7 @@ class RecordedPlatform : public Platform {
 
   // ---- the storage stack and handles (recorded_platform.cpp)
   std::map<std::pair<const machine::Behaviour*, std::string>, unsigned> calls_;
-  std::map<std::string, unsigned> requestCounts_;
+  std::unordered_map<std::string, unsigned> requestCounts_;
   // The name of each control code asked, made once.
   std::unordered_map<DWORD, std::string> codeNames_;
   std::unordered_map<std::wstring, Target> paths_;
@@ -211,6 +212,6 @@ class RecordedPlatform : public Platform {
   std::map<std::uintptr_t, Target> open_;
   std::uintptr_t nextHandle_ = 0x100;
   std::vector<OpenRecord> opens_;
-  bool keepOpens_ = false;
+  bool keepCallRecords_ = false;
   DWORD lastError_ = 0;
 };

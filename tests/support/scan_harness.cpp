@@ -17,7 +17,7 @@ std::string SourceFile(const std::string& relativePath) {
 ScanHarness::ScanHarness(const std::string& json, bool showAll, bool withProgress)
     : recorded(ParseMachine(json, "inline.json")),
       doc(std::make_unique<CQuelbrinDoc>(faults, prompt, withProgress ? &progress : nullptr)) {
-  recorded.KeepOpens();
+  recorded.KeepCallRecords();
   doc->SetShowAllMountPoints(showAll);
   listening = doc->Subscribe(listener);
 }

@@ -20,7 +20,9 @@ class PrintingSink : public TreeSink {
     depths_.push_back(depth);
     // Lines gather in pieces of some kilobytes: one stream call per line
     // would cost more than the walk on a large machine.
-    text_.append(2 * depth, ' ').append(VisibleUtf8(node.GetName())).append(1, '\n');
+    text_.append(2 * depth, ' ');
+    AppendVisibleUtf8(text_, node.GetName());
+    text_ += '\n';
     if (text_.size() >= kPiece) Flush();
     return depths_.size() - 1;
   }
