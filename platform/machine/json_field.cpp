@@ -123,8 +123,9 @@ JsonField JsonField::Required(const char* key) const {
 void JsonField::AllowOnly(std::initializer_list<const char*> keys) const {
   if (quick_ != nullptr) {
     if (!quick_->IsObject()) Fail("an object");
-    for (const auto& member : quick_->GetObject()) {
-      const std::string_view key(member.name.GetString(), member.name.GetStringLength());
+    // Not GetObject(): windows.h makes that name a macro.
+    for (auto member = quick_->MemberBegin(); member != quick_->MemberEnd(); ++member) {
+      const std::string_view key(member->name.GetString(), member->name.GetStringLength());
       if (std::none_of(keys.begin(), keys.end(), [key](const char* k) { return key == k; })) Error("unknown field");
     }
     return;
@@ -144,8 +145,9 @@ std::vector<std::pair<std::string, JsonField>> JsonField::Members() const {
   std::vector<std::pair<std::string, JsonField>> out;
   if (quick_ != nullptr) {
     if (!quick_->IsObject()) Fail("an object");
-    for (const auto& member : quick_->GetObject())
-      out.emplace_back(std::string(member.name.GetString(), member.name.GetStringLength()), JsonField(member.value, *file_));
+    for (auto member = quick_->MemberBegin(); member != quick_->MemberEnd(); ++member)
+      out.emplace_back(std::string(member->name.GetString(), member->name.GetStringLength()),
+                       JsonField(member->value, *file_));
     // In the full document's order, which is by name.
     std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     return out;
