@@ -50,13 +50,23 @@ std::wstring ReadableUniqueId(const BYTE* id, std::size_t length) {
   return FormatWide(L"BASIC:Signature %x - Offset %x - Length %x", word32(0), word32(4), word32(8));
 }
 
+// The entry's symbolic link name; the caller has checked that the answer holds it.
+std::wstring LinkOf(const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& e) {
+  return WideFromUtf16(answer.At(e.SymbolicLinkNameOffset), e.SymbolicLinkNameLength / 2);
+}
+
+// Entry `i` of the mount point manager's answer.
+MOUNTMGR_MOUNT_POINT EntryAt(const AnswerBuffer& answer, std::size_t i) {
+  return answer.Read<MOUNTMGR_MOUNT_POINT>(kMountPointsHeader + i * sizeof(MOUNTMGR_MOUNT_POINT));
+}
+
 // Reads the names of one entry. False when a name lies outside the answer.
 bool ReadNames(const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry, MountPointNode& node) {
   if (!answer.Contains(entry.SymbolicLinkNameOffset, entry.SymbolicLinkNameLength) ||
       !answer.Contains(entry.UniqueIdOffset, entry.UniqueIdLength) ||
       !answer.Contains(entry.DeviceNameOffset, entry.DeviceNameLength))
     return false;
-  node.symbolicLinkName = WideFromUtf16(answer.At(entry.SymbolicLinkNameOffset), entry.SymbolicLinkNameLength / 2);
+  node.symbolicLinkName = LinkOf(answer, entry);
   node.deviceName = WideFromUtf16(answer.At(entry.DeviceNameOffset), entry.DeviceNameLength / 2);
   const BYTE* id = answer.At(entry.UniqueIdOffset);
   const std::size_t idLength = entry.UniqueIdLength;
@@ -73,14 +83,6 @@ bool ReadNames(const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry, Mo
 // volume share its unique id. The first entry of an id is the one kept. The
 // ids are the answer's own bytes, which stay while the scan reads it.
 using VolumeNames = std::unordered_map<std::string_view, std::size_t>;
-
-std::wstring LinkOf(const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& e) {
-  return WideFromUtf16(answer.At(e.SymbolicLinkNameOffset), e.SymbolicLinkNameLength / 2);
-}
-
-MOUNTMGR_MOUNT_POINT EntryAt(const AnswerBuffer& answer, std::size_t i) {
-  return answer.Read<MOUNTMGR_MOUNT_POINT>(kMountPointsHeader + i * sizeof(MOUNTMGR_MOUNT_POINT));
-}
 
 VolumeNames CollectVolumeNames(const AnswerBuffer& answer, std::size_t count) {
   static constexpr std::wstring_view kPrefix = L"\\??\\Volume{";

@@ -212,10 +212,13 @@ WORD JsonField::U16() const { return static_cast<WORD>(Unsigned(0xFFFF, "a numbe
 BYTE JsonField::U8() const { return static_cast<BYTE>(Unsigned(0xFF, "a number from 0 to 255")); }
 
 LONGLONG JsonField::I64() const {
-  // An unsigned number beyond the signed range wraps, as the full document's does.
-  if (quick_ != nullptr && quick_->IsInt64()) return quick_->GetInt64();
-  if (quick_ != nullptr && quick_->IsUint64()) return static_cast<LONGLONG>(quick_->GetUint64());
-  if (quick_ == nullptr && value_->is_number_integer()) return value_->get<LONGLONG>();
+  if (quick_ != nullptr) {
+    if (quick_->IsInt64()) return quick_->GetInt64();
+    // Beyond the signed range an unsigned number wraps, as the full document's does.
+    if (quick_->IsUint64()) return static_cast<LONGLONG>(quick_->GetUint64());
+  } else if (value_->is_number_integer()) {
+    return value_->get<LONGLONG>();
+  }
   return static_cast<LONGLONG>(Unsigned(0x7FFFFFFFFFFFFFFFull, "a signed 64-bit number"));
 }
 

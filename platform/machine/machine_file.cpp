@@ -353,23 +353,19 @@ Machine ReadMachineDocument(const JsonField& top) {
   ReadTopLevel(top, m);
   // Each list is given its room at once: grown by doubling, a list of large
   // entries would be moved a dozen times over.
-  if (auto drives = top.Optional("drives")) {
-    const std::vector<JsonField> entries = drives->Items();
-    m.drives.reserve(entries.size());
-    for (const JsonField& d : entries) ReadDriveEntry(d, m, index);
-  }
-  if (auto volumes = top.Optional("volumes")) {
-    const std::vector<JsonField> entries = volumes->Items();
-    m.volumes.reserve(entries.size());
-    for (const JsonField& v : entries) ReadVolumeEntry(v, m, index);
-  }
-  if (auto mounts = top.Optional("mountPoints")) {
-    const std::vector<JsonField> entries = mounts->Items();
-    m.mountPoints.reserve(entries.size());
-    for (const JsonField& mp : entries) ReadMountPointEntry(mp, m, index);
-  }
+  auto readList = [&top](const char* name, auto& list, auto readEntry) {
+    std::vector<JsonField> entries;
+    if (auto f = top.Optional(name)) entries = f->Items();
+    list.reserve(entries.size());
+    for (const JsonField& e : entries) readEntry(e);
+    return entries;
+  };
+  const std::vector<JsonField> drives =
+      readList("drives", m.drives, [&m, &index](const JsonField& d) { ReadDriveEntry(d, m, index); });
+  readList("volumes", m.volumes, [&m, &index](const JsonField& v) { ReadVolumeEntry(v, m, index); });
+  readList("mountPoints", m.mountPoints, [&m, &index](const JsonField& mp) { ReadMountPointEntry(mp, m, index); });
   ReadPortSection(top, m, index);
-  for (const JsonField& d : top.Optional("drives") ? top.Required("drives").Items() : std::vector<JsonField>{}) {
+  for (const JsonField& d : drives) {
     if (auto a = d.Optional("adapter")) {
       const BYTE port = a->Required("port").U8();
       if (index.FindPort(port) == nullptr) a->Required("port").Fail("the port number of an adapter under \"adapters\"");
