@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "model/device_manager_info.h"
+#include "model/path_name_list.h"
 #include "model/storage_node.h"
 #include "platform/storage_records.h"
 
@@ -34,6 +35,7 @@ class MountPointNode : public StorageNode {
   PARTITION_INFORMATION_EX partitionInfoEx{};
   PARTITION_INFORMATION partitionInfo{};
   std::vector<DiskExtentNode*> extents;
-  // The places where the volume is mounted, where the platform can tell.
-  std::vector<std::wstring> volumePathNames;
+  // The places where the volume is mounted, where the platform can tell; one
+  // list for all mount points of the volume.
+  PathNameList volumePathNames;
 };

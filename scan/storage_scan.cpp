@@ -108,7 +108,8 @@ std::wstring VolumeGuidPath(const AnswerBuffer& answer, std::size_t entry) {
 }
 
 // Where the volume is mounted, as the platform lists its path names.
-void ReadVolumePathNames(Platform& platform, const std::wstring& volumeGuidPath, MountPointNode& node) {
+std::vector<std::wstring> ReadVolumePathNames(Platform& platform, const std::wstring& volumeGuidPath) {
+  std::vector<std::wstring> names;
   std::vector<wchar_t> buffer(kVolumeNameChars, 0);
   for (int attempt = 0; attempt < 4; ++attempt) {
     std::fill(buffer.begin(), buffer.end(), 0);
@@ -121,17 +122,22 @@ void ReadVolumePathNames(Platform& platform, const std::wstring& volumeGuidPath,
       while (at < valid && buffer[at] != 0) {
         std::size_t end = at;
         while (end < valid && buffer[end] != 0) ++end;
-        node.volumePathNames.emplace_back(buffer.data() + at, end - at);
+        names.emplace_back(buffer.data() + at, end - at);
         at = end + 1;
       }
-      return;
+      return names;
     }
-    if (platform.GetLastError() != ERROR_MORE_DATA || returned <= size || returned > kLargestPathNames) return;
+    if (platform.GetLastError() != ERROR_MORE_DATA || returned <= size || returned > kLargestPathNames) return names;
     // The size comes from the platform; memory it cannot have ends the names
     // here rather than the scan.
-    if (!AllocateZeroed(buffer, returned)) return;
+    if (!AllocateZeroed(buffer, returned)) return names;
   }
+  return names;
 }
+
+// The path names of each volume asked so far, by the entry of its volume GUID
+// name: every further mount point of the volume shares them.
+using PathNamesByVolume = std::unordered_map<std::size_t, PathNameList>;
 
 // Reads label, file system and free space through the root path. True when the
 // volume information was obtained.
@@ -211,7 +217,7 @@ DWORD ScanExtents(ScanContext& scan, HANDLE volume, MountPointNode& node, bool u
 // One entry of the mount point manager's answer. Returns 0 or the code that
 // stops the scan.
 DWORD ScanMountPoint(ScanContext& scan, const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry,
-                     const VolumeNames& volumeNames, bool showAllMountPoints) {
+                     const VolumeNames& volumeNames, PathNamesByVolume& pathNames, bool showAllMountPoints) {
   auto node = std::make_unique<MountPointNode>();
   if (scan.progress != nullptr) scan.progress->StepProgress();
   if (!ReadNames(answer, entry, *node)) return 0;
@@ -242,8 +248,11 @@ DWORD ScanMountPoint(ScanContext& scan, const AnswerBuffer& answer, const MOUNTM
 
   if (answer.Contains(entry.UniqueIdOffset, entry.UniqueIdLength)) {
     const std::string_view id(reinterpret_cast<const char*>(answer.At(entry.UniqueIdOffset)), entry.UniqueIdLength);
-    if (auto it = volumeNames.find(id); it != volumeNames.end())
-      ReadVolumePathNames(platform, VolumeGuidPath(answer, it->second), *node);
+    if (auto it = volumeNames.find(id); it != volumeNames.end()) {
+      auto [known, added] = pathNames.try_emplace(it->second);
+      if (added) known->second = ReadVolumePathNames(platform, VolumeGuidPath(answer, it->second));
+      node->volumePathNames = known->second;
+    }
   }
 
   const bool useExtendedLayout = ReadPartitionRecord(platform, volume, *node);
@@ -274,8 +283,9 @@ DWORD StorageScan(ScanContext& scan, HANDLE mountPointManager, bool showAllMount
 
   if (scan.progress != nullptr) scan.progress->SetProgressRange(0, static_cast<int>(count));
   const VolumeNames volumeNames = CollectVolumeNames(answer, count);
+  PathNamesByVolume pathNames;
   for (std::size_t i = 0; i < count; ++i) {
-    const DWORD code = ScanMountPoint(scan, answer, EntryAt(answer, i), volumeNames, showAllMountPoints);
+    const DWORD code = ScanMountPoint(scan, answer, EntryAt(answer, i), volumeNames, pathNames, showAllMountPoints);
     if (code != 0) return code;
   }
   return 0;

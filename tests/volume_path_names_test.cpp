@@ -70,19 +70,24 @@ TEST(VolumePathNames, TheScanFillsEachMountPointFromItsVolume) {
   EXPECT_TRUE(Find(doc, L"\\??\\Volume{3f1b2c4d-0000-0000-0000-501f00000000}")->volumePathNames.empty());
 }
 
-machine::Machine ManyPaths(std::size_t count, const std::string& fail = "") {
+// One volume with `count` mount paths, mounted as C: and under `links` volume names.
+machine::Machine ManyPaths(std::size_t count, const std::string& fail = "", std::size_t links = 1) {
   std::string paths;
   for (std::size_t i = 0; i < count; ++i) paths += std::string(i ? "," : "") + "\"/srv/mount/number/" + std::to_string(i) + "\"";
   std::string volume = R"({"id": "v", "extents": [{"disk": 0, "offset": 0, "length": 1048576}], "mountPaths": [)" +
                        paths + "]";
   if (!fail.empty()) volume += R"(, "fail": {")" + fail + R"(": 5})";
   volume += "}";
+  std::string mountPoints = R"({"name": "\\DosDevices\\C:", "volume": "v"})";
+  for (std::size_t i = 1; i <= links; ++i) {
+    const std::string number = std::to_string(i);
+    mountPoints += R"(, {"name": "\\??\\Volume{12345678-0000-0000-0000-)" + std::string(12 - number.size(), '0') +
+                   number + R"(}", "volume": "v"})";
+  }
   return ParseMachine(R"({"format": "quelbrin-machine", "version": 1,
     "drives": [{"number": 0, "size": 1048576}],
     "volumes": [)" + volume + R"(],
-    "mountPoints": [
-      {"name": "\\DosDevices\\C:", "volume": "v"},
-      {"name": "\\??\\Volume{12345678-0000-0000-0000-000000000001}", "volume": "v"}]})",
+    "mountPoints": [)" + mountPoints + "]}",
                       "inline");
 }
 
@@ -105,6 +110,33 @@ TEST(VolumePathNames, LongListsGrowTheBufferAndFailuresLeaveItEmpty) {
     ASSERT_NE(c, nullptr);
     EXPECT_TRUE(c->volumePathNames.empty());
   }
+}
+
+TEST(VolumePathNames, MountPointsOfOneVolumeShareOneListAskedOnce) {
+  // Each mount point lists every path of its volume: copied per mount point,
+  // a volume mounted thousands of times would take gigabytes.
+  auto scan = [](std::size_t links, auto check) {
+    RecordedPlatform platform(ManyPaths(300, "", links));
+    platform.KeepCallRecords();
+    ConsolePrompt prompt;
+    CQuelbrinDoc doc(platform, prompt, nullptr);
+    doc.SetShowAllMountPoints(true);
+    EXPECT_TRUE(doc.InitialScan());
+    check(doc.Model().MountPoints()->children);
+    return platform.requestCounts().at("GetVolumePathNamesForVolumeNameW");
+  };
+  const unsigned asked = scan(300, [](const auto& mountPoints) {
+    ASSERT_EQ(mountPoints.size(), 301u);
+    std::size_t listing = 0, sharing = 0;
+    for (const auto& mp : mountPoints) {
+      listing += mp->volumePathNames.size() == 300;
+      sharing += mp->volumePathNames.SharesNamesWith(mountPoints.front()->volumePathNames);
+    }
+    EXPECT_EQ(listing, 301u);
+    EXPECT_EQ(sharing, 301u);
+  });
+  // As often as for a volume with one name: once, and again with more room.
+  EXPECT_EQ(asked, scan(1, [](const auto&) {}));
 }
 
 // A platform whose answer has no terminators and claims more than it wrote.
