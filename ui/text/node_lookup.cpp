@@ -4,6 +4,8 @@
 #include <cwctype>
 #include <map>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
@@ -14,33 +16,37 @@ namespace {
 constexpr std::size_t kMaxCloseMatches = 8;
 
 // Every place a node appears: the tree's items, plus each disk's partitions.
+// A large machine has a hundred thousand of them, so each path is held once.
 struct Place {
   std::wstring path;
   StorageNode* node;
-  std::wstring unique = {};  // the path, with "#k" when several nodes share it
+  std::wstring shared = {};  // "#k" added to the path, when several nodes share it
+  // The path that names this place alone.
+  const std::wstring& Unique() const { return shared.empty() ? path : shared; }
 };
 
+// Item k of the tree is place k - 1; item 0 stands for the top level.
 class PathSink : public TreeSink {
  public:
-  PathSink() : paths_(1) {}
   TreeItemId InsertItem(StorageNode& node, TreeItemId parent) override {
-    const std::wstring& above = paths_[parent];
-    paths_.push_back(above.empty() ? node.GetName() : above + L"/" + node.GetName());
-    places.push_back({paths_.back(), &node});
-    return paths_.size() - 1;
+    const std::wstring& above = PathOf(places, parent);
+    std::wstring path = above.empty() ? node.GetName() : above + L"/" + node.GetName();
+    places.push_back({std::move(path), &node});
+    return places.size();
   }
-  const std::wstring& PathOf(TreeItemId item) const { return paths_[item]; }
+  static const std::wstring& PathOf(const std::vector<Place>& places, TreeItemId item) {
+    static const std::wstring kTop;
+    return item == kTreeTopLevel ? kTop : places[item - 1].path;
+  }
 
   std::vector<Place> places;
-
- private:
-  std::vector<std::wstring> paths_;
 };
 
 struct Index {
   std::vector<Place> places;
-  std::map<StorageNode*, std::wstring> canonical;  // the unique path of each node
-  std::vector<StorageNode*> order;                       // distinct nodes, tree order
+  std::unordered_map<const StorageNode*, std::size_t> canonical;  // the place of each node's unique path
+  std::vector<StorageNode*> order;                                // distinct nodes, tree order
+  const std::wstring& CanonicalPath(const StorageNode* node) const { return places[canonical.at(node)].Unique(); }
 };
 
 Index BuildIndex(CQuelbrinDoc& doc) {
@@ -48,33 +54,35 @@ Index BuildIndex(CQuelbrinDoc& doc) {
   TreeItemMap items;
   WalkStorageTree(doc.Model(), sink, items);
   Index index;
-  index.places = sink.places;
+  index.places = std::move(sink.places);
+  auto pathOf = [&index](TreeItemId item) -> const std::wstring& { return PathSink::PathOf(index.places, item); };
   if (const PhysicalDiskList* disks = doc.Model().PhysicalDisks()) {
     for (const auto& disk : disks->children) {
-      const std::wstring diskPath = sink.PathOf(items.at(disk.get()));
+      const std::wstring diskPath = pathOf(items.at(disk.get()));
       for (DiskPartitionNode* partition : disk->partitions)
         if (partition != nullptr) index.places.push_back({diskPath + L"/" + partition->GetName(), partition});
     }
   }
-  // Several distinct nodes on one path get "#1", "#2", … in order.
-  std::map<std::wstring, std::vector<StorageNode*>> byPath;
+  // Several distinct nodes on one path get "#1", "#2", … in order. The places
+  // are all there now: views of their paths stay valid.
+  std::unordered_map<std::wstring_view, std::vector<StorageNode*>> byPath;
+  byPath.reserve(index.places.size());
   for (const Place& p : index.places) {
     auto& nodes = byPath[p.path];
     if (std::find(nodes.begin(), nodes.end(), p.node) == nodes.end()) nodes.push_back(p.node);
   }
-  auto uniquePath = [&byPath](const Place& p) {
-    const auto& nodes = byPath[p.path];
-    if (nodes.size() == 1) return p.path;
-    const auto k = std::find(nodes.begin(), nodes.end(), p.node) - nodes.begin() + 1;
-    return p.path + L"#" + std::to_wstring(k);
-  };
   // A node's own path is the one the tree registers it under (its last item).
-  std::map<const StorageNode*, TreeItemId> registered(items.begin(), items.end());
-  for (Place& p : index.places) {
-    p.unique = uniquePath(p);
-    if (index.canonical.count(p.node) == 0) index.order.push_back(p.node);
-    const bool isRegistered = registered.count(p.node) != 0 && sink.PathOf(registered[p.node]) == p.path;
-    if (index.canonical.count(p.node) == 0 || isRegistered) index.canonical[p.node] = p.unique;
+  for (std::size_t i = 0; i < index.places.size(); ++i) {
+    Place& p = index.places[i];
+    if (const auto& nodes = byPath.at(p.path); nodes.size() > 1) {
+      const auto k = std::find(nodes.begin(), nodes.end(), p.node) - nodes.begin() + 1;
+      p.shared = p.path + L"#" + std::to_wstring(k);
+    }
+    const bool known = index.canonical.count(p.node) != 0;
+    if (!known) index.order.push_back(p.node);
+    const auto registered = items.find(p.node);
+    const bool isRegistered = registered != items.end() && pathOf(registered->second) == p.path;
+    if (!known || isRegistered) index.canonical[p.node] = i;
   }
   return index;
 }
@@ -102,7 +110,7 @@ std::size_t EditDistance(const std::wstring& a, const std::wstring& b) {
 std::string Listing(const Index& index, const std::vector<StorageNode*>& nodes) {
   std::string text;
   for (std::size_t i = 0; i < nodes.size() && i < kMaxCloseMatches; ++i)
-    text += "\n  " + VisibleUtf8(index.canonical.at(nodes[i]));
+    text += "\n  " + VisibleUtf8(index.CanonicalPath(nodes[i]));
   if (nodes.size() > kMaxCloseMatches) text += "\n  ...";
   return text;
 }
@@ -116,7 +124,7 @@ void AddOnce(std::vector<StorageNode*>& nodes, StorageNode* node) {
 std::vector<NamedNode> NameableNodes(CQuelbrinDoc& doc) {
   const Index index = BuildIndex(doc);
   std::vector<NamedNode> named;
-  for (StorageNode* node : index.order) named.push_back({index.canonical.at(node), node});
+  for (StorageNode* node : index.order) named.push_back({index.CanonicalPath(node), node});
   return named;
 }
 
@@ -127,10 +135,10 @@ NodeLookup FindNode(CQuelbrinDoc& doc, const std::string& name) {
 
   // 1. A unique path, or a path that names one node.
   for (const Place& p : index.places)
-    if (p.unique == query) return {p.node, {}};
+    if (p.Unique() == query) return {p.node, {}};
   // The path as the terminal printed it, its control characters made visible.
   for (const Place& p : index.places)
-    if (VisibleText(p.unique) == query) return {p.node, {}};
+    if (VisibleText(p.Unique()) == query) return {p.node, {}};
   std::vector<StorageNode*> found;
   for (const Place& p : index.places)
     if (p.path == query) AddOnce(found, p.node);
@@ -150,7 +158,7 @@ NodeLookup FindNode(CQuelbrinDoc& doc, const std::string& name) {
   // 3. The same, ignoring case, when that leaves one node.
   const std::wstring lower = Lower(query);
   for (StorageNode* node : index.order)
-    if (Lower(node->GetName()) == lower || Lower(index.canonical.at(node)) == lower) AddOnce(found, node);
+    if (Lower(node->GetName()) == lower || Lower(index.CanonicalPath(node)) == lower) AddOnce(found, node);
   if (found.size() == 1) return {found[0], {}};
 
   // Close matches: the same name in another case, a name containing the query,
@@ -159,7 +167,7 @@ NodeLookup FindNode(CQuelbrinDoc& doc, const std::string& name) {
   // below a matching one.
   const bool isPath = lower.find(L'/') != std::wstring::npos;
   for (StorageNode* node : index.order) {
-    const std::wstring text = Lower(isPath ? index.canonical.at(node) : node->GetName());
+    const std::wstring text = Lower(isPath ? index.CanonicalPath(node) : node->GetName());
     if (text.find(lower) != std::wstring::npos) AddOnce(found, node);
   }
   if (found.empty()) {
