@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "model/device_manager_info.h"
@@ -38,4 +39,10 @@ class MountPointNode : public StorageNode {
   // The places where the volume is mounted, where the platform can tell; one
   // list for all mount points of the volume.
   PathNameList volumePathNames;
+
+ private:
+  // At 504 bytes, the allocator would put mount points exactly 512 bytes apart,
+  // and a walk over tens of thousands of them would read their names through a
+  // few cache sets only: the tree of 10,000 volumes printed 5% slower.
+  [[maybe_unused]] std::uint64_t spread_ = 0;
 };

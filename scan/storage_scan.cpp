@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <unordered_map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -135,9 +136,9 @@ std::vector<std::wstring> ReadVolumePathNames(Platform& platform, const std::wst
   return names;
 }
 
-// The path names of each volume asked so far, by the entry of its volume GUID
+// The path names of each volume asked so far, at the entry of its volume GUID
 // name: every further mount point of the volume shares them.
-using PathNamesByVolume = std::unordered_map<std::size_t, PathNameList>;
+using PathNamesByVolume = std::vector<std::optional<PathNameList>>;
 
 // Reads label, file system and free space through the root path. True when the
 // volume information was obtained.
@@ -249,9 +250,9 @@ DWORD ScanMountPoint(ScanContext& scan, const AnswerBuffer& answer, const MOUNTM
   if (answer.Contains(entry.UniqueIdOffset, entry.UniqueIdLength)) {
     const std::string_view id(reinterpret_cast<const char*>(answer.At(entry.UniqueIdOffset)), entry.UniqueIdLength);
     if (auto it = volumeNames.find(id); it != volumeNames.end()) {
-      auto [known, added] = pathNames.try_emplace(it->second);
-      if (added) known->second = ReadVolumePathNames(platform, VolumeGuidPath(answer, it->second));
-      node->volumePathNames = known->second;
+      std::optional<PathNameList>& known = pathNames[it->second];
+      if (!known) known = ReadVolumePathNames(platform, VolumeGuidPath(answer, it->second));
+      node->volumePathNames = *known;
     }
   }
 
@@ -283,7 +284,7 @@ DWORD StorageScan(ScanContext& scan, HANDLE mountPointManager, bool showAllMount
 
   if (scan.progress != nullptr) scan.progress->SetProgressRange(0, static_cast<int>(count));
   const VolumeNames volumeNames = CollectVolumeNames(answer, count);
-  PathNamesByVolume pathNames;
+  PathNamesByVolume pathNames(count);
   for (std::size_t i = 0; i < count; ++i) {
     const DWORD code = ScanMountPoint(scan, answer, EntryAt(answer, i), volumeNames, pathNames, showAllMountPoints);
     if (code != 0) return code;
