@@ -214,21 +214,39 @@ BOOL RecordedPlatform::DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWO
 
 BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID in, DWORD inSize, BYTE* out, DWORD outSize,
                               DWORD& returned) {
-  answers::Answer a;
-  a.error = ERROR_INVALID_FUNCTION;
   STORAGE_PROPERTY_QUERY query{};
   if (code == IOCTL_STORAGE_QUERY_PROPERTY) {
     if (in == nullptr || inSize < 8) return Fail(ERROR_INVALID_PARAMETER);
     std::memcpy(&query, in, 8);
     if (query.QueryType != PropertyStandardQuery) return Fail(ERROR_INVALID_FUNCTION);
   }
+  if (target.kind == ObjectKind::MountPointManager && code == IOCTL_MOUNTMGR_QUERY_POINTS &&
+      inSize < sizeof(MOUNTMGR_MOUNT_POINT))
+    return Fail(ERROR_INVALID_PARAMETER);
+  // The description does not change: the same request gets the same answer.
+  const auto key = std::make_tuple(target.kind, target.index, code, static_cast<int>(query.PropertyId));
+  if (!lastAnswer_ || lastAnswer_->first != key) lastAnswer_.emplace(key, FormAnswer(target, code, query.PropertyId));
+  const answers::Answer& a = lastAnswer_->second;
+  if (a.error != 0) return Fail(a.error);
+  if (outSize < a.minimum) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  if (outSize < a.bytes.size() && a.shortError != 0) {
+    if (a.shortError != ERROR_MORE_DATA) return Fail(a.shortError);
+    returned = static_cast<DWORD>(std::min<std::size_t>(a.partial, outSize));
+    std::memcpy(out, a.bytes.data(), returned);
+    return Fail(ERROR_MORE_DATA);
+  }
+  returned = static_cast<DWORD>(std::min<std::size_t>(a.bytes.size(), outSize));
+  if (returned > 0) std::memcpy(out, a.bytes.data(), returned);
+  return TRUE;
+}
+
+answers::Answer RecordedPlatform::FormAnswer(const Target& target, DWORD code, STORAGE_PROPERTY_ID property) {
+  answers::Answer a;
+  a.error = ERROR_INVALID_FUNCTION;
   const machine::Port* port = PortOf(target);
   switch (target.kind) {
     case ObjectKind::MountPointManager:
-      if (code == IOCTL_MOUNTMGR_QUERY_POINTS) {
-        if (inSize < sizeof(MOUNTMGR_MOUNT_POINT)) return Fail(ERROR_INVALID_PARAMETER);
-        a = answers::MountPoints(machine_);
-      }
+      if (code == IOCTL_MOUNTMGR_QUERY_POINTS) a = answers::MountPoints(machine_);
       break;
     case ObjectKind::Volume: {
       const machine::Volume& v = machine_.volumes[target.index];
@@ -243,14 +261,14 @@ BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID in, DWORD
       if (code == IOCTL_DISK_GET_DRIVE_LAYOUT) a = answers::DriveLayout(d);
       if (code == IOCTL_DISK_GET_DRIVE_GEOMETRY_EX) a = answers::DriveGeometryEx(d);
       if (code == IOCTL_DISK_GET_DRIVE_GEOMETRY) a = answers::DriveGeometry(d);
-      if (code == IOCTL_STORAGE_QUERY_PROPERTY) a = answers::DriveProperty(d, port, query.PropertyId);
+      if (code == IOCTL_STORAGE_QUERY_PROPERTY) a = answers::DriveProperty(d, port, property);
       if (code == IOCTL_SCSI_GET_ADDRESS) a = answers::ScsiAddress(d);
       break;
     }
     case ObjectKind::Port:
     case ObjectKind::PortInterface:
       if (port == nullptr) break;
-      if (code == IOCTL_STORAGE_QUERY_PROPERTY) a = answers::PortProperty(*port, query.PropertyId);
+      if (code == IOCTL_STORAGE_QUERY_PROPERTY) a = answers::PortProperty(*port, property);
       if (code == IOCTL_SCSI_GET_CAPABILITIES) a = answers::ScsiCapabilities(*port);
       if (code == IOCTL_SCSI_GET_INQUIRY_DATA) {
         const auto index = static_cast<std::size_t>(port - machine_.ports.data());
@@ -262,17 +280,7 @@ BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID in, DWORD
       }
       break;
   }
-  if (a.error != 0) return Fail(a.error);
-  if (outSize < a.minimum) return Fail(ERROR_INSUFFICIENT_BUFFER);
-  if (outSize < a.bytes.size() && a.shortError != 0) {
-    if (a.shortError != ERROR_MORE_DATA) return Fail(a.shortError);
-    returned = static_cast<DWORD>(std::min<std::size_t>(a.partial, outSize));
-    std::memcpy(out, a.bytes.data(), returned);
-    return Fail(ERROR_MORE_DATA);
-  }
-  returned = static_cast<DWORD>(std::min<std::size_t>(a.bytes.size(), outSize));
-  if (returned > 0) std::memcpy(out, a.bytes.data(), returned);
-  return TRUE;
+  return a;
 }
 
 bool RecordedPlatform::VolumeForRoot(LPCWSTR rootPathName, const machine::Volume*& volume, const char* request) {

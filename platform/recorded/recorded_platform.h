@@ -8,11 +8,13 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "platform/machine/machine.h"
 #include "platform/platform.h"
+#include "platform/recorded/storage_answers.h"
 
 class RecordedPlatform : public Platform {
  public:
@@ -136,6 +138,8 @@ class RecordedPlatform : public Platform {
  private:
   BOOL Answer(const Target& target, DWORD code, LPVOID in, DWORD inSize, BYTE* out, DWORD outSize,
               DWORD& returned);
+  // The answer the description gives to a request, formed anew.
+  answers::Answer FormAnswer(const Target& target, DWORD code, STORAGE_PROPERTY_ID property);
   // The port whose answers a target gives, if any.
   const machine::Port* PortOf(const Target& target) const;
   bool VolumeForRoot(LPCWSTR rootPathName, const machine::Volume*& volume, const char* request);
@@ -209,6 +213,10 @@ class RecordedPlatform : public Platform {
   std::unordered_map<std::wstring, Target> paths_;
   // Inquiry answers by port index: a large port is asked once per drive.
   std::map<std::size_t, std::vector<BYTE>> inquiryCache_;
+  // The last answer formed, and what it answers (object kind and index, code,
+  // property): a caller that offers a larger buffer asks the same again, and a
+  // layout of thousands of partitions took longer to form than to copy.
+  std::optional<std::pair<std::tuple<ObjectKind, std::size_t, DWORD, int>, answers::Answer>> lastAnswer_;
   std::map<std::uintptr_t, Target> open_;
   std::uintptr_t nextHandle_ = 0x100;
   std::vector<OpenRecord> opens_;
