@@ -28,7 +28,6 @@ class PathNameList {
   bool SharesNamesWith(const PathNameList& other) const { return names_ == other.names_; }
 
   friend bool operator==(const PathNameList& a, const std::vector<std::wstring>& b) { return a.Names() == b; }
-  friend bool operator==(const PathNameList& a, const PathNameList& b) { return a.Names() == b.Names(); }
 
  private:
   static const std::vector<std::wstring>& Empty() {

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cwctype>
-#include <map>
-#include <set>
 #include <string_view>
 #include <unordered_map>
 
