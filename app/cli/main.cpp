@@ -90,7 +90,7 @@ int Capture(const Options& options) {
     return 2;
   }
   if (!options.outputFile || *options.outputFile == "-") {
-    std::cout << WriteMachine(m);
+    WriteMachine(m, std::cout);
     return OutputWritten(0);
   }
   if (!SaveMachineFile(m, *options.outputFile, error)) {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <fstream>
 #include <optional>
+#include <ostream>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -400,58 +402,107 @@ Json MountPointJson(const machine::MountPoint& mp) {
 }  // namespace
 }  // namespace machine
 
-std::string WriteMachine(const machine::Machine& m) {
+namespace machine {
+namespace {
+
+// Text the platform gave that is not UTF-8 is written with replacement characters.
+std::string Dump(const Json& value) { return value.dump(2, ' ', false, Json::error_handler_t::replace); }
+
+// The top-level object, written member by member and each list entry by
+// entry, laid out as one dump of the whole document would be: a machine of
+// many drives never has its document, or its text, whole in memory.
+class FileWriter {
+ public:
+  explicit FileWriter(std::ostream& out) : out_(out) { out_ << '{'; }
+
+  void Member(const char* name, const Json& value) {
+    Key(name);
+    Write(value, "  ");
+  }
+
+  template <class Entries, class ToJson>
+  void List(const char* name, const Entries& list, ToJson toJson) {
+    Key(name);
+    if (list.empty()) {
+      out_ << "[]";
+      return;
+    }
+    out_ << '[';
+    const char* separator = "\n";
+    for (const auto& entry : list) {
+      out_ << separator << "    ";
+      separator = ",\n";
+      Write(toJson(entry), "    ");
+    }
+    out_ << "\n  ]";
+  }
+
+  void End() { out_ << "\n}\n"; }
+
+ private:
+  // A value `indent` deep: each of its lines after the first moves right by
+  // as much. A dumped string holds no raw line break, so each one starts a line.
+  void Write(const Json& value, const char* indent) {
+    const std::string text = Dump(value);
+    std::size_t from = 0;
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', from)) {
+      out_.write(text.data() + from, static_cast<std::streamsize>(at + 1 - from));
+      out_ << indent;
+      from = at + 1;
+    }
+    out_.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
+  }
+
+  void Key(const char* name) {
+    out_ << (first_ ? "\n  \"" : ",\n  \"") << name << "\": ";
+    first_ = false;
+  }
+
+  std::ostream& out_;
+  bool first_ = true;
+};
+
+}  // namespace
+}  // namespace machine
+
+void WriteMachine(const machine::Machine& m, std::ostream& out) {
   using namespace machine;
-  Json j;
-  j["format"] = "quelbrin-machine";
-  j["version"] = Machine::kVersion;
-  j["description"] = m.description;
+  FileWriter file(out);
+  file.Member("format", "quelbrin-machine");
+  file.Member("version", Machine::kVersion);
+  file.Member("description", m.description);
   if (!m.mountPointManager.fail.empty() || !m.mountPointManager.raw.empty()) {
     Json manager = Json::object();
     PutBehaviour(manager, m.mountPointManager);
-    j["mountPointManager"] = manager;
+    file.Member("mountPointManager", manager);
   }
-  Json drives = Json::array();
-  for (const machine::Drive& d : m.drives) drives.push_back(DriveJson(d));
-  j["drives"] = drives;
-  Json volumes = Json::array();
-  for (const machine::Volume& v : m.volumes) volumes.push_back(VolumeJson(v));
-  j["volumes"] = volumes;
-  Json mounts = Json::array();
-  for (const machine::MountPoint& mp : m.mountPoints) mounts.push_back(MountPointJson(mp));
-  j["mountPoints"] = mounts;
-  if (!m.ports.empty()) {
-    Json ports = Json::array();
-    for (const Port& p : m.ports) ports.push_back(PortJson(p));
-    j["adapters"] = ports;
-  }
-  if (!m.deviceInstances.empty()) {
-    Json instances = Json::array();
-    for (const DeviceInstance& d : m.deviceInstances) instances.push_back(InstanceJson(d));
-    j["deviceInstances"] = instances;
-  }
-  if (!m.portInterfaces.empty()) {
-    Json interfaces = Json::array();
-    for (const PortInterface& i : m.portInterfaces) interfaces.push_back(InterfaceJson(i));
-    j["storagePortInterfaces"] = interfaces;
-  }
+  file.List("drives", m.drives, DriveJson);
+  file.List("volumes", m.volumes, VolumeJson);
+  file.List("mountPoints", m.mountPoints, MountPointJson);
+  if (!m.ports.empty()) file.List("adapters", m.ports, PortJson);
+  if (!m.deviceInstances.empty()) file.List("deviceInstances", m.deviceInstances, InstanceJson);
+  if (!m.portInterfaces.empty()) file.List("storagePortInterfaces", m.portInterfaces, InterfaceJson);
   if (!m.deviceManager.fail.empty()) {
     Json manager = Json::object();
     PutBehaviour(manager, m.deviceManager);
-    j["deviceManager"] = manager;
+    file.Member("deviceManager", manager);
   }
-  // Text the platform gave that is not UTF-8 is written with replacement characters.
-  return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  file.End();
+}
+
+std::string WriteMachine(const machine::Machine& m) {
+  std::ostringstream text;
+  WriteMachine(m, text);
+  return std::move(text).str();
 }
 
 bool SaveMachineFile(const machine::Machine& m, const std::string& path, std::string& error) {
-  const std::string text = WriteMachine(m);
   std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   if (!out) {
     error = path + ": cannot create the machine file";
     return false;
   }
-  out << text;
+  WriteMachine(m, out);
   out.flush();
   if (!out) {
     error = path + ": cannot write the machine file";

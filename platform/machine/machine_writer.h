@@ -2,12 +2,15 @@
 // to the same machine: every record in full, nothing left to defaults.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 #include "platform/machine/machine.h"
 
 // The machine file text (JSON, version 1).
 std::string WriteMachine(const machine::Machine& m);
+// The same text, written to `out` as it is made.
+void WriteMachine(const machine::Machine& m, std::ostream& out);
 
 // Writes the text to `path`. False, with `error` set, when it cannot be written.
 bool SaveMachineFile(const machine::Machine& m, const std::string& path, std::string& error);
