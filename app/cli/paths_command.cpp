@@ -4,5 +4,5 @@
 #include "ui/text/node_lookup.h"
 
 void PrintNodePaths(CQuelbrinDoc& doc, std::ostream& out) {
-  for (const NamedNode& entry : NameableNodes(doc)) out << VisibleUtf8(entry.path) << '\n';
+  ForEachNameableNode(doc, [&out](const std::wstring& path, StorageNode*) { out << VisibleUtf8(path) << '\n'; });
 }

@@ -139,9 +139,9 @@ std::string DumpFormState(const FormState& form) { return DumpForm(FormStateRead
 
 std::string DumpEveryNode(CQuelbrinDoc& doc, const std::function<std::string(const std::wstring& path)>& dump) {
   std::string out;
-  for (const NamedNode& node : NameableNodes(doc)) {
-    doc.SetCurrentNode(node.node);
-    out += "== " + Utf8FromWide(node.path) + "\n" + dump(node.path);
-  }
+  ForEachNameableNode(doc, [&](const std::wstring& path, StorageNode* node) {
+    doc.SetCurrentNode(node);
+    out += "== " + Utf8FromWide(path) + "\n" + dump(path);
+  });
   return out;
 }

@@ -69,7 +69,7 @@ class ReportWriter {
   void Index() {
     TreeItemMap itemOfNode;
     WalkStorageTree(doc_.Model(), sink_, itemOfNode);
-    for (NamedNode& named : NameableNodes(doc_)) Add(named.node, std::move(named.path));
+    ForEachNameableNode(doc_, [this](const std::wstring& path, StorageNode* node) { Add(node, path); });
     for (TreeItemId i = 1; i < sink_.items.size(); ++i) {
       StorageNode* node = sink_.items[i].node;
       if (panelOf_.count(node) == 0) Add(node, node->GetName());

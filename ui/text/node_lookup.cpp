@@ -1,6 +1,7 @@
 #include "ui/text/node_lookup.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cwctype>
 #include <string_view>
 #include <unordered_map>
@@ -14,73 +15,139 @@ namespace {
 constexpr std::size_t kMaxCloseMatches = 8;
 
 // Every place a node appears: the tree's items, plus each disk's partitions.
-// A large machine has a hundred thousand of them, so each path is held once.
+// A large machine has a hundred thousand of them, with paths of a hundred
+// characters: a place keeps only the place above it, and its path is spelt
+// out when asked for.
 struct Place {
-  std::wstring path;
+  std::size_t above;  // the place above, plus one; 0 at the top level
   StorageNode* node;
-  std::wstring shared = {};  // "#k" added to the path, when several nodes share it
+  std::uint64_t hash;     // of the whole path
+  std::size_t shared = 0;  // k of the "#k" added to the path, when several nodes share it
+};
+
+// FNV-1a, which goes on from the path above to the name below.
+std::uint64_t HashOn(std::uint64_t hash, std::wstring_view text) {
+  for (wchar_t c : text) {
+    hash ^= static_cast<std::uint32_t>(c);
+    hash *= 0x100000001b3ULL;
+  }
+  return hash;
+}
+constexpr std::uint64_t kHashOfNothing = 0xcbf29ce484222325ULL;
+
+class Places {
+ public:
+  void Add(std::size_t above, StorageNode* node) {
+    const std::uint64_t hash = above == 0 ? kHashOfNothing : HashOn(list_[above - 1].hash, L"/");
+    list_.push_back({above, node, HashOn(hash, node->GetName())});
+  }
+
+  std::size_t size() const { return list_.size(); }
+  Place& operator[](std::size_t i) { return list_[i]; }
+  const Place& operator[](std::size_t i) const { return list_[i]; }
+
+  std::wstring Path(std::size_t i) const {
+    const Place& p = list_[i];
+    return p.above == 0 ? p.node->GetName() : Path(p.above - 1) + L"/" + p.node->GetName();
+  }
   // The path that names this place alone.
-  const std::wstring& Unique() const { return shared.empty() ? path : shared; }
+  std::wstring Unique(std::size_t i) const {
+    std::wstring path = Path(i);
+    return list_[i].shared == 0 ? path : path + L"#" + std::to_wstring(list_[i].shared);
+  }
+  // Compared from the end, name by name, without spelling the path out.
+  bool PathIs(std::size_t i, std::wstring_view text) const {
+    const Place& p = list_[i];
+    const std::wstring& name = p.node->GetName();
+    if (text.size() < name.size() || text.substr(text.size() - name.size()) != name) return false;
+    text.remove_suffix(name.size());
+    if (p.above == 0) return text.empty();
+    if (text.empty() || text.back() != L'/') return false;
+    text.remove_suffix(1);
+    return PathIs(p.above - 1, text);
+  }
+  bool UniqueIs(std::size_t i, std::wstring_view text) const {
+    if (list_[i].shared == 0) return PathIs(i, text);
+    const std::wstring suffix = L"#" + std::to_wstring(list_[i].shared);
+    if (text.size() < suffix.size() || text.substr(text.size() - suffix.size()) != suffix) return false;
+    return PathIs(i, text.substr(0, text.size() - suffix.size()));
+  }
+  bool SamePath(std::size_t a, std::size_t b) const {
+    return a == b || (list_[a].hash == list_[b].hash && Path(a) == Path(b));
+  }
+
+ private:
+  std::vector<Place> list_;
 };
 
 // Item k of the tree is place k - 1; item 0 stands for the top level.
-class PathSink : public TreeSink {
+class PlaceSink : public TreeSink {
  public:
   TreeItemId InsertItem(StorageNode& node, TreeItemId parent) override {
-    const std::wstring& above = PathOf(places, parent);
-    std::wstring path = above.empty() ? node.GetName() : above + L"/" + node.GetName();
-    places.push_back({std::move(path), &node});
+    places.Add(parent, &node);
     return places.size();
   }
-  static const std::wstring& PathOf(const std::vector<Place>& places, TreeItemId item) {
-    static const std::wstring kTop;
-    return item == kTreeTopLevel ? kTop : places[item - 1].path;
-  }
 
-  std::vector<Place> places;
+  Places places;
 };
 
 struct Index {
-  std::vector<Place> places;
+  Places places;
   std::unordered_map<const StorageNode*, std::size_t> canonical;  // the place of each node's unique path
   std::vector<StorageNode*> order;                                // distinct nodes, tree order
-  const std::wstring& CanonicalPath(const StorageNode* node) const { return places[canonical.at(node)].Unique(); }
+  std::wstring CanonicalPath(const StorageNode* node) const { return places.Unique(canonical.at(node)); }
 };
 
+// Several distinct nodes on one path get "#1", "#2", … in the order they first
+// appear. Places that share a path share its hash, and only those are spelt out.
+void MarkSharedPaths(Places& places) {
+  std::vector<std::size_t> byHash(places.size());
+  for (std::size_t i = 0; i < byHash.size(); ++i) byHash[i] = i;
+  std::sort(byHash.begin(), byHash.end(), [&places](std::size_t a, std::size_t b) {
+    return places[a].hash != places[b].hash ? places[a].hash < places[b].hash : a < b;
+  });
+  for (std::size_t from = 0; from < byHash.size();) {
+    std::size_t to = from + 1;
+    while (to < byHash.size() && places[byHash[to]].hash == places[byHash[from]].hash) ++to;
+    if (to - from > 1) {
+      // Equal hashes, in place order; a path the same as an earlier one joins its group.
+      std::unordered_map<std::wstring, std::unordered_map<const StorageNode*, std::size_t>> nodesByPath;
+      std::vector<std::pair<std::size_t, std::unordered_map<const StorageNode*, std::size_t>*>> placed;
+      for (std::size_t k = from; k < to; ++k) {
+        auto& nodes = nodesByPath[places.Path(byHash[k])];
+        nodes.emplace(places[byHash[k]].node, nodes.size() + 1);
+        placed.emplace_back(byHash[k], &nodes);
+      }
+      for (const auto& [i, nodes] : placed)
+        if (nodes->size() > 1) places[i].shared = nodes->at(places[i].node);
+    }
+    from = to;
+  }
+}
+
 Index BuildIndex(CQuelbrinDoc& doc) {
-  PathSink sink;
+  PlaceSink sink;
   TreeItemMap items;
   WalkStorageTree(doc.Model(), sink, items);
   Index index;
   index.places = std::move(sink.places);
-  auto pathOf = [&index](TreeItemId item) -> const std::wstring& { return PathSink::PathOf(index.places, item); };
+  Places& places = index.places;
   if (const PhysicalDiskList* disks = doc.Model().PhysicalDisks()) {
     for (const auto& disk : disks->children) {
-      const std::wstring diskPath = pathOf(items.at(disk.get()));
+      const TreeItemId diskItem = items.at(disk.get());
       for (DiskPartitionNode* partition : disk->partitions)
-        if (partition != nullptr) index.places.push_back({diskPath + L"/" + partition->GetName(), partition});
+        if (partition != nullptr) places.Add(diskItem, partition);
     }
   }
-  // Several distinct nodes on one path get "#1", "#2", … in order. The places
-  // are all there now: views of their paths stay valid.
-  std::unordered_map<std::wstring_view, std::vector<StorageNode*>> byPath;
-  byPath.reserve(index.places.size());
-  for (const Place& p : index.places) {
-    auto& nodes = byPath[p.path];
-    if (std::find(nodes.begin(), nodes.end(), p.node) == nodes.end()) nodes.push_back(p.node);
-  }
+  MarkSharedPaths(places);
   // A node's own path is the one the tree registers it under (its last item).
-  for (std::size_t i = 0; i < index.places.size(); ++i) {
-    Place& p = index.places[i];
-    if (const auto& nodes = byPath.at(p.path); nodes.size() > 1) {
-      const auto k = std::find(nodes.begin(), nodes.end(), p.node) - nodes.begin() + 1;
-      p.shared = p.path + L"#" + std::to_wstring(k);
-    }
-    const bool known = index.canonical.count(p.node) != 0;
-    if (!known) index.order.push_back(p.node);
-    const auto registered = items.find(p.node);
-    const bool isRegistered = registered != items.end() && pathOf(registered->second) == p.path;
-    if (!known || isRegistered) index.canonical[p.node] = i;
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    StorageNode* node = places[i].node;
+    const bool known = index.canonical.count(node) != 0;
+    if (!known) index.order.push_back(node);
+    const auto registered = items.find(node);
+    const bool isRegistered = registered != items.end() && places.SamePath(registered->second - 1, i);
+    if (!known || isRegistered) index.canonical[node] = i;
   }
   return index;
 }
@@ -119,10 +186,14 @@ void AddOnce(std::vector<StorageNode*>& nodes, StorageNode* node) {
 
 }  // namespace
 
-std::vector<NamedNode> NameableNodes(CQuelbrinDoc& doc) {
+void ForEachNameableNode(CQuelbrinDoc& doc, const std::function<void(const std::wstring&, StorageNode*)>& visit) {
   const Index index = BuildIndex(doc);
+  for (StorageNode* node : index.order) visit(index.CanonicalPath(node), node);
+}
+
+std::vector<NamedNode> NameableNodes(CQuelbrinDoc& doc) {
   std::vector<NamedNode> named;
-  for (StorageNode* node : index.order) named.push_back({index.CanonicalPath(node), node});
+  ForEachNameableNode(doc, [&named](const std::wstring& path, StorageNode* node) { named.push_back({path, node}); });
   return named;
 }
 
@@ -132,14 +203,15 @@ NodeLookup FindNode(CQuelbrinDoc& doc, const std::string& name) {
   while (query.size() > 1 && query.back() == L'/') query.pop_back();
 
   // 1. A unique path, or a path that names one node.
-  for (const Place& p : index.places)
-    if (p.Unique() == query) return {p.node, {}};
+  const Places& places = index.places;
+  for (std::size_t i = 0; i < places.size(); ++i)
+    if (places.UniqueIs(i, query)) return {places[i].node, {}};
   // The path as the terminal printed it, its control characters made visible.
-  for (const Place& p : index.places)
-    if (VisibleText(p.Unique()) == query) return {p.node, {}};
+  for (std::size_t i = 0; i < places.size(); ++i)
+    if (VisibleText(places.Unique(i)) == query) return {places[i].node, {}};
   std::vector<StorageNode*> found;
-  for (const Place& p : index.places)
-    if (p.path == query) AddOnce(found, p.node);
+  for (std::size_t i = 0; i < places.size(); ++i)
+    if (places.PathIs(i, query)) AddOnce(found, places[i].node);
   if (found.size() == 1) return {found[0], {}};
   if (found.size() > 1)
     return {nullptr, "'" + name + "' is the path of " + std::to_string(found.size()) +

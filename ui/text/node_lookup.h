@@ -3,6 +3,7 @@
 // display name that only one node has ("PhysicalDrive0", "Mountpoints").
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct NamedNode {
 // tree registers it under. A disk's partitions that lie under no volume are
 // named below the disk ("Physical Disks/PhysicalDrive0/DP(1)100000-1f400000").
 std::vector<NamedNode> NameableNodes(CQuelbrinDoc& doc);
+// The same, one at a time: each path is spelt out as it is visited, so that a
+// machine of a hundred thousand nodes never has all of them in memory at once.
+void ForEachNameableNode(CQuelbrinDoc& doc, const std::function<void(const std::wstring& path, StorageNode* node)>& visit);
 
 struct NodeLookup {
   StorageNode* node = nullptr;
