@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """The whole path through a machine file, as program runs: `quelbrin-cli
---all-mount-points tree` and `json` on generated machines of 1,000, 10,000 and
-100,000 volumes and on one of many disks per SAS port, against Python's json
-module loading the same file (and, for `json`, loading and writing back the
-same output), all measured side by side in one run: each round runs every
-command once in turn, so that whatever else the machine does weighs on all of
-them alike. Prints each median, its peak memory and the ratios.
+--all-mount-points tree`, `json`, `paths` and `capture` on generated machines of
+1,000, 10,000 and 100,000 volumes and on one of many disks per SAS port,
+against Python's json module loading the same file (and, for `json`, loading
+and writing back the same output), all measured side by side in one run:
+each round runs every command once in turn, so that whatever else the
+machine does weighs on all of them alike. Prints each median, its peak
+memory and the ratios.
 
   bench/pipeline_bench.py [--build DIR] [--before DIR] [--rounds N] [--sizes 1000,10000]
 
@@ -90,6 +91,8 @@ def main():
                 cli = [os.path.join(b, 'quelbrin-cli'), '--machine', path, '--all-mount-points']
                 commands.append((prefix + 'tree', cli + ['tree'], None))
                 commands.append((prefix + 'json', cli + ['json'], output if not prefix else None))
+                commands.append((prefix + 'paths', cli + ['paths'], None))
+                commands.append((prefix + 'capture', cli + ['capture'], None))
             # The output of json, for the yardstick that reads it and writes it
             # back; Python needs too much memory for it beyond 10,000 volumes.
             run(commands[2][1], output)
