@@ -16,6 +16,7 @@
 #include "app/common/program_io.h"
 #include "app/common/program_options.h"
 #include "app/common/show_command.h"
+#include "app/common/terminal_progress.h"
 #include "platform/machine/machine_writer.h"
 #include "scan/quelbrin_doc.h"
 #include "ui/text/model_json.h"
@@ -49,7 +50,9 @@ constexpr const char* kUsageHead =
 constexpr const char* kUsageTail =
     "\n"
     "Diagnostic lines of the scan (interfaces being opened) and messages go to\n"
-    "stderr, so that stdout holds only what the command prints.\n"
+    "stderr, so that stdout holds only what the command prints. On a terminal,\n"
+    "stderr also shows the progress of work that takes more than half a second,\n"
+    "on one line that is wiped when the work is done.\n"
     "\n"
     "Exit status: 0 when the scan ran to its end, 1 when the mount point manager\n"
     "cannot be opened or a drive query stopped the scan (what was scanned is still\n"
@@ -180,21 +183,31 @@ int main(int argc, char** argv) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;
   }
-  ConsolePrompt prompt;
-  CQuelbrinDoc doc(*platform, prompt, nullptr);
+  TerminalProgress progress(std::cerr, StandardErrorIsTerminal());
+  ConsolePrompt console;
+  ProgressPrompt prompt(console, progress);
+  CQuelbrinDoc doc(*platform, prompt, &progress);
   doc.SetShowAllMountPoints(options.allMountPoints);
   const bool scanned = doc.InitialScan();
-  if (options.command == "show") {
-    const int shown = ShowNodeCommand(doc, options.operands[0], options.svgDir, std::cout, std::cerr);
-    if (shown != 0) return OutputWritten(shown);
-  } else if (options.command == "paths") {
-    PrintNodePaths(doc, std::cout);
-  } else if (options.command == "json") {
-    WriteModelJson(doc, std::cout);
-    std::cout << "\n";
-  } else {
-    PrintStorageTree(doc, std::cout);
+  progress.Clear();
+  int shown = 0;
+  {
+    // Output on the terminal shows its own progress; output going elsewhere is counted.
+    std::optional<CountedOutput> counted;
+    if (!StandardOutputIsTerminal()) counted.emplace(std::cout, progress);
+    if (options.command == "show") {
+      shown = ShowNodeCommand(doc, options.operands[0], options.svgDir, std::cout, std::cerr);
+    } else if (options.command == "paths") {
+      PrintNodePaths(doc, std::cout);
+    } else if (options.command == "json") {
+      WriteModelJson(doc, std::cout);
+      std::cout << "\n";
+    } else {
+      PrintStorageTree(doc, std::cout);
+    }
   }
+  progress.Clear();
+  if (shown != 0) return OutputWritten(shown);
   int status = 0;
   if (!scanned) {
     // An empty listing must not pass for a machine without storage.

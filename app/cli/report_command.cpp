@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 #include "app/common/console_prompt.h"
 #include "app/common/report_heading.h"
+#include "app/common/terminal_progress.h"
 #include "platform/recorded/recorded_platform.h"
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
@@ -28,11 +30,15 @@ class ReportPrompt : public Prompt {
   ConsolePrompt console_;
 };
 
-bool WriteFile(const std::string& path, CQuelbrinDoc& doc, const ReportHeading& heading) {
+bool WriteFile(const std::string& path, CQuelbrinDoc& doc, const ReportHeading& heading, TerminalProgress& progress) {
   {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (file) {
-      WriteHtmlReport(doc, heading, file);
+      {
+        CountedOutput counted(file, progress);
+        WriteHtmlReport(doc, heading, file);
+      }
+      progress.Clear();
       file.close();
       if (file) return true;
     }
@@ -56,11 +62,14 @@ int ReportCommand(const SharedOptions& options, const std::optional<std::string>
   }
   ReportHeading heading = MakeReportHeading(options.source, m.description, options.allMountPoints);
   RecordedPlatform platform(std::move(m));
-  ReportPrompt prompt;
-  CQuelbrinDoc doc(platform, prompt, nullptr);
+  ReportPrompt messages;
+  TerminalProgress progress(std::cerr, StandardErrorIsTerminal());
+  ProgressPrompt prompt(messages, progress);
+  CQuelbrinDoc doc(platform, prompt, &progress);
   doc.SetShowAllMountPoints(options.allMountPoints);
   const bool scanned = doc.InitialScan();
-  heading.warnings = prompt.messages;
+  progress.Clear();
+  heading.warnings = messages.messages;
   std::string stopped;
   if (!scanned) {
     stopped = !doc.MountPointManagerOpen()
@@ -70,10 +79,16 @@ int ReportCommand(const SharedOptions& options, const std::optional<std::string>
   }
 
   if (!outputFile || *outputFile == "-") {
-    WriteHtmlReport(doc, heading, std::cout);
+    {
+      // A page on the terminal shows its own progress.
+      std::optional<CountedOutput> counted;
+      if (!StandardOutputIsTerminal()) counted.emplace(std::cout, progress);
+      WriteHtmlReport(doc, heading, std::cout);
+    }
+    progress.Clear();
     std::cout.flush();
     if (!std::cout) return 1;
-  } else if (!WriteFile(*outputFile, doc, heading)) {
+  } else if (!WriteFile(*outputFile, doc, heading, progress)) {
     return 1;
   }
   if (scanned) return 0;
