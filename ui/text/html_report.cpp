@@ -42,7 +42,9 @@ class CollectingSink : public TreeSink {
 
 struct Panel {
   StorageNode* node;
-  std::wstring path;  // as `show` takes it
+  // The path as `show` takes it, as markup: held for a hundred thousand
+  // panels, four bytes a character would take most of the report's memory.
+  std::string path;
   std::string id;
   std::vector<TreeItemId> places;
 };
@@ -77,13 +79,13 @@ class ReportWriter {
     }
   }
 
-  void Add(StorageNode* node, std::wstring path) {
+  void Add(StorageNode* node, const std::wstring& path) {
     if (node == nullptr || panelOf_.count(node) != 0) return;
     std::string id = "node-" + std::to_string(panels_.size() + 1);
     const std::string fragment = IdFragment(node->GetName());
     if (!fragment.empty()) id += "-" + fragment;
     panelOf_[node] = panels_.size();
-    panels_.push_back({node, std::move(path), std::move(id), {}});
+    panels_.push_back({node, MarkupText(path), std::move(id), {}});
   }
 
   const std::string* PanelId(const StorageNode* node) const {
@@ -173,7 +175,7 @@ class ReportWriter {
     // The panel's title says what kind of node this is, unless the name says it already.
     if (form.PanelOnDisplay() != kNoControl && form.FrameTitle(form.PanelOnDisplay()) != panel.node->GetName())
       out_ << "<span class=\"kind\">" << MarkupText(form.FrameTitle(form.PanelOnDisplay())) << "</span>";
-    out_ << "</h2>\n<p class=\"where\"><code>" << MarkupText(panel.path) << "</code>";
+    out_ << "</h2>\n<p class=\"where\"><code>" << panel.path << "</code>";
     BackLinks(panel);
     out_ << "</p>\n";
     WritePanelHtml(form, [this](const StorageNode* node) { return PanelId(node); }, out_);
