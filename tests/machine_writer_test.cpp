@@ -1,10 +1,16 @@
 // Writing a machine file and reading it back gives the same machine.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <tuple>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #include "platform/machine/machine_file.h"
 #include "platform/machine/machine_writer.h"
@@ -402,14 +408,53 @@ TEST(MachineWriter, AdapterRecordsAtTheirEdges) {
   EXPECT_NE(text.find("\"InfPath\": \"o\""), std::string::npos);
 }
 
-TEST(MachineWriter, SaveReportsAFileThatCannotBeWritten) {
-  Machine m;
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(MachineWriter, SaveReplacesAFileOnlyWithAWholeOne) {
+  Machine empty;
   std::string error;
-  EXPECT_FALSE(SaveMachineFile(m, "/nonexistent-dir/x.json", error));
+  EXPECT_FALSE(SaveMachineFile(empty, "/nonexistent-dir/x.json", error));
   EXPECT_NE(error.find("/nonexistent-dir/x.json"), std::string::npos);
+
   const std::string path = ::testing::TempDir() + "machine-writer.json";
-  ASSERT_TRUE(SaveMachineFile(m, path, error)) << error;
+  std::remove(path.c_str());
+  ASSERT_TRUE(SaveMachineFile(empty, path, error)) << error;
   EXPECT_EQ(LoadMachineFile(path).drives.size(), 0u);
+  // Saved over, the file holds the new machine, and nothing is left beside it.
+  Machine one;
+  one.drives.emplace_back().number = 3;
+  ASSERT_TRUE(SaveMachineFile(one, path, error)) << error;
+  ASSERT_EQ(LoadMachineFile(path).drives.size(), 1u);
+  EXPECT_FALSE(std::ifstream(path + ".part").good());
+
+#ifndef _WIN32
+  // A write cut short, as on a full disk: the file that was there stays
+  // whole, and the part written is removed.
+  const std::string before = FileText(path);
+  Machine many;
+  for (DWORD i = 0; i < 200; ++i) many.drives.emplace_back().number = i;
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit small{4096, limit.rlim_max};
+  void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool saved = SaveMachineFile(many, path, error);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(saved);
+  EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+  EXPECT_TRUE(FileText(path) == before) << "the file that was there changed";
+  EXPECT_FALSE(std::ifstream(path + ".part").good());
+
+  // What is no regular file is written to as it is.
+  EXPECT_TRUE(SaveMachineFile(one, "/dev/null", error)) << error;
+#endif
+  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -12,5 +12,6 @@ std::string WriteMachine(const machine::Machine& m);
 // The same text, written to `out` as it is made.
 void WriteMachine(const machine::Machine& m, std::ostream& out);
 
-// Writes the text to `path`. False, with `error` set, when it cannot be written.
+// Writes the text to `path`. False, with `error` set, when it cannot be
+// written; a file that was at `path` then stays as it was.
 bool SaveMachineFile(const machine::Machine& m, const std::string& path, std::string& error);
