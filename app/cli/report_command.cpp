@@ -1,7 +1,5 @@
 #include "app/cli/report_command.h"
 
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 
@@ -9,6 +7,7 @@
 #include "app/common/report_heading.h"
 #include "app/common/terminal_progress.h"
 #include "platform/recorded/recorded_platform.h"
+#include "platform/whole_file.h"
 #include "platform/wide_text.h"
 #include "scan/quelbrin_doc.h"
 #include "ui/text/html_report.h"
@@ -31,22 +30,18 @@ class ReportPrompt : public Prompt {
 };
 
 bool WriteFile(const std::string& path, CQuelbrinDoc& doc, const ReportHeading& heading, TerminalProgress& progress) {
-  {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file) {
-      {
+  std::string reason;
+  const WholeFile written = WriteWholeFile(
+      PathFromUtf8(path),
+      [&](std::ostream& file) {
         CountedOutput counted(file, progress);
         WriteHtmlReport(doc, heading, file);
-      }
-      progress.Clear();
-      file.close();
-      if (file) return true;
-    }
-  }
-  std::cerr << "quelbrin-cli: " << path << ": cannot write the report\n";
-  // Half a page must not pass for the whole machine.
-  std::error_code ignored;
-  if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
+      },
+      reason);
+  progress.Clear();
+  if (written == WholeFile::Written) return true;
+  std::cerr << "quelbrin-cli: " << path << ": cannot write the report" << (reason.empty() ? "" : " (" + reason + ")")
+            << "\n";
   return false;
 }
 

@@ -1,8 +1,6 @@
 #include "app/gui/main_frame.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 #include <wx/accel.h>
 #include <wx/cshelp.h>
@@ -29,6 +27,7 @@
 #include "app/common/report_heading.h"
 #include "app/common/viewer_prompts.h"
 #include "app/gui/splash_screen.h"
+#include "platform/whole_file.h"
 #include "platform/wide_text.h"
 #include "ui/form_layout.h"
 #include "ui/text/html_report.h"
@@ -353,20 +352,14 @@ wxString CMainFrame::DefaultReportName() const {
 }
 
 bool CMainFrame::ExportReport(const wxString& path) {
-  const std::string file = path.utf8_string();
-  {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (out) {
-      WriteHtmlReport(*document, MakeReportHeading(options.source, options.description,
-                                                   document->GetShowAllMountPoints()), out);
-      out.close();
-      if (out) return true;
-    }
-  }
-  // Half a page must not pass for the whole machine.
-  std::error_code ignored;
-  if (std::filesystem::is_regular_file(file, ignored)) std::filesystem::remove(file, ignored);
-  return false;
+  std::string reason;
+  return WriteWholeFile(PathFromUtf8(path.utf8_string()),
+                        [this](std::ostream& out) {
+                          WriteHtmlReport(*document, MakeReportHeading(options.source, options.description,
+                                                                       document->GetShowAllMountPoints()),
+                                          out);
+                        },
+                        reason) == WholeFile::Written;
 }
 
 void CMainFrame::OnExportReport(wxCommandEvent&) {

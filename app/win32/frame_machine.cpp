@@ -7,12 +7,12 @@
 #include <shellapi.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/common/report_heading.h"
 #include "app/win32/resource_ids.h"
 #include "platform/machine/machine_writer.h"
 #include "platform/recorded/recorded_platform.h"
+#include "platform/whole_file.h"
 #include "platform/wide_text.h"
 #include "ui/text/html_report.h"
 
@@ -105,18 +105,13 @@ bool CMainFrame::SaveMachineFile(const std::wstring& path) {
 }
 
 bool CMainFrame::ExportReport(const std::wstring& path) {
-  const std::filesystem::path file(path);
-  {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (out) {
-      WriteHtmlReport(*document,
-                      MakeReportHeading(options.source, options.description, document->GetShowAllMountPoints()), out);
-      out.close();
-      if (out) return true;
-    }
-  }
-  // Half a page must not pass for the whole machine.
-  std::error_code ignored;
-  if (std::filesystem::is_regular_file(file, ignored)) std::filesystem::remove(file, ignored);
-  return false;
+  std::string reason;
+  return WriteWholeFile(std::filesystem::path(path),
+                        [this](std::ostream& out) {
+                          WriteHtmlReport(*document,
+                                          MakeReportHeading(options.source, options.description,
+                                                            document->GetShowAllMountPoints()),
+                                          out);
+                        },
+                        reason) == WholeFile::Written;
 }

@@ -1,7 +1,6 @@
 #include "platform/machine/machine_writer.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <ostream>
@@ -10,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/wide_text.h"
+#include "platform/whole_file.h"
 
 namespace machine {
 namespace {
@@ -497,42 +497,20 @@ std::string WriteMachine(const machine::Machine& m) {
   return std::move(text).str();
 }
 
-// A file that exists is replaced only by a whole one: the text goes to a
-// file beside it, which then takes its name. A machine written halfway (a
-// full disk, a lost share) never takes the place of one that was whole.
-// What is no regular file (a terminal, a pipe, /dev/null) is written to as it is.
 bool SaveMachineFile(const machine::Machine& m, const std::string& path, std::string& error) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path target = PathFromUtf8(path);
-  const fs::file_status existing = fs::status(target, ec);
-  const bool inPlace = fs::exists(existing) && !fs::is_regular_file(existing);
-  // Through a link, the file it names is replaced and the link stays.
-  if (!inPlace && fs::is_symlink(fs::symlink_status(target, ec))) {
-    fs::path resolved = fs::canonical(target, ec);
-    if (!ec) target = std::move(resolved);
+  std::string reason;
+  switch (WriteWholeFile(PathFromUtf8(path), [&m](std::ostream& out) { WriteMachine(m, out); }, reason)) {
+    case WholeFile::Written:
+      return true;
+    case WholeFile::CannotCreate:
+      error = path + ": cannot create the machine file";
+      break;
+    case WholeFile::CannotWrite:
+      error = path + ": cannot write the machine file";
+      break;
+    case WholeFile::CannotReplace:
+      error = path + ": cannot replace the machine file (" + reason + ")";
+      break;
   }
-  fs::path written = target;
-  if (!inPlace) written += ".part";
-  std::ofstream out(written, std::ios::binary | std::ios::trunc);
-  if (!out) {
-    error = path + ": cannot create the machine file";
-    return false;
-  }
-  WriteMachine(m, out);
-  out.close();
-  if (!out) {
-    error = path + ": cannot write the machine file";
-    if (!inPlace) fs::remove(written, ec);
-    return false;
-  }
-  if (inPlace) return true;
-  if (fs::exists(existing)) fs::permissions(written, existing.permissions(), ec);
-  fs::rename(written, target, ec);
-  if (ec) {
-    error = path + ": cannot replace the machine file (" + ec.message() + ")";
-    fs::remove(written, ec);
-    return false;
-  }
-  return true;
+  return false;
 }
