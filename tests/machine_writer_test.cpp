@@ -429,7 +429,7 @@ TEST(MachineWriter, SaveReplacesAFileOnlyWithAWholeOne) {
   Machine one;
   one.drives.emplace_back().number = 3;
   ASSERT_TRUE(SaveMachineFile(one, path, error)) << error;
-  ASSERT_EQ(LoadMachineFile(path).drives.size(), 1u);
+  EXPECT_TRUE(FileText(path) == WriteMachine(one)) << "the file holds the machine saved last";
   EXPECT_FALSE(std::ifstream(path + ".part").good());
 
 #ifndef _WIN32
