@@ -10,10 +10,11 @@
 
 enum class WholeFile { Written, CannotCreate, CannotWrite, CannotReplace };
 
-// Writes what `write` puts on the stream to `path`. A regular file is written
-// as "PATH.part" first, which takes the name (and an earlier file's
-// permissions) only once it is whole and closed; through a symbolic link, the
-// file it names is replaced. Anything else (a pipe, a device) is written to
-// directly. On failure no part is left, and CannotReplace sets `reason`.
+// Writes what `write` puts on the stream to `path`. Over a file with
+// something in it, the text goes to "PATH.part" first, which takes the name
+// (and the file's permissions) only once it is whole and closed; through a
+// symbolic link, the file it names is replaced. Anything else (no file yet, an
+// empty one, a pipe, a device) is written to directly. On failure nothing of
+// the attempt is left, and CannotReplace sets `reason`.
 WholeFile WriteWholeFile(const std::filesystem::path& path, const std::function<void(std::ostream&)>& write,
                          std::string& reason);

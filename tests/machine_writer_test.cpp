@@ -434,7 +434,7 @@ TEST(MachineWriter, SaveReplacesAFileOnlyWithAWholeOne) {
 
 #ifndef _WIN32
   // A write cut short, as on a full disk: the file that was there stays
-  // whole, and the part written is removed.
+  // whole, and neither the part written nor half a new file is left.
   const std::string before = FileText(path);
   Machine many;
   for (DWORD i = 0; i < 200; ++i) many.drives.emplace_back().number = i;
@@ -443,13 +443,18 @@ TEST(MachineWriter, SaveReplacesAFileOnlyWithAWholeOne) {
   const rlimit small{4096, limit.rlim_max};
   void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const std::string fresh = path + "-new";
+  std::remove(fresh.c_str());
   const bool saved = SaveMachineFile(many, path, error);
+  const bool savedFresh = SaveMachineFile(many, fresh, error);
   setrlimit(RLIMIT_FSIZE, &limit);
   std::signal(SIGXFSZ, previous);
   EXPECT_FALSE(saved);
   EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
   EXPECT_TRUE(FileText(path) == before) << "the file that was there changed";
   EXPECT_FALSE(std::ifstream(path + ".part").good());
+  EXPECT_FALSE(savedFresh);
+  EXPECT_FALSE(std::ifstream(fresh).good()) << "half a new file was left";
 
   // What is no regular file is written to as it is.
   EXPECT_TRUE(SaveMachineFile(one, "/dev/null", error)) << error;
