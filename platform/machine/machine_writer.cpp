@@ -1,7 +1,6 @@
 #include "platform/machine/machine_writer.h"
 
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -400,15 +399,6 @@ Json MountPointJson(const machine::MountPoint& mp) {
   return j;
 }
 
-}  // namespace
-}  // namespace machine
-
-namespace machine {
-namespace {
-
-// Text the platform gave that is not UTF-8 is written with replacement characters.
-std::string Dump(const Json& value) { return value.dump(2, ' ', false, Json::error_handler_t::replace); }
-
 // The top-level object, written member by member and each list entry by
 // entry, laid out as one dump of the whole document would be: a machine of
 // many drives never has its document, or its text, whole in memory.
@@ -418,7 +408,7 @@ class FileWriter {
 
   void Member(const char* name, const Json& value) {
     Key(name);
-    Write(value, "  ");
+    Write(value, 1);
   }
 
   template <class Entries, class ToJson>
@@ -429,11 +419,11 @@ class FileWriter {
       return;
     }
     out_ << '[';
-    const char* separator = "\n";
+    const char* separator = "\n    ";
     for (const auto& entry : list) {
-      out_ << separator << "    ";
-      separator = ",\n";
-      Write(toJson(entry), "    ");
+      out_ << separator;
+      separator = ",\n    ";
+      Write(toJson(entry), 2);
     }
     out_ << "\n  ]";
   }
@@ -441,17 +431,15 @@ class FileWriter {
   void End() { out_ << "\n}\n"; }
 
  private:
-  // A value `indent` deep: each of its lines after the first moves right by
-  // as much. A dumped string holds no raw line break, so each one starts a line.
-  void Write(const Json& value, const char* indent) {
-    const std::string text = Dump(value);
-    std::size_t from = 0;
-    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', from)) {
-      out_.write(text.data() + from, static_cast<std::streamsize>(at + 1 - from));
-      out_ << indent;
-      from = at + 1;
-    }
-    out_.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
+  // A value `depth` levels in, formatted by the library as the model's JSON
+  // writer does it. Text the platform gave that is not UTF-8 is written with
+  // replacement characters.
+  void Write(const Json& value, unsigned depth) {
+    text_.clear();
+    nlohmann::detail::serializer<Json> s(nlohmann::detail::output_adapter<char>(text_), ' ',
+                                         Json::error_handler_t::replace);
+    s.dump(value, true, false, 2, 2 * depth);
+    out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
   }
 
   void Key(const char* name) {
@@ -461,6 +449,7 @@ class FileWriter {
 
   std::ostream& out_;
   bool first_ = true;
+  std::string text_;
 };
 
 }  // namespace
