@@ -65,7 +65,7 @@ TEST(TerminalProgress, DrawsOnlyLongWorkAndWipesItsLineBeforeOtherText) {
 
     // A long name is cut to one row of a narrow terminal, never inside a character.
     clock.now += 200ms;
-    progress.Phase(std::string(64, 'x') + "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9");
+    progress.SetProgressText(std::wstring(64, L'x') + L"\u00e9\u00e9\u00e9\u00e9\u00e9");
     const std::string cut = "\rquelbrin-cli: " + std::string(64, 'x');
     if (shown) expected += cut;
     EXPECT_EQ(out.str(), expected);

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/common/console_prompt.h"
+#include "app/common/program_io.h"
 #include "app/common/report_heading.h"
 #include "app/common/terminal_progress.h"
 #include "platform/recorded/recorded_platform.h"

@@ -27,12 +27,20 @@ void UseUtf8StandardStreams() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
+bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
 #else
+
+#include <unistd.h>
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
 void UseUtf8StandardStreams() {}
+
+bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
 #endif

@@ -12,3 +12,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // Makes stdout and stderr pass bytes through unchanged: UTF-8 to the console,
 // and "\n" line ends, never "\r\n", into files and pipes.
 void UseUtf8StandardStreams();
+
+// Whether the program's stdout or stderr is a terminal (a console on Windows).
+bool StandardOutputIsTerminal();
+bool StandardErrorIsTerminal();

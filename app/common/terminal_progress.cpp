@@ -2,12 +2,6 @@
 
 #include <cstdio>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "platform/wide_text.h"
 
 namespace {
@@ -114,11 +108,3 @@ bool CountingStreambuf::Pass() {
   progress_.Written(count_);
   return put == held;
 }
-
-#ifdef _WIN32
-bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
-bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
-#else
-bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
-bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
-#endif

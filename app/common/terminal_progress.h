@@ -30,14 +30,13 @@ class TerminalProgress : public ProgressSink {
   void RestartSplash() override {}
   void CloseSplash() override { Clear(); }
 
-  // A phase of the program's own, with no steps ("reading big.json").
-  void Phase(const std::string& label);
   // How much output has gone, for writing whose size is not known before its end.
   void Written(std::uint64_t bytes);
   // Wipes the line, so that whatever comes next starts at the left margin.
   void Clear();
 
  private:
+  void Phase(const std::string& label);
   void Draw();
 
   std::ostream& out_;
@@ -121,7 +120,3 @@ class CountedOutput {
   CountingStreambuf counting_;
   std::streambuf* previous_;
 };
-
-// Whether the program's stdout or stderr is a terminal (a console on Windows).
-bool StandardOutputIsTerminal();
-bool StandardErrorIsTerminal();
