@@ -92,11 +92,26 @@ int Capture(const Options& options) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 2;
   }
+  // A machine of 100,000 volumes takes seconds to write: show how much has gone.
+  TerminalProgress progress(std::cerr, StandardErrorIsTerminal());
   if (!options.outputFile || *options.outputFile == "-") {
-    WriteMachine(m, std::cout);
+    {
+      std::optional<CountedOutput> counted;
+      if (!StandardOutputIsTerminal()) counted.emplace(std::cout, progress);
+      WriteMachine(m, std::cout);
+    }
+    progress.Clear();
     return OutputWritten(0);
   }
-  if (!SaveMachineFile(m, *options.outputFile, error)) {
+  const bool saved = SaveMachineFile(
+      *options.outputFile,
+      [&m, &progress](std::ostream& out) {
+        CountedOutput counted(out, progress);
+        WriteMachine(m, out);
+      },
+      error);
+  progress.Clear();
+  if (!saved) {
     std::cerr << "quelbrin-cli: " << error << "\n";
     return 1;
   }

@@ -487,8 +487,12 @@ std::string WriteMachine(const machine::Machine& m) {
 }
 
 bool SaveMachineFile(const machine::Machine& m, const std::string& path, std::string& error) {
+  return SaveMachineFile(path, [&m](std::ostream& out) { WriteMachine(m, out); }, error);
+}
+
+bool SaveMachineFile(const std::string& path, const std::function<void(std::ostream&)>& write, std::string& error) {
   std::string reason;
-  switch (WriteWholeFile(PathFromUtf8(path), [&m](std::ostream& out) { WriteMachine(m, out); }, reason)) {
+  switch (WriteWholeFile(PathFromUtf8(path), write, reason)) {
     case WholeFile::Written:
       return true;
     case WholeFile::CannotCreate:
