@@ -12,14 +12,15 @@
 
 namespace {
 
-std::wstring Upper(std::wstring s) {
+wchar_t UpperUnit(wchar_t c) {
   // Paths are mostly ASCII, and every lookup goes through here.
-  for (wchar_t& c : s) {
-    if (c >= L'a' && c <= L'z')
-      c = static_cast<wchar_t>(c - L'a' + L'A');
-    else if (c >= 0x80)
-      c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  }
+  if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - L'a' + L'A');
+  if (c >= 0x80) return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  return c;
+}
+
+std::wstring Upper(std::wstring s) {
+  std::transform(s.begin(), s.end(), s.begin(), UpperUnit);
   return s;
 }
 
@@ -45,6 +46,12 @@ bool CopyName(const std::wstring& text, LPWSTR buffer, DWORD size) {
 }  // namespace
 
 RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std::move(description)) {
+  // Room for every path at once: rehashing a table of tens of thousands of
+  // names as it grows walks all of them each time.
+  std::size_t names = 1 + machine_.drives.size() + machine_.mountPoints.size() + machine_.ports.size() +
+                      machine_.portInterfaces.size();
+  for (const machine::Volume& v : machine_.volumes) names += v.paths.size();
+  paths_.reserve(names);
   paths_[Upper(L"\\\\.\\MountPointManager")] = Target{ObjectKind::MountPointManager, 0};
   for (std::size_t i = 0; i < machine_.drives.size(); ++i)
     paths_[Upper(L"\\\\.\\PhysicalDrive" + std::to_wstring(machine_.drives[i].number))] = Target{ObjectKind::Drive, i};
@@ -56,6 +63,7 @@ RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std:
   // By id, first of each, as FindVolume answers; a walk per mount point would
   // make large machines quadratic.
   std::unordered_map<std::string, std::size_t> volumeById;
+  volumeById.reserve(machine_.volumes.size());
   for (std::size_t i = 0; i < machine_.volumes.size(); ++i) volumeById.emplace(machine_.volumes[i].id, i);
   for (const machine::MountPoint& mp : machine_.mountPoints) {
     const std::wstring path = DevicePathOf(mp.symbolicLink);
@@ -70,12 +78,15 @@ RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std:
   FindInterfaceOwners();
 }
 
-bool RecordedPlatform::Failing(const machine::Behaviour& behaviour, const std::string& request, DWORD& code) {
-  if (keepCallRecords_) ++requestCounts_[request];
-  auto it = behaviour.fail.find(request);
+bool RecordedPlatform::Failing(const machine::Behaviour& behaviour, std::string_view request, DWORD& code) {
+  if (keepCallRecords_) ++requestCounts_[std::string(request)];
+  // Most entries fail nothing: no name is made for them.
+  if (behaviour.fail.empty()) return false;
+  const std::string name(request);
+  auto it = behaviour.fail.find(name);
   if (it == behaviour.fail.end()) return false;
-  if (auto after = behaviour.failAfter.find(request); after != behaviour.failAfter.end()) {
-    unsigned& calls = calls_[{&behaviour, request}];
+  if (auto after = behaviour.failAfter.find(name); after != behaviour.failAfter.end()) {
+    unsigned& calls = calls_[{&behaviour, name}];
     if (calls < after->second) {
       ++calls;
       return false;
@@ -120,8 +131,11 @@ const machine::Behaviour& RecordedPlatform::BehaviourOf(const Target& target) co
   return machine_.drives[target.index].behaviour;
 }
 
-bool RecordedPlatform::Resolve(const std::wstring& path, Target& target) const {
-  auto it = paths_.find(Upper(path));
+bool RecordedPlatform::Resolve(std::wstring_view path, Target& target) const {
+  // Into a buffer kept from call to call: the scan resolves several paths per volume.
+  lookup_.resize(path.size());
+  std::transform(path.begin(), path.end(), lookup_.begin(), UpperUnit);
+  auto it = paths_.find(lookup_);
   if (it == paths_.end()) return false;
   target = it->second;
   return true;
@@ -129,8 +143,8 @@ bool RecordedPlatform::Resolve(const std::wstring& path, Target& target) const {
 
 HANDLE RecordedPlatform::CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
                                      DWORD, HANDLE) {
-  const std::wstring path = fileName != nullptr ? fileName : L"";
-  if (keepCallRecords_) opens_.push_back(OpenRecord{path, desiredAccess});
+  const std::wstring_view path = fileName != nullptr ? fileName : L"";
+  if (keepCallRecords_) opens_.push_back(OpenRecord{std::wstring(path), desiredAccess});
   Target target{};
   if (!Resolve(path, target)) {
     Fail(ERROR_FILE_NOT_FOUND);
@@ -284,8 +298,8 @@ answers::Answer RecordedPlatform::FormAnswer(const Target& target, DWORD code, S
 }
 
 bool RecordedPlatform::VolumeForRoot(LPCWSTR rootPathName, const machine::Volume*& volume, const char* request) {
-  std::wstring path = rootPathName != nullptr ? rootPathName : L"";
-  if (!path.empty() && path.back() == L'\\') path.pop_back();
+  std::wstring_view path = rootPathName != nullptr ? rootPathName : L"";
+  if (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
   Target target{};
   if (!Resolve(path, target) || target.kind != ObjectKind::Volume) {
     Fail(ERROR_PATH_NOT_FOUND);

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <tuple>
 #include <utility>
@@ -121,17 +122,17 @@ class RecordedPlatform : public Platform {
   const machine::Behaviour& BehaviourOf(const Target& target) const;
   // Counts the call and tells whether the request is made to fail now, with
   // which code.
-  bool Failing(const machine::Behaviour& behaviour, const std::string& request, DWORD& code);
+  bool Failing(const machine::Behaviour& behaviour, std::string_view request, DWORD& code);
   // Failing, for calls that report through the last error: true when the
   // request fails now, with its code set.
-  bool Refused(const machine::Behaviour& behaviour, const std::string& request) {
+  bool Refused(const machine::Behaviour& behaviour, std::string_view request) {
     DWORD code = 0;
     if (!Failing(behaviour, request, code)) return false;
     lastError_ = code;
     return true;
   }
   // Finds what a device or root path names; false when nothing does.
-  bool Resolve(const std::wstring& path, Target& target) const;
+  bool Resolve(std::wstring_view path, Target& target) const;
 
   machine::Machine machine_;
 
@@ -211,6 +212,7 @@ class RecordedPlatform : public Platform {
   // The name of each control code asked, made once.
   std::unordered_map<DWORD, std::string> codeNames_;
   std::unordered_map<std::wstring, Target> paths_;
+  mutable std::wstring lookup_;  // the path being resolved, in capitals
   // Inquiry answers by port index: a large port is asked once per drive.
   std::map<std::size_t, std::vector<BYTE>> inquiryCache_;
   // The last answer formed, and what it answers (object kind and index, code,
