@@ -26,8 +26,6 @@ class JsonField {
   JsonField(const rapidjson::Value& value, const std::string& file) : quick_(&value), file_(&file) {}
 
   const std::string& path() const { return path_; }
-  // Read from the quick document, whose complaints only stop the quick read.
-  bool Quick() const { return quick_ != nullptr; }
   bool IsObject() const { return quick_ != nullptr ? quick_->IsObject() : value_->is_object(); }
   bool IsString() const { return quick_ != nullptr ? quick_->IsString() : value_->is_string(); }
   // A member of that name, null or not.

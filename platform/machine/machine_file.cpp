@@ -4,9 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <exception>
 #include <set>
-#include <thread>
 
 #include "platform/request_names.h"
 #include "platform/wide_text.h"
@@ -326,86 +324,46 @@ void ReadTopLevel(const JsonField& top, Machine& m) {
   }
 }
 
-Drive ReadDriveEntry(const JsonField& d) { return ReadDrive(d); }
-Volume ReadVolumeEntry(const JsonField& v, const MachineIndex& index) { return ReadVolume(v, index); }
-MountPoint ReadMountPointEntry(const JsonField& mp, const Machine& m, const MachineIndex& index) {
-  return ReadMountPoint(mp, m, index);
+void ReadDriveEntry(const JsonField& d, Machine& m, MachineIndex& index) {
+  Drive drive = ReadDrive(d);
+  if (index.FindDrive(drive.number) != nullptr) d.Required("number").Fail("a drive number not used before");
+  m.drives.push_back(std::move(drive));
+  index.AddDrive();
 }
 
-void AddDriveEntry(const JsonField& d, const Machine& m, MachineIndex& index, std::size_t at) {
-  if (index.FindDrive(m.drives[at].number) != nullptr) d.Required("number").Fail("a drive number not used before");
-  index.AddDrive(at);
+void ReadVolumeEntry(const JsonField& v, Machine& m, MachineIndex& index) {
+  Volume volume = ReadVolume(v, index);
+  if (index.VolumePosition(volume.id)) v.Required("id").Fail("a volume id not used before");
+  m.volumes.push_back(std::move(volume));
+  index.AddVolume();
 }
 
-void AddVolumeEntry(const JsonField& v, const Machine& m, MachineIndex& index, std::size_t at) {
-  if (index.VolumePosition(m.volumes[at].id)) v.Required("id").Fail("a volume id not used before");
-  index.AddVolume(at);
+void ReadMountPointEntry(const JsonField& mp, Machine& m, const MachineIndex& index) {
+  m.mountPoints.push_back(ReadMountPoint(mp, m, index));
 }
 
 }  // namespace machine
 
 namespace machine {
 
-namespace {
-
-// Reads entry i of `entries` into list[i] with `read`, then lets `add` check
-// and index it. The full document reads and adds entry by entry, so that the
-// first fault in the file is the one reported. The quick document reports no
-// fault of its own, and reads a long list in two halves at once before adding
-// every entry in order: reading an entry only looks at the lists before it.
-template <class Entry, class Read, class Add>
-void ReadList(const std::vector<JsonField>& entries, std::vector<Entry>& list, Read read, Add add) {
-  list.resize(entries.size());
-  if (entries.size() < kTwoThreadsFrom || !entries.front().Quick()) {
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      list[i] = read(entries[i]);
-      add(entries[i], i);
-    }
-    return;
-  }
-  const std::size_t half = entries.size() / 2;
-  std::exception_ptr firstHalfFailed;
-  std::thread firstHalf([&entries, &list, &read, &firstHalfFailed, half] {
-    try {
-      for (std::size_t i = 0; i < half; ++i) list[i] = read(entries[i]);
-    } catch (...) {
-      firstHalfFailed = std::current_exception();
-    }
-  });
-  try {
-    for (std::size_t i = half; i < entries.size(); ++i) list[i] = read(entries[i]);
-  } catch (...) {
-    firstHalf.join();
-    throw;
-  }
-  firstHalf.join();
-  if (firstHalfFailed) std::rethrow_exception(firstHalfFailed);
-  for (std::size_t i = 0; i < entries.size(); ++i) add(entries[i], i);
-}
-
-std::vector<JsonField> ListEntries(const JsonField& top, const char* name) {
-  if (auto f = top.Optional(name)) return f->Items();
-  return {};
-}
-
-}  // namespace
-
 Machine ReadMachineDocument(const JsonField& top) {
   if (!top.IsObject()) top.Fail("a machine description object");
   Machine m;
   MachineIndex index(m);
   ReadTopLevel(top, m);
-  const std::vector<JsonField> drives = ListEntries(top, "drives");
-  ReadList(
-      drives, m.drives, [](const JsonField& d) { return ReadDriveEntry(d); },
-      [&m, &index](const JsonField& d, std::size_t at) { AddDriveEntry(d, m, index, at); });
-  ReadList(
-      ListEntries(top, "volumes"), m.volumes, [&index](const JsonField& v) { return ReadVolumeEntry(v, index); },
-      [&m, &index](const JsonField& v, std::size_t at) { AddVolumeEntry(v, m, index, at); });
-  ReadList(
-      ListEntries(top, "mountPoints"), m.mountPoints,
-      [&m, &index](const JsonField& mp) { return ReadMountPointEntry(mp, m, index); },
-      [](const JsonField&, std::size_t) {});
+  // Each list is given its room at once: grown by doubling, a list of large
+  // entries would be moved a dozen times over.
+  auto readList = [&top](const char* name, auto& list, auto readEntry) {
+    std::vector<JsonField> entries;
+    if (auto f = top.Optional(name)) entries = f->Items();
+    list.reserve(entries.size());
+    for (const JsonField& e : entries) readEntry(e);
+    return entries;
+  };
+  const std::vector<JsonField> drives =
+      readList("drives", m.drives, [&m, &index](const JsonField& d) { ReadDriveEntry(d, m, index); });
+  readList("volumes", m.volumes, [&m, &index](const JsonField& v) { ReadVolumeEntry(v, m, index); });
+  readList("mountPoints", m.mountPoints, [&m, &index](const JsonField& mp) { ReadMountPointEntry(mp, m, index); });
   ReadPortSection(top, m, index);
   for (const JsonField& d : drives) {
     if (auto a = d.Optional("adapter")) {

@@ -20,9 +20,9 @@ class MachineIndex {
  public:
   explicit MachineIndex(const Machine& m) : m_(m) {}
 
-  // Take in entry `at` of the machine's list; entries come in list order.
-  void AddDrive(std::size_t at);
-  void AddVolume(std::size_t at);
+  // Take in the entry just appended to the machine's list.
+  void AddDrive();
+  void AddVolume();
   void AddStoragePort();
   void AddInstance();
 
@@ -54,18 +54,12 @@ void ReadDrivePlacement(const JsonField& f, Drive& d);
 // The top level's own fields: its members' names, "format", "version",
 // "description" and "mountPointManager".
 void ReadTopLevel(const JsonField& top, Machine& m);
-// One entry of "drives", "volumes" or "mountPoints". Volumes refer to drives and
-// mount points to volumes, so the lists are read in that order; reading an
-// entry only looks up those of the lists before.
-Drive ReadDriveEntry(const JsonField& d);
-Volume ReadVolumeEntry(const JsonField& v, const MachineIndex& index);
-MountPoint ReadMountPointEntry(const JsonField& mp, const Machine& m, const MachineIndex& index);
-// The quick document's lists of this many entries or more are read in two
-// halves at once; a shorter list costs less than starting a thread.
-constexpr std::size_t kTwoThreadsFrom = 512;
-// Entry `at` of its list, checked against the entries before it and indexed.
-void AddDriveEntry(const JsonField& d, const Machine& m, MachineIndex& index, std::size_t at);
-void AddVolumeEntry(const JsonField& v, const Machine& m, MachineIndex& index, std::size_t at);
+// One entry of "drives", "volumes" or "mountPoints", checked against those read
+// before it and added to the machine and the index. Volumes refer to drives
+// and mount points to volumes, so the lists are read in that order.
+void ReadDriveEntry(const JsonField& d, Machine& m, MachineIndex& index);
+void ReadVolumeEntry(const JsonField& v, Machine& m, MachineIndex& index);
+void ReadMountPointEntry(const JsonField& mp, Machine& m, const MachineIndex& index);
 // "adapters", read after the drives; then, once the drives' ports are checked
 // against it, "storagePortInterfaces", "deviceInstances" and "deviceManager".
 void ReadPortSection(const JsonField& top, Machine& m, MachineIndex& index);

@@ -14,13 +14,8 @@ std::optional<std::size_t> Position(const Map& map, const Key& key) {
 
 }  // namespace
 
-// The reader makes each list whole before its first entry is added: the tables
-// take their room then too, rather than rehashing every entry as they grow.
-void MachineIndex::AddDrive(std::size_t at) {
-  if (at == 0) {
-    drives_.reserve(m_.drives.size());
-    partitions_.reserve(m_.drives.size());
-  }
+void MachineIndex::AddDrive() {
+  const std::size_t at = m_.drives.size() - 1;
   const Drive& d = m_.drives[at];
   if (!drives_.emplace(d.number, at).second) return;
   // Entry 0 is no partition of the layout; a volume never refers to it.
@@ -30,10 +25,7 @@ void MachineIndex::AddDrive(std::size_t at) {
   }
 }
 
-void MachineIndex::AddVolume(std::size_t at) {
-  if (at == 0) volumes_.reserve(m_.volumes.size());
-  volumes_.emplace(m_.volumes[at].id, at);
-}
+void MachineIndex::AddVolume() { volumes_.emplace(m_.volumes.back().id, m_.volumes.size() - 1); }
 void MachineIndex::AddStoragePort() { ports_.emplace(m_.ports.back().number, m_.ports.size() - 1); }
 void MachineIndex::AddInstance() { instances_.emplace(m_.deviceInstances.back().id, m_.deviceInstances.size() - 1); }
 
