@@ -14,8 +14,14 @@ std::optional<std::size_t> Position(const Map& map, const Key& key) {
 
 }  // namespace
 
+// The reader gives each list its room before its first entry: the tables take
+// theirs then too, rather than rehashing every entry as they grow.
 void MachineIndex::AddDrive() {
   const std::size_t at = m_.drives.size() - 1;
+  if (at == 0) {
+    drives_.reserve(m_.drives.capacity());
+    partitions_.reserve(m_.drives.capacity());
+  }
   const Drive& d = m_.drives[at];
   if (!drives_.emplace(d.number, at).second) return;
   // Entry 0 is no partition of the layout; a volume never refers to it.
@@ -25,7 +31,10 @@ void MachineIndex::AddDrive() {
   }
 }
 
-void MachineIndex::AddVolume() { volumes_.emplace(m_.volumes.back().id, m_.volumes.size() - 1); }
+void MachineIndex::AddVolume() {
+  if (m_.volumes.size() == 1) volumes_.reserve(m_.volumes.capacity());
+  volumes_.emplace(m_.volumes.back().id, m_.volumes.size() - 1);
+}
 void MachineIndex::AddStoragePort() { ports_.emplace(m_.ports.back().number, m_.ports.size() - 1); }
 void MachineIndex::AddInstance() { instances_.emplace(m_.deviceInstances.back().id, m_.deviceInstances.size() - 1); }
 
