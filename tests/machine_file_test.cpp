@@ -143,6 +143,7 @@ TEST(MachineFileReaders, QuickReaderTakesOnlyWhatTheFullReaderReadsAlike) {
        MachineJson(R"("description": )" + std::string(120, '[') + std::string(120, ']')), false},
       {"a second document after the first", MachineJson(R"("description": "x")") + " {}", false},
       {"a NUL byte after the document", MachineJson(R"("description": "x")") + std::string("\0 {}", 4), false},
+      {"a text cut after the first byte of a UTF-8 sequence", "{\"description\": \"x\xF2", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -15,6 +15,9 @@ namespace {
 
 using Document = rapidjson::Document;
 
+// The most bytes that follow the first of one UTF-8 sequence.
+constexpr std::size_t kUtf8LongestTail = 3;
+
 // Passes the parser's events on to the document, refusing what the full reader
 // reads otherwise or refuses: nesting beyond kMaxJsonDepth, a name twice in
 // one object (the full document keeps the last value, this one the first),
@@ -97,7 +100,12 @@ bool HasLowSurrogateEscape(std::string_view text) {
 std::optional<Machine> ReadMachineQuickly(const std::string& text, const std::string& sourceName) {
   if (text.find('\0') != std::string::npos || HasLowSurrogateEscape(text)) return std::nullopt;
   // Parsed in place: strings and names stay in this copy, which the document reads.
-  std::string buffer = text;
+  // The parser's check of a UTF-8 sequence takes all the bytes its first byte
+  // announces, end of text or not: a text cut just after such a byte had it
+  // read two bytes past the copy. NULs after the text keep every read inside.
+  std::string buffer;
+  buffer.reserve(text.size() + kUtf8LongestTail);
+  buffer.append(text).append(kUtf8LongestTail, '\0');
   Document document;
   bool parsed = false;
   auto parse = [&buffer, &parsed](Document& d) {
