@@ -131,7 +131,7 @@ const machine::Behaviour& RecordedPlatform::BehaviourOf(const Target& target) co
   return machine_.drives[target.index].behaviour;
 }
 
-bool RecordedPlatform::Resolve(std::wstring_view path, Target& target) const {
+bool RecordedPlatform::Resolve(std::wstring_view path, Target& target) {
   // Into a buffer kept from call to call: the scan resolves several paths per volume.
   lookup_.resize(path.size());
   std::transform(path.begin(), path.end(), lookup_.begin(), UpperUnit);

@@ -132,7 +132,7 @@ class RecordedPlatform : public Platform {
     return true;
   }
   // Finds what a device or root path names; false when nothing does.
-  bool Resolve(std::wstring_view path, Target& target) const;
+  bool Resolve(std::wstring_view path, Target& target);
 
   machine::Machine machine_;
 
@@ -212,7 +212,7 @@ class RecordedPlatform : public Platform {
   // The name of each control code asked, made once.
   std::unordered_map<DWORD, std::string> codeNames_;
   std::unordered_map<std::wstring, Target> paths_;
-  mutable std::wstring lookup_;  // the path being resolved, in capitals
+  std::wstring lookup_;  // the path being resolved, in capitals
   // Inquiry answers by port index: a large port is asked once per drive.
   std::map<std::size_t, std::vector<BYTE>> inquiryCache_;
   // The last answer formed, and what it answers (object kind and index, code,
