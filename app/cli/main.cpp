@@ -96,8 +96,7 @@ int Capture(const Options& options) {
   TerminalProgress progress(std::cerr, StandardErrorIsTerminal());
   if (!options.outputFile || *options.outputFile == "-") {
     {
-      std::optional<CountedOutput> counted;
-      if (!StandardOutputIsTerminal()) counted.emplace(std::cout, progress);
+      CountedStandardOutput counted(progress);
       WriteMachine(m, std::cout);
     }
     progress.Clear();
@@ -207,9 +206,7 @@ int main(int argc, char** argv) {
   progress.Clear();
   int shown = 0;
   {
-    // Output on the terminal shows its own progress; output going elsewhere is counted.
-    std::optional<CountedOutput> counted;
-    if (!StandardOutputIsTerminal()) counted.emplace(std::cout, progress);
+    CountedStandardOutput counted(progress);
     if (options.command == "show") {
       shown = ShowNodeCommand(doc, options.operands[0], options.svgDir, std::cout, std::cerr);
     } else if (options.command == "paths") {

@@ -76,9 +76,7 @@ int ReportCommand(const SharedOptions& options, const std::optional<std::string>
 
   if (!outputFile || *outputFile == "-") {
     {
-      // A page on the terminal shows its own progress.
-      std::optional<CountedOutput> counted;
-      if (!StandardOutputIsTerminal()) counted.emplace(std::cout, progress);
+      CountedStandardOutput counted(progress);
       WriteHtmlReport(doc, heading, std::cout);
     }
     progress.Clear();

@@ -1,7 +1,9 @@
 #include "app/common/terminal_progress.h"
 
 #include <cstdio>
+#include <iostream>
 
+#include "app/common/program_io.h"
 #include "platform/wide_text.h"
 
 namespace {
@@ -107,4 +109,8 @@ bool CountingStreambuf::Pass() {
   count_ += static_cast<std::uint64_t>(put > 0 ? put : 0);
   progress_.Written(count_);
   return put == held;
+}
+
+CountedStandardOutput::CountedStandardOutput(TerminalProgress& progress) {
+  if (!StandardOutputIsTerminal()) counted_.emplace(std::cout, progress);
 }

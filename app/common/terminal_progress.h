@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -119,4 +120,14 @@ class CountedOutput {
   std::ostream& stream_;
   CountingStreambuf counting_;
   std::streambuf* previous_;
+};
+
+// While it lives, what goes to standard output is counted into `progress`,
+// unless standard output is a terminal, where the output shows its own progress.
+class CountedStandardOutput {
+ public:
+  explicit CountedStandardOutput(TerminalProgress& progress);
+
+ private:
+  std::optional<CountedOutput> counted_;
 };
