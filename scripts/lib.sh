@@ -6,7 +6,7 @@ QUELBRIN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 QUELBRIN_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
   libgtest-dev libbenchmark-dev nlohmann-json3-dev rapidjson-dev
-  libmount-dev libblkid-dev
+  libmount-dev libblkid-dev libmimalloc-dev
   libwxgtk3.2-dev xvfb xauth fonts-liberation2
   g++-mingw-w64-x86-64
   # The live device tests: partitioning, filesystems, FUSE mounts.

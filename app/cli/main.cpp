@@ -120,10 +120,11 @@ int Capture(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#if defined(__GLIBC__)
-  // A run reads a file, builds its model, prints and ends. Memory freed on the
-  // way (the file's text, the parsed document) is kept for the model instead
-  // of being given back and faulted in again page by page.
+#if defined(__GLIBC__) && !defined(QUELBRIN_MIMALLOC)
+  // Where glibc allocates (the sanitizer builds): a run reads a file, builds
+  // its model, prints and ends. Memory freed on the way (the file's text, the
+  // parsed document) is kept for the model instead of being given back and
+  // faulted in again page by page.
   mallopt(M_MMAP_THRESHOLD, 256 << 20);
   mallopt(M_TRIM_THRESHOLD, 256 << 20);
 #endif
