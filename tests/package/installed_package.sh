@@ -41,7 +41,10 @@ usr="$root/usr"
 
 # The libraries the programs link come from dpkg-shlibdeps, not a hand-kept list.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 libmount1 libblkid1; do
+libs=(libc6 libmount1 libblkid1)
+# The allocator, where the build links it (not under the sanitizers).
+readelf -d "$built_cli" | grep -q 'NEEDED.*libmimalloc' && libs+=(libmimalloc2.0)
+for lib in "${libs[@]}"; do
   [[ $depends == *"$lib "* ]] || fail "Depends lacks $lib: $depends"
 done
 [ "$gui" = 1 ] && { [[ $depends == *libwxgtk* ]] || fail "Depends lacks the toolkit: $depends"; }
