@@ -1,9 +1,12 @@
 // Machine files: what a broken file is told, and the defaults a short file gets.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/machine/machine_file.h"
 #include "platform/machine/machine_file_parts.h"
 #include "platform/machine/machine_writer.h"
+#include "platform/recorded/path_table.h"
 #include "platform/recorded/recorded_platform.h"
 #include "platform/recorded/storage_answers.h"
 #include "tests/support/scan_harness.h"
@@ -296,4 +299,43 @@ TEST(RecordedAnswers, FirstObjectToNameAPathKeepsIt) {
   EXPECT_EQ(std::wstring(label), L"A");
   p.CloseHandle(drive);
   p.CloseHandle(manager);
+}
+
+TEST(RecordedAnswers, PathTableFoldsCaseOnlyAndKeepsEveryPathApart) {
+  PathTable<int> table;
+  // No room given: the table grows as paths come, and keeps finding the early ones.
+  for (int i = 0; i < 5000; ++i) table.Insert(L"\\\\.\\PhysicalDrive" + std::to_wstring(i), i, false);
+  table.Insert(L"\\\\.\\physicaldrive7", -1, false);
+  table.Insert(L"\\\\.\\PHYSICALDRIVE8", -2, true);
+  table.Insert(L"\\\\.\\Caf\u00e9", 10, false);
+  table.Insert(L"\\\\.\\\u00ff", 11, false);
+  table.Insert(L"\\\\.\\\u00ff\u0001", 12, false);
+  table.Insert(L"", 13, false);
+  // A path asked for before it was added is found once it is.
+  EXPECT_EQ(table.Find(L"\\\\.\\Late"), nullptr);
+  table.Insert(L"\\\\.\\LATE", 14, false);
+  const int* late = table.Find(L"\\\\.\\Late");
+  EXPECT_TRUE(late != nullptr && *late == 14);
+  struct Case {
+    std::wstring path;
+    std::optional<int> value;
+  };
+  const Case cases[] = {
+      {L"\\\\.\\PhysicalDrive0", 0},
+      {L"\\\\.\\physicalDRIVE4999", 4999},
+      {L"\\\\.\\PhysicalDrive7", 7},   // the first keeps a path
+      {L"\\\\.\\PhysicalDrive8", -2},  // unless told to replace it
+      {L"\\\\.\\PhysicalDrive5000", std::nullopt},
+      {L"\\\\.\\PhysicalDrive", std::nullopt},
+      {L"\\\\.\\caf\u00e9", 10},
+      {L"\\\\.\\cafe", std::nullopt},
+      {L"\\\\.\\\u00ff", 11},
+      {L"\\\\.\\\u00ff\u0001", 12},
+      {L"\\\\.\\\u007f", std::nullopt},
+      {L"", 13},
+  };
+  for (const Case& c : cases) {
+    const int* found = table.Find(c.path);
+    EXPECT_EQ(found ? std::optional<int>(*found) : std::nullopt, c.value) << testing::PrintToString(c.path);
+  }
 }

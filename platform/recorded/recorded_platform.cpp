@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwctype>
 
 #include "platform/recorded/port_answers.h"
 #include "platform/recorded/storage_answers.h"
@@ -11,13 +10,6 @@
 #include "platform/storage_records.h"
 
 namespace {
-
-wchar_t UpperUnit(wchar_t c) {
-  // Paths are mostly ASCII, and every lookup goes through here.
-  if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - L'a' + L'A');
-  if (c >= 0x80) return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return c;
-}
 
 std::wstring Upper(std::wstring s) {
   std::transform(s.begin(), s.end(), s.begin(), UpperUnit);
@@ -51,14 +43,17 @@ RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std:
   std::size_t names = 1 + machine_.drives.size() + machine_.mountPoints.size() + machine_.ports.size() +
                       machine_.portInterfaces.size();
   for (const machine::Volume& v : machine_.volumes) names += v.paths.size();
-  paths_.reserve(names);
-  paths_[Upper(L"\\\\.\\MountPointManager")] = Target{ObjectKind::MountPointManager, 0};
+  paths_.Reserve(names);
+  // Drives and ports replace an earlier holder of their path; every other
+  // object keeps the first.
+  paths_.Insert(L"\\\\.\\MountPointManager", Target{ObjectKind::MountPointManager, 0}, true);
   for (std::size_t i = 0; i < machine_.drives.size(); ++i)
-    paths_[Upper(L"\\\\.\\PhysicalDrive" + std::to_wstring(machine_.drives[i].number))] = Target{ObjectKind::Drive, i};
+    paths_.Insert(L"\\\\.\\PhysicalDrive" + std::to_wstring(machine_.drives[i].number), Target{ObjectKind::Drive, i},
+                  true);
   for (std::size_t i = 0; i < machine_.volumes.size(); ++i) {
     // The first object that names a path keeps it; a volume cannot take the
     // path of the mount point manager or of a drive.
-    for (const std::wstring& p : machine_.volumes[i].paths) paths_.emplace(Upper(p), Target{ObjectKind::Volume, i});
+    for (const std::wstring& p : machine_.volumes[i].paths) paths_.Insert(p, Target{ObjectKind::Volume, i}, false);
   }
   // By id, first of each, as FindVolume answers; a walk per mount point would
   // make large machines quadratic.
@@ -69,12 +64,12 @@ RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std:
     const std::wstring path = DevicePathOf(mp.symbolicLink);
     auto v = volumeById.find(mp.volume);
     if (path.empty() || v == volumeById.end()) continue;
-    paths_.emplace(Upper(path), Target{ObjectKind::Volume, v->second});
+    paths_.Insert(path, Target{ObjectKind::Volume, v->second}, false);
   }
   for (std::size_t i = 0; i < machine_.ports.size(); ++i)
-    paths_[Upper(FormatWide(L"\\\\.\\Scsi%d:", machine_.ports[i].number))] = Target{ObjectKind::Port, i};
+    paths_.Insert(FormatWide(L"\\\\.\\Scsi%d:", machine_.ports[i].number), Target{ObjectKind::Port, i}, true);
   for (std::size_t i = 0; i < machine_.portInterfaces.size(); ++i)
-    paths_.emplace(Upper(machine_.portInterfaces[i].path), Target{ObjectKind::PortInterface, i});
+    paths_.Insert(machine_.portInterfaces[i].path, Target{ObjectKind::PortInterface, i}, false);
   FindInterfaceOwners();
 }
 
@@ -132,12 +127,9 @@ const machine::Behaviour& RecordedPlatform::BehaviourOf(const Target& target) co
 }
 
 bool RecordedPlatform::Resolve(std::wstring_view path, Target& target) {
-  // Into a buffer kept from call to call: the scan resolves several paths per volume.
-  lookup_.resize(path.size());
-  std::transform(path.begin(), path.end(), lookup_.begin(), UpperUnit);
-  auto it = paths_.find(lookup_);
-  if (it == paths_.end()) return false;
-  target = it->second;
+  const Target* found = paths_.Find(path);
+  if (found == nullptr) return false;
+  target = *found;
   return true;
 }
 

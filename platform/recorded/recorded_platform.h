@@ -15,6 +15,7 @@
 
 #include "platform/machine/machine.h"
 #include "platform/platform.h"
+#include "platform/recorded/path_table.h"
 #include "platform/recorded/storage_answers.h"
 
 class RecordedPlatform : public Platform {
@@ -211,8 +212,7 @@ class RecordedPlatform : public Platform {
   std::unordered_map<std::string, unsigned> requestCounts_;
   // The name of each control code asked, made once.
   std::unordered_map<DWORD, std::string> codeNames_;
-  std::unordered_map<std::wstring, Target> paths_;
-  std::wstring lookup_;  // the path being resolved, in capitals
+  PathTable<Target> paths_;
   // Inquiry answers by port index: a large port is asked once per drive.
   std::map<std::size_t, std::vector<BYTE>> inquiryCache_;
   // The last answer formed, and what it answers (object kind and index, code,
