@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/device_manager_records.h"
+#include "platform/machine/lazy_map.h"
 #include "platform/port_records.h"
 #include "platform/storage_records.h"
 
@@ -18,11 +19,11 @@ namespace machine {
 // bytes instead of being formed from the description; both keyed by request
 // name ("open", "IOCTL_DISK_GET_DRIVE_LAYOUT_EX", "GetVolumeInformationW", ...).
 struct Behaviour {
-  std::map<std::string, DWORD> fail;
-  std::map<std::string, std::vector<BYTE>> raw;
+  LazyMap<std::string, DWORD> fail;
+  LazyMap<std::string, std::vector<BYTE>> raw;
   // Requests that answer this many times before failing as `fail` says (a
   // failure only on the second, full-size descriptor query, for example).
-  std::map<std::string, unsigned> failAfter;
+  LazyMap<std::string, unsigned> failAfter;
 };
 
 struct PartitionRecord {
