@@ -12,7 +12,7 @@ wchar_t UpperUnit(wchar_t c) {
 
 namespace {
 
-// Up to four in five slots stay empty or short of that: probes stay short.
+// At most two slots in three are taken, which keeps probes short.
 constexpr std::size_t SlotsFor(std::size_t count) {
   std::size_t slots = 16;
   while (slots < count + count / 2 + 1) slots *= 2;

@@ -26,6 +26,7 @@ class FoldedPaths {
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
  private:
+  // 32-bit places: the paths of a machine file of at most 64 MiB fit many times over.
   struct Slot {
     std::uint32_t hash = 0;
     std::uint32_t entry = 0;  // 0: empty; entry number + 1 otherwise
