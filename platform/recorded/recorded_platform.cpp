@@ -38,23 +38,21 @@ bool CopyName(const std::wstring& text, LPWSTR buffer, DWORD size) {
 }  // namespace
 
 RecordedPlatform::RecordedPlatform(machine::Machine description) : machine_(std::move(description)) {
-  // Room for every path at once: rehashing a table of tens of thousands of
-  // names as it grows walks all of them each time.
+  // Room for every path at once: growing a table of tens of thousands of
+  // names moves all of them each time.
   std::size_t names = 1 + machine_.drives.size() + machine_.mountPoints.size() + machine_.ports.size() +
                       machine_.portInterfaces.size();
   for (const machine::Volume& v : machine_.volumes) names += v.paths.size();
   paths_.Reserve(names);
-  // Drives and ports replace an earlier holder of their path; every other
-  // object keeps the first.
+  // Drives and ports take their path from whatever named it before; every
+  // other object leaves a path to the first that names it, so a volume cannot
+  // take the path of the mount point manager or of a drive.
   paths_.Insert(L"\\\\.\\MountPointManager", Target{ObjectKind::MountPointManager, 0}, true);
   for (std::size_t i = 0; i < machine_.drives.size(); ++i)
     paths_.Insert(L"\\\\.\\PhysicalDrive" + std::to_wstring(machine_.drives[i].number), Target{ObjectKind::Drive, i},
                   true);
-  for (std::size_t i = 0; i < machine_.volumes.size(); ++i) {
-    // The first object that names a path keeps it; a volume cannot take the
-    // path of the mount point manager or of a drive.
+  for (std::size_t i = 0; i < machine_.volumes.size(); ++i)
     for (const std::wstring& p : machine_.volumes[i].paths) paths_.Insert(p, Target{ObjectKind::Volume, i}, false);
-  }
   // By id, first of each, as FindVolume answers; a walk per mount point would
   // make large machines quadratic.
   std::unordered_map<std::string, std::size_t> volumeById;
