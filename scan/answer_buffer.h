@@ -22,11 +22,12 @@ class AnswerBuffer {
     written_ = false;
     return true;
   }
-  // Zero again only what may have been written: a buffer of many kilobytes is
-  // allocated and cleared before each request, and zeroing it twice cost more
-  // than the request.
+  // Zero again what the last answer filled: a buffer of many kilobytes is
+  // cleared before each request, most answers fill a few hundred bytes of it,
+  // and zeroing all of it cost more than the request. A platform that wrote
+  // past what it said it returned leaves bytes that no read reaches.
   void Clear() {
-    if (written_) std::fill(bytes_.begin(), bytes_.end(), BYTE{0});
+    if (written_) std::fill(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(valid()), BYTE{0});
     written_ = false;
     returned_ = 0;
   }
