@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,9 +22,13 @@ class MountPointNode : public StorageNode {
 
   std::wstring symbolicLinkName;
   std::wstring uniqueIdText;
-  // A readable line for a unique id that is not text ("DMIO:ID:{...}" or
-  // "BASIC:Signature ..."); empty for a text id.
-  std::wstring uniqueIdLine;
+  // A unique id that is not text, as far as its readable line reads it.
+  void SetBinaryUniqueId(const BYTE* id, std::size_t length);
+  // The readable line of a unique id that is not text ("DMIO:ID:{...}" or
+  // "BASIC:Signature ..."); empty for a text id or none. Formed when asked:
+  // only the JSON output shows it, and a large machine would otherwise hold a
+  // line for every mount point.
+  std::wstring UniqueIdLine() const;
   std::wstring deviceName;
   std::wstring volumeName;
   DWORD volumeSerialNumber = 0;
@@ -41,6 +47,10 @@ class MountPointNode : public StorageNode {
   PathNameList volumePathNames;
 
  private:
+  // The first bytes of the id: the line reads no further.
+  std::array<BYTE, 24> binaryUniqueId_{};
+  std::uint8_t binaryUniqueIdBytes_ = 0;
+
   // At 504 bytes, the allocator would put mount points exactly 512 bytes apart,
   // and a walk over tens of thousands of them would read their names through a
   // few cache sets only: the tree of 10,000 volumes printed 5% slower.

@@ -33,24 +33,6 @@ bool QueryMountPoints(Platform& platform, HANDLE mountPointManager, AnswerBuffer
                             sizeof everyMountPoint, answer, sizeInAnswer, presetSize);
 }
 
-// A unique id that is not text, as one readable line. Bytes beyond a short id
-// read as zero.
-std::wstring ReadableUniqueId(const BYTE* id, std::size_t length) {
-  auto byteAt = [id, length](std::size_t i) -> BYTE { return i < length ? id[i] : 0; };
-  auto word32 = [&byteAt](std::size_t i) -> DWORD {
-    return byteAt(i) | (byteAt(i + 1) << 8) | (byteAt(i + 2) << 16) | (static_cast<DWORD>(byteAt(i + 3)) << 24);
-  };
-  if (length >= 8 && std::memcmp(id, "DMIO:ID:", 8) == 0) {
-    GUID guid{};
-    guid.Data1 = word32(8);
-    guid.Data2 = static_cast<WORD>(byteAt(12) | (byteAt(13) << 8));
-    guid.Data3 = static_cast<WORD>(byteAt(14) | (byteAt(15) << 8));
-    for (std::size_t i = 0; i < 8; ++i) guid.Data4[i] = byteAt(16 + i);
-    return L"DMIO:ID:" + FormatGuid(guid);
-  }
-  return FormatWide(L"BASIC:Signature %x - Offset %x - Length %x", word32(0), word32(4), word32(8));
-}
-
 // The entry's symbolic link name; the caller has checked that the answer holds it.
 std::wstring LinkOf(const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& e) {
   return WideFromUtf16(answer.At(e.SymbolicLinkNameOffset), e.SymbolicLinkNameLength / 2);
@@ -73,8 +55,8 @@ bool ReadNames(const AnswerBuffer& answer, const MOUNTMGR_MOUNT_POINT& entry, Mo
   const std::size_t idLength = entry.UniqueIdLength;
   if (idLength >= 2 && id[0] == '\\' && id[1] == 0) {
     node.uniqueIdText = WideFromUtf16(id, idLength / 2);
-  } else if (idLength > 0) {
-    node.uniqueIdLine = ReadableUniqueId(id, idLength);
+  } else {
+    node.SetBinaryUniqueId(id, idLength);
   }
   return true;
 }

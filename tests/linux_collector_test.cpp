@@ -113,7 +113,7 @@ TEST(LinuxCollectorLaptop, NvmeGptDiskWithTwoMountedPartitionsAndAnUnmountedOne)
   EXPECT_EQ(c->freeBytesAvailable, 300000u);
   EXPECT_EQ(c->maxComponentLength, 255u);
   EXPECT_EQ(c->volumePathNames, (std::vector<std::wstring>{L"/", L"/home"}));
-  EXPECT_EQ(c->uniqueIdLine, L"DMIO:ID:" + FormatGuid(kRootId));
+  EXPECT_EQ(c->UniqueIdLine(), L"DMIO:ID:" + FormatGuid(kRootId));
   ASSERT_TRUE(c->hasPartitionInfoEx);
   EXPECT_EQ(c->partitionInfoEx.PartitionStyle, PARTITION_STYLE_GPT);
   EXPECT_EQ(c->partitionInfoEx.PartitionNumber, 2u);
@@ -187,7 +187,7 @@ TEST(LinuxCollectorLaptop, UsbStickKnownFromTheUdevDatabase) {
   EXPECT_TRUE(stick->partitionInfoEx.Mbr.BootIndicator);
   EXPECT_TRUE(stick->partitionInfoEx.Mbr.RecognizedPartition) << "FAT32 is a type the platform mounts";
   EXPECT_EQ(stick->partitionInfoEx.Mbr.HiddenSectors, 2048u);
-  EXPECT_EQ(stick->uniqueIdLine, L"BASIC:Signature c0ffee00 - Offset 100000 - Length 0");
+  EXPECT_EQ(stick->UniqueIdLine(), L"BASIC:Signature c0ffee00 - Offset 100000 - Length 0");
   ASSERT_EQ(stick->extents.size(), 1u);
   ASSERT_NE(stick->extents[0]->partition, nullptr);
   const PhysicalDiskNode* disk = stick->extents[0]->partition->disk;
@@ -243,7 +243,7 @@ TEST(LinuxCollectorLaptop, OrdinaryUserNamesVolumesAsRootDoes) {
   EXPECT_EQ(user.Names(), root.Names());
   const MountPointNode* c = user.MountPoint(L"\\DosDevices\\C:");
   ASSERT_NE(c, nullptr);
-  EXPECT_EQ(c->uniqueIdLine, root.MountPoint(L"\\DosDevices\\C:")->uniqueIdLine);
+  EXPECT_EQ(c->UniqueIdLine(), root.MountPoint(L"\\DosDevices\\C:")->UniqueIdLine());
   EXPECT_EQ(c->volumeSerialNumber, 0x2c3d4e5fu);
   EXPECT_EQ(c->volumeName, L"r oot");
   ASSERT_TRUE(c->hasPartitionInfoEx);
@@ -337,7 +337,7 @@ TEST(LinuxCollectorServer, SataDiskWithExtendedPartition) {
   EXPECT_FALSE(c->partitionInfoEx.Mbr.RecognizedPartition) << "not a type the platform mounts";
   // Counted from the extended boot record that holds it.
   EXPECT_EQ(c->partitionInfoEx.Mbr.HiddenSectors, 2048u);
-  EXPECT_EQ(c->uniqueIdLine, L"BASIC:Signature 5eedf00d - Offset 20200000 - Length 0");
+  EXPECT_EQ(c->UniqueIdLine(), L"BASIC:Signature 5eedf00d - Offset 20200000 - Length 0");
 
   const MountPointNode* boot = s.MountPoint(L"\\DosDevices\\D:");
   ASSERT_NE(boot, nullptr);

@@ -106,28 +106,34 @@ TEST(MountPointScan, UniqueIdIsTextOrAReadableLine) {
          {"name": "\\DosDevices\\C:", "volume": "v"},
          {"name": "\\DosDevices\\D:", "volume": "v", "uniqueId": {"hex": "44 4d 49 4f 3a 49 44 3a 01"}},
          {"name": "\\DosDevices\\E:", "volume": "v", "uniqueId": {"hex": "01 02 03"}},
-         {"name": "\\DosDevices\\F:", "volume": "v", "uniqueId": {"hex": ""}})"));
+         {"name": "\\DosDevices\\F:", "volume": "v", "uniqueId": {"hex": ""}},
+         {"name": "\\DosDevices\\G:", "volume": "v",
+          "uniqueId": {"hex": "44 4d 49 4f 3a 49 44 3a 7c 1e 4b 2a 9d 3e 4f 11 a1 b2 c3 d4 e5 f6 07 18 ff ff ff ff"}},
+         {"name": "\\DosDevices\\H:", "volume": "v", "uniqueId": {"hex": "01 00 00 00 02 00 00 00 03 00 00 00 ff ff"}})"));
   ASSERT_TRUE(h.InitialScan());
-  ASSERT_EQ(h.doc->Model().MountPoints()->children.size(), 6u);
+  ASSERT_EQ(h.doc->Model().MountPoints()->children.size(), 8u);
   const MountPointNode* text = h.MountPoint(L"\\DosDevices\\A:");
   EXPECT_EQ(text->uniqueIdText, L"\\??\\IDE#CdRom");
-  EXPECT_TRUE(text->uniqueIdLine.empty());
+  EXPECT_TRUE(text->UniqueIdLine().empty());
 
   const MountPointNode* dynamic = h.MountPoint(L"\\DosDevices\\B:");
   EXPECT_TRUE(dynamic->uniqueIdText.empty());
-  EXPECT_EQ(dynamic->uniqueIdLine, L"DMIO:ID:{2a4b1e7c-3e9d-114f-a1b2-c3d4e5f60718}");
+  EXPECT_EQ(dynamic->UniqueIdLine(), L"DMIO:ID:{2a4b1e7c-3e9d-114f-a1b2-c3d4e5f60718}");
 
   // The default id of a basic MBR volume: disk signature, then the 64-bit offset.
   const MountPointNode* basic = h.MountPoint(L"\\DosDevices\\C:");
   EXPECT_TRUE(basic->uniqueIdText.empty());
-  EXPECT_EQ(basic->uniqueIdLine, L"BASIC:Signature 1a2b3c4d - Offset 100000 - Length 0");
+  EXPECT_EQ(basic->UniqueIdLine(), L"BASIC:Signature 1a2b3c4d - Offset 100000 - Length 0");
 
   // Ids shorter than what the line reads: the missing bytes count as zero.
-  EXPECT_EQ(h.MountPoint(L"\\DosDevices\\D:")->uniqueIdLine,
+  EXPECT_EQ(h.MountPoint(L"\\DosDevices\\D:")->UniqueIdLine(),
             L"DMIO:ID:{00000001-0000-0000-0000-000000000000}");
-  EXPECT_EQ(h.MountPoint(L"\\DosDevices\\E:")->uniqueIdLine, L"BASIC:Signature 30201 - Offset 0 - Length 0");
-  EXPECT_TRUE(h.MountPoint(L"\\DosDevices\\F:")->uniqueIdLine.empty());
+  EXPECT_EQ(h.MountPoint(L"\\DosDevices\\E:")->UniqueIdLine(), L"BASIC:Signature 30201 - Offset 0 - Length 0");
+  EXPECT_TRUE(h.MountPoint(L"\\DosDevices\\F:")->UniqueIdLine().empty());
   EXPECT_TRUE(h.MountPoint(L"\\DosDevices\\F:")->uniqueIdText.empty());
+  // Ids longer than what the line reads: the bytes past it change nothing.
+  EXPECT_EQ(h.MountPoint(L"\\DosDevices\\G:")->UniqueIdLine(), dynamic->UniqueIdLine());
+  EXPECT_EQ(h.MountPoint(L"\\DosDevices\\H:")->UniqueIdLine(), L"BASIC:Signature 1 - Offset 2 - Length 3");
 }
 
 TEST(MountPointScan, NoMountPointsGiveThreeEmptyRoots) {

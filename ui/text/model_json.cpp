@@ -112,7 +112,7 @@ json MountPoint(const MountPointNode& m) {
           {"kind", m.kind},
           {"symbolicLinkName", Text(m.symbolicLinkName)},
           {"uniqueIdText", Text(m.uniqueIdText)},
-          {"uniqueIdLine", Text(m.uniqueIdLine)},
+          {"uniqueIdLine", Text(m.UniqueIdLine())},
           {"deviceName", Text(m.deviceName)},
           {"volumeName", Text(m.volumeName)},
           {"volumeSerialNumber", m.volumeSerialNumber},
