@@ -4,7 +4,11 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
+#include <cstdint>
+#include <functional>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 template <class Node, class Key>
 class FirstByKey {
@@ -19,18 +23,81 @@ class FirstByKey {
   template <class Array>
   Node* Find(const Array& nodes, const Key& key) const {
     if (nodes.size() < indexed_) Reset();
-    for (; indexed_ < nodes.size(); ++indexed_) first_.emplace(keyOf_(*nodes[indexed_]), nodes[indexed_].get());
-    auto it = first_.find(key);
-    return it == first_.end() ? nullptr : it->second;
+    for (; indexed_ < nodes.size(); ++indexed_) Insert(nodes[indexed_].get());
+    if (slots_.empty()) return nullptr;
+    const std::size_t hash = HashOf(key);
+    for (std::size_t i = hash & Mask();; i = (i + 1) & Mask()) {
+      const Slot& slot = slots_[i];
+      if (slot.node == nullptr) return nullptr;
+      if (slot.hash == hash && keyOf_(*slot.node) == key) return slot.node;
+    }
   }
   // Forgets every node; for when the array is emptied.
   void Reset() const {
-    first_.clear();
+    slots_.clear();
+    used_ = 0;
     indexed_ = 0;
   }
 
  private:
+  // A node and its key's hash, which settles most comparisons without reading
+  // the node. A tree of keys took three times the room and a node's worth of
+  // cache misses per lookup.
+  struct Slot {
+    Node* node = nullptr;
+    std::size_t hash = 0;
+  };
+
+  std::size_t Mask() const { return slots_.size() - 1; }
+
+  static std::size_t Mix(std::size_t h) {
+    // The keys' own hashes are often the numbers themselves; spread them over
+    // the bits the mask keeps.
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    return h;
+  }
+  template <class T>
+  static std::size_t HashOf(const T& value) {
+    return Mix(std::hash<T>{}(value));
+  }
+  template <class... T>
+  static std::size_t HashOf(const std::tuple<T...>& key) {
+    std::size_t h = 0;
+    std::apply([&h](const T&... part) { ((h = Mix(h * 31 + std::hash<T>{}(part))), ...); }, key);
+    return h;
+  }
+
+  void Insert(Node* node) const {
+    // At most half the slots are taken, so every probe ends at an empty one.
+    if ((used_ + 1) * 2 > slots_.size()) Grow();
+    const Key key = keyOf_(*node);
+    const std::size_t hash = HashOf(key);
+    for (std::size_t i = hash & Mask();; i = (i + 1) & Mask()) {
+      Slot& slot = slots_[i];
+      if (slot.node == nullptr) {
+        slot = {node, hash};
+        ++used_;
+        return;
+      }
+      // The first node of a key keeps it.
+      if (slot.hash == hash && keyOf_(*slot.node) == key) return;
+    }
+  }
+  void Grow() const {
+    std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2);
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (slot.node == nullptr) continue;
+      std::size_t i = slot.hash & Mask();
+      while (slots_[i].node != nullptr) i = (i + 1) & Mask();
+      slots_[i] = slot;
+    }
+  }
+
   KeyOf keyOf_;
-  mutable std::map<Key, Node*> first_;
+  mutable std::vector<Slot> slots_;
+  mutable std::size_t used_ = 0;
   mutable std::size_t indexed_ = 0;
 };

@@ -70,6 +70,23 @@ TEST(Lookups, FirstMatchInOrderOfCreationWhateverWasAskedBefore) {
   model.Clear();
   EXPECT_EQ(model.FindExtent(Extent(0, 512, 4096)), nullptr);
   EXPECT_EQ(model.FindPartitionEx(ExRecord(PARTITION_STYLE_MBR, 1, 1048576, 4096), 0), nullptr);
+
+  // Thousands of keys, every one given twice and asked for while the array
+  // grows: the first node of each key is found, and no key that is not there.
+  StorageModel many;
+  std::vector<DiskExtentNode*> firsts;
+  for (int i = 0; i < 3000; ++i) {
+    firsts.push_back(AddExtent(many, Extent(i % 7, 512LL * i, 4096), i));
+    if (i % 500 == 0) {
+      ASSERT_EQ(many.FindExtent(Extent(i % 7, 512LL * i, 4096)), firsts.back());
+    }
+  }
+  for (int i = 0; i < 3000; ++i) AddExtent(many, Extent(i % 7, 512LL * i, 4096), 3000 + i);
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_EQ(many.FindExtent(Extent(i % 7, 512LL * i, 4096)), firsts[i]) << i;
+  }
+  EXPECT_EQ(many.FindExtent(Extent(1, 0, 4096)), nullptr);
+  EXPECT_EQ(many.FindExtent(Extent(0, 512LL * 3000, 4096)), nullptr);
 }
 
 TEST(Lookups, RefreshForgetsTheNodesOfTheLastScan) {
