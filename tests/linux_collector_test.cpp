@@ -251,6 +251,28 @@ TEST(LinuxCollectorLaptop, OrdinaryUserNamesVolumesAsRootDoes) {
   EXPECT_EQ(WideFromUtf16(c->partitionInfoEx.Gpt.Name, 4), L"root");
 }
 
+// A container host binds one filesystem at thousands of places, some of them
+// more than once: each place is listed once, in mount table order.
+TEST(LinuxCollectorLaptop, FilesystemBoundAtThousandsOfPlacesListsEachOnce) {
+  FakeSystem sys("laptop");
+  std::string binds;
+  std::vector<std::wstring> expected = {L"/", L"/home"};
+  for (int i = 0; i < 3000; ++i) {
+    const std::string place = "/var/lib/pods/" + std::to_string(i);
+    const std::string line = std::to_string(100 + i) + " 21 259:2 /data " + place + " rw - ext4 /dev/nvme0n1p2 rw\n";
+    binds += line;
+    if (i % 3 == 0) binds += line;  // mounted over itself
+    expected.push_back(WideFromUtf8(place));
+  }
+  binds += "9000 21 259:2 / /home rw - ext4 /dev/nvme0n1p2 rw\n";
+  sys.Write("/proc/self/mountinfo", binds, true);
+  Scanned s(CollectLaptop(sys));
+  ASSERT_TRUE(s.ok);
+  const MountPointNode* c = s.MountPoint(L"\\DosDevices\\C:");
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->volumePathNames, expected);
+}
+
 // A filesystem that does not answer holds up nobody: its sizes are unknown
 // and a note names it. A FUSE mount goes by the name of what it mounts.
 TEST(LinuxCollectorLaptop, StalledAndFuseMounts) {

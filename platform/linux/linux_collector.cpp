@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/linux/block_devices.h"
 #include "platform/linux/block_probe.h"
@@ -128,7 +131,12 @@ class Collector {
   }
 
   void ReadMounts() {
-    for (const MountEntry& e : ReadMountTable(files_)) {
+    const std::vector<MountEntry> table = ReadMountTable(files_);
+    // Each device's places so far, in the table: a container host binds one
+    // filesystem at thousands of places, and a search of its list for each
+    // was quadratic.
+    std::unordered_map<std::string, std::unordered_set<std::string_view>> listed;
+    for (const MountEntry& e : table) {
       const BlockDevice* d = DeviceOfMount(e);
       // The filesystem people see at "/" is the last one mounted there.
       if (e.target == "/") rootDevice_ = d != nullptr ? d->name : std::string();
@@ -139,7 +147,7 @@ class Collector {
         m.readOnly = e.readOnly;
         mountOrder_.push_back(d->name);
       }
-      if (std::find(m.targets.begin(), m.targets.end(), e.target) == m.targets.end()) m.targets.push_back(e.target);
+      if (listed[d->name].insert(e.target).second) m.targets.push_back(e.target);
     }
   }
 
