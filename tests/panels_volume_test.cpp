@@ -224,6 +224,31 @@ TEST(MountPointPanel, VolumePathsAreListedSorted) {
   EXPECT_EQ(form.ListBox(MountPointPathNamesListBox).lines, (Cells{L"C:\\mnt\\data\\", L"D:\\", L"e:\\"}));
 }
 
+// Lines added at once land where adding them one by one puts them: among the
+// others without regard to case, after the equal ones already there.
+TEST(MountPointPanel, SortedLinesAddedAtOnceLandAsOneByOne) {
+  // Hundreds of names equal but for case: a sort of a few lines keeps ties
+  // in order even when it need not.
+  Cells many;
+  for (int i = 0; i < 600; ++i) many.push_back(std::wstring(i % 3 == 0 ? L"M:\\P" : L"m:\\p") + std::to_wstring(i % 7));
+  const std::vector<std::pair<Cells, Cells>> cases = {
+      {{}, {L"b", L"A", L"a", L"B", L"c", L"a", L"C:\\", L"c:\\"}},
+      {{L"a", L"B", L"d"}, {L"A", L"b", L"D", L"a", L"0", L"z"}},
+      {{L"x"}, {}},
+      {{L"m:\\P3", L"M:\\p5"}, many},
+  };
+  for (const bool sorted : {true, false}) {
+    for (const auto& [before, added] : cases) {
+      ListBoxState oneByOne{{}, sorted};
+      for (const std::wstring& line : before) oneByOne.Add(line);
+      ListBoxState atOnce = oneByOne;
+      for (const std::wstring& line : added) oneByOne.Add(line);
+      atOnce.AddAll(added);
+      EXPECT_EQ(atOnce.lines, oneByOne.lines) << "sorted " << sorted << ", " << added.size() << " added";
+    }
+  }
+}
+
 TEST(DiskExtentPanel, ShowsTheExtentAndItsShareOfThePartition) {
   ScannedSample sample("workstation.json");
   FormState form;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cwctype>
+#include <numeric>
 
 #include "ui/form_layout.h"
 
@@ -50,6 +51,37 @@ void ListBoxState::Add(const std::wstring& line) {
     return;
   }
   lines.insert(std::upper_bound(lines.begin(), lines.end(), line, LessIgnoringCase), line);
+}
+
+void ListBoxState::AddAll(const std::vector<std::wstring>& more) {
+  std::vector<std::wstring> all = std::move(lines);
+  all.insert(all.end(), more.begin(), more.end());
+  lines.clear();
+  if (!sorted) {
+    lines = std::move(all);
+    return;
+  }
+  // Each line's letters folded once, not at every comparison; the fold is
+  // the one Add compares by.
+  std::vector<std::u32string> folded;
+  folded.reserve(all.size());
+  for (const std::wstring& line : all) {
+    std::u32string& key = folded.emplace_back();
+    key.reserve(line.size());
+    for (wchar_t c : line) key.push_back(static_cast<char32_t>(std::towlower(static_cast<wint_t>(c))));
+  }
+  // Equal lines in the order they came, those listed before first: where
+  // placing them one by one puts them. Sorted by position rather than with
+  // std::stable_sort, whose scratch buffer the address sanitizer takes for
+  // a mismatched free.
+  std::vector<std::size_t> order(all.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(), [&folded](std::size_t a, std::size_t b) {
+    const int c = folded[a].compare(folded[b]);
+    return c < 0 || (c == 0 && a < b);
+  });
+  lines.reserve(all.size());
+  for (std::size_t at : order) lines.push_back(std::move(all[at]));
 }
 
 namespace {

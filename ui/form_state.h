@@ -50,8 +50,13 @@ struct ListBoxState {
   bool sorted = false;
 
   void Clear() { lines.clear(); }
-  // A sorted box places the line among the others without regard to case.
+  // A sorted box places the line among the others without regard to case,
+  // after those equal to it.
   void Add(const std::wstring& line);
+  // The lines in the places Add would give them one by one, without moving
+  // the list's tail for each: a filesystem bound at thousands of places
+  // lists thousands of paths.
+  void AddAll(const std::vector<std::wstring>& more);
 };
 
 class FormState {

@@ -96,7 +96,7 @@ void ShowMountPoint(FormState& form, const MountPointNode& mp) {
   ListBoxState& paths = form.ListBox(MountPointPathNamesListBox);
   paths.Clear();
   // Empty unless the platform can name the volume's mount paths.
-  for (const std::wstring& path : mp.volumePathNames) paths.Add(path);
+  paths.AddAll(mp.volumePathNames.Names());
 
   list.AddColumns({{L"Extent Name   ", 21}, {L"Disk Number   ", 12}, {L"Starting Offset", 16},
                    {L"Extent Length  ", 16}, {L"Scsi Adapter   ", 21}, {L"Scsi Disk      ", 21}});
