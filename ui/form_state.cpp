@@ -38,10 +38,12 @@ void ListViewState::ResetToEmptyRows(std::initializer_list<ListColumn> headingsA
 }
 
 namespace {
+// A sorted box orders its lines by their letters folded to lower case.
+char32_t Folded(wchar_t c) { return static_cast<char32_t>(std::towlower(static_cast<wint_t>(c))); }
+
 bool LessIgnoringCase(const std::wstring& a, const std::wstring& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
-    return std::towlower(static_cast<wint_t>(x)) < std::towlower(static_cast<wint_t>(y));
-  });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](wchar_t x, wchar_t y) { return Folded(x) < Folded(y); });
 }
 }  // namespace
 
@@ -61,14 +63,13 @@ void ListBoxState::AddAll(const std::vector<std::wstring>& more) {
     lines = std::move(all);
     return;
   }
-  // Each line's letters folded once, not at every comparison; the fold is
-  // the one Add compares by.
+  // Each line's letters folded once, not at every comparison.
   std::vector<std::u32string> folded;
   folded.reserve(all.size());
   for (const std::wstring& line : all) {
     std::u32string& key = folded.emplace_back();
     key.reserve(line.size());
-    for (wchar_t c : line) key.push_back(static_cast<char32_t>(std::towlower(static_cast<wint_t>(c))));
+    for (wchar_t c : line) key.push_back(Folded(c));
   }
   // Equal lines in the order they came, those listed before first: where
   // placing them one by one puts them. Sorted by position rather than with
