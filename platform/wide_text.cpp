@@ -1,6 +1,7 @@
 #include "platform/wide_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -73,9 +74,55 @@ class NarrowFormat {
   bool full_ = false;
 };
 
+// The names of a large machine's many nodes come from formats that take
+// plain numbers only ("DP(%u)%I64x-%I64x"). Written here, they skip the C
+// library's printf, which reads the format and its flags again on every call;
+// anything else (flags, widths, texts) is left to it, and this gives nothing.
+bool FormatPlainly(const wchar_t* format, va_list args, wchar_t (&out)[256], std::size_t& length) {
+  for (const wchar_t* p = format; *p != 0; ++p) {
+    if (*p != L'%') continue;
+    if (*++p == L'%') continue;
+    if (p[0] == L'I' && p[1] == L'6' && p[2] == L'4') p += 3;
+    if (*p != L'd' && *p != L'u' && *p != L'x') return false;
+  }
+  length = 0;
+  for (const wchar_t* p = format; *p != 0; ++p) {
+    if (*p != L'%' || *++p == L'%') {
+      if (length == std::size(out)) return false;
+      out[length++] = *p;
+      continue;
+    }
+    const bool wide = p[0] == L'I';
+    if (wide) p += 3;
+    char digits[24];
+    std::to_chars_result r{};
+    if (*p == L'd') {
+      r = wide ? std::to_chars(digits, std::end(digits), va_arg(args, long long))
+               : std::to_chars(digits, std::end(digits), va_arg(args, int));
+    } else {
+      const int base = *p == L'x' ? 16 : 10;
+      r = wide ? std::to_chars(digits, std::end(digits), va_arg(args, unsigned long long), base)
+               : std::to_chars(digits, std::end(digits), va_arg(args, unsigned), base);
+    }
+    const auto count = static_cast<std::size_t>(r.ptr - digits);
+    if (std::size(out) - length < count) return false;
+    length = std::copy(digits, r.ptr, out + length) - out;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::wstring FormatWide(const wchar_t* format, ...) {
+  {
+    wchar_t local[256];
+    std::size_t length = 0;
+    va_list args;
+    va_start(args, format);
+    const bool plain = FormatPlainly(format, args, local, length);
+    va_end(args);
+    if (plain) return std::wstring(local, length);
+  }
   bool narrow = false;
   NarrowFormat narrowFormat;
   TranslateFormat(format, narrowFormat, narrow);

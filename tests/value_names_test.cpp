@@ -107,4 +107,14 @@ TEST(ValueNames, FormatLiteralsOfThePanels) {
   EXPECT_EQ(FormatWide(L"Größe %u%%", 7u), L"Größe 7%");
   EXPECT_EQ(FormatWide(L"%s:%c", L"Сервер", L'ж'), L"Сервер:ж");
   EXPECT_EQ(FormatWide(L"%0300d", 5).size(), 300u);
+  // Formats of plain numbers are written without printf: the extremes of each
+  // size and sign, and a text longer than the buffer on the stack.
+  EXPECT_EQ(FormatWide(L"DP(%u)%I64x-%I64x", 4294967295u, 0ull, 18446744073709551615ull),
+            L"DP(4294967295)0-ffffffffffffffff");
+  EXPECT_EQ(FormatWide(L"%d %I64d %I64u %x%%", -2147483647 - 1, -9223372036854775807ll - 1, 18446744073709551615ull,
+                       0xABCDEFu),
+            L"-2147483648 -9223372036854775808 18446744073709551615 abcdef%");
+  EXPECT_EQ(FormatWide(L"Ω%d", 0), L"Ω0");
+  const std::wstring longText(300, L'x');
+  EXPECT_EQ(FormatWide((longText + L"%u").c_str(), 12u), longText + L"12");
 }
