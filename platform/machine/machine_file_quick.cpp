@@ -3,6 +3,7 @@
 // files that both read alike; anything else goes to the full reader.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -21,8 +22,8 @@ constexpr std::size_t kUtf8LongestTail = 3;
 // Passes the parser's events on to the document, refusing what the full reader
 // reads otherwise or refuses: nesting beyond kMaxJsonDepth, a name twice in
 // one object (the full document keeps the last value, this one the first),
-// and "-0", which the full document takes for a signed number and this one
-// for an unsigned one.
+// "-0", which the full document takes for a signed number and this one for an
+// unsigned one, and a lone low surrogate.
 class CheckedEvents {
  public:
   explicit CheckedEvents(Document& document) : d_(document) {}
@@ -36,13 +37,14 @@ class CheckedEvents {
   bool Uint64(std::uint64_t u) { return d_.Uint64(u); }
   bool Double(double v) { return d_.Double(v); }
   bool RawNumber(const char* s, rapidjson::SizeType n, bool copy) { return d_.RawNumber(s, n, copy); }
-  bool String(const char* s, rapidjson::SizeType n, bool copy) { return d_.String(s, n, copy); }
+  bool String(const char* s, rapidjson::SizeType n, bool copy) { return NoSurrogate(s, n) && d_.String(s, n, copy); }
   bool StartObject() {
     if (!Deeper()) return false;
     objectKeys_.push_back(keys_.size());
     return d_.StartObject();
   }
   bool Key(const char* s, rapidjson::SizeType n, bool copy) {
+    if (!NoSurrogate(s, n)) return false;
     // Parsed in place, the name stays where it is in the text.
     keys_.emplace_back(s, n);
     return d_.Key(s, n, copy);
@@ -64,6 +66,18 @@ class CheckedEvents {
 
  private:
   bool Deeper() { return ++depth_ <= kMaxJsonDepth; }
+  // This parser takes "\udc00" with no high surrogate before it, which the
+  // full one refuses, and writes its code point as the bytes ED B0 80. No
+  // valid UTF-8 has ED followed by A0 to BF, and the text read was checked,
+  // so those bytes come from such an escape. A pair gives four other bytes.
+  static bool NoSurrogate(const char* s, rapidjson::SizeType n) {
+    const char* end = s + n;
+    for (const char* p = s; (p = static_cast<const char*>(std::memchr(p, 0xED, static_cast<std::size_t>(end - p)))) != nullptr;
+         ++p) {
+      if (end - p > 1 && (static_cast<unsigned char>(p[1]) & 0xE0) == 0xA0) return false;
+    }
+    return true;
+  }
   using Names = std::vector<std::string_view>::iterator;
   // Most objects have a few names, which compare quicker than they sort.
   static bool Unique(Names begin, Names end) {
@@ -83,22 +97,10 @@ class CheckedEvents {
   std::vector<std::size_t> objectKeys_;  // where each open object's names begin
 };
 
-// "\uDC00" to "\uDFFF": this parser takes a low surrogate that follows no high
-// one, the full one refuses it. Files with escaped surrogates are rare enough
-// to leave all of them to the full reader.
-bool HasLowSurrogateEscape(std::string_view text) {
-  for (std::size_t at = text.find("\\u"); at != std::string_view::npos; at = text.find("\\u", at + 1)) {
-    if (at + 3 < text.size() && (text[at + 2] == 'd' || text[at + 2] == 'D') &&
-        std::string_view("cdefCDEF").find(text[at + 3]) != std::string_view::npos)
-      return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 std::optional<Machine> ReadMachineQuickly(const std::string& text, const std::string& sourceName) {
-  if (text.find('\0') != std::string::npos || HasLowSurrogateEscape(text)) return std::nullopt;
+  if (text.find('\0') != std::string::npos) return std::nullopt;
   // Parsed in place: strings and names stay in this copy, which the document reads.
   // The parser's check of a UTF-8 sequence takes all the bytes its first byte
   // announces, end of text or not: a text cut just after such a byte had it
