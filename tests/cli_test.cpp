@@ -250,7 +250,7 @@ TEST(Cli, NoSuccessWithoutAMachineOrWithoutTheOutput) {
     std::string mention;
   };
   std::vector<Case> cases;
-  for (const char* command : {"tree", "json", "capture"}) {
+  for (const char* command : {"tree", "json", "capture", "report"}) {
     cases.push_back({"--root " + dir + "/missing " + command, "", 2, dir + "/missing: no such directory"});
     cases.push_back({"--root " + dir + "/file " + command, "", 2, dir + "/file: not a directory"});
     cases.push_back({"--root " + dir + "/empty " + command, "", 2, dir + "/empty: not the root of a running system"});

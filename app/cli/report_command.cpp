@@ -81,7 +81,10 @@ int ReportCommand(const SharedOptions& options, const std::optional<std::string>
     }
     progress.Clear();
     std::cout.flush();
-    if (!std::cout) return 1;
+    if (!std::cout) {
+      std::cerr << "quelbrin-cli: cannot write to standard output\n";
+      return 1;
+    }
   } else if (!WriteFile(*outputFile, doc, heading, progress)) {
     return 1;
   }
