@@ -77,14 +77,9 @@ class NarrowFormat {
 // The names of a large machine's many nodes come from formats that take
 // plain numbers only ("DP(%u)%I64x-%I64x"). Written here, they skip the C
 // library's printf, which reads the format and its flags again on every call;
-// anything else (flags, widths, texts) is left to it, and this gives nothing.
+// anything else (flags, widths, texts) is left to it, with the arguments from
+// the start, and this gives nothing.
 bool FormatPlainly(const wchar_t* format, va_list args, wchar_t (&out)[256], std::size_t& length) {
-  for (const wchar_t* p = format; *p != 0; ++p) {
-    if (*p != L'%') continue;
-    if (*++p == L'%') continue;
-    if (p[0] == L'I' && p[1] == L'6' && p[2] == L'4') p += 3;
-    if (*p != L'd' && *p != L'u' && *p != L'x') return false;
-  }
   length = 0;
   for (const wchar_t* p = format; *p != 0; ++p) {
     if (*p != L'%' || *++p == L'%') {
@@ -92,17 +87,19 @@ bool FormatPlainly(const wchar_t* format, va_list args, wchar_t (&out)[256], std
       out[length++] = *p;
       continue;
     }
-    const bool wide = p[0] == L'I';
+    const bool wide = p[0] == L'I' && p[1] == L'6' && p[2] == L'4';
     if (wide) p += 3;
     char digits[24];
     std::to_chars_result r{};
     if (*p == L'd') {
       r = wide ? std::to_chars(digits, std::end(digits), va_arg(args, long long))
                : std::to_chars(digits, std::end(digits), va_arg(args, int));
-    } else {
+    } else if (*p == L'u' || *p == L'x') {
       const int base = *p == L'x' ? 16 : 10;
       r = wide ? std::to_chars(digits, std::end(digits), va_arg(args, unsigned long long), base)
                : std::to_chars(digits, std::end(digits), va_arg(args, unsigned), base);
+    } else {
+      return false;
     }
     const auto count = static_cast<std::size_t>(r.ptr - digits);
     if (std::size(out) - length < count) return false;
