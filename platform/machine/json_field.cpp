@@ -79,8 +79,41 @@ void JsonField::Error(const std::string& message) const {
   throw MachineFileError(*file_ + ": " + (path_.empty() ? "top level" : path_) + ": " + message);
 }
 
-bool JsonField::Has(const char* key) const {
-  if (quick_ != nullptr) return quick_->IsObject() && quick_->FindMember(key) != quick_->MemberEnd();
+namespace {
+
+std::uint64_t NameBit(const char* name, std::size_t length) {
+  if (length == 0) return 1;
+  const auto first = static_cast<unsigned char>(name[0]);
+  const auto last = static_cast<unsigned char>(name[length - 1]);
+  return std::uint64_t{1} << ((length * 31 + first * 7 + last) & 63);
+}
+
+}  // namespace
+
+const rapidjson::Value* JsonField::QuickMember(std::string_view key) const {
+  const rapidjson::SizeType count = quick_->MemberCount();
+  if (count == 0) return nullptr;
+  const auto members = quick_->MemberBegin();
+  if (!named_) {
+    for (rapidjson::SizeType i = 0; i < count; ++i)
+      nameBits_ |= NameBit(members[i].name.GetString(), members[i].name.GetStringLength());
+    named_ = true;
+  }
+  const std::size_t length = key.size();
+  if ((nameBits_ & NameBit(key.data(), length)) == 0) return nullptr;
+  // The quick reader refuses a name twice in one object, so the one found is the first.
+  for (rapidjson::SizeType n = 0, i = next_ < count ? next_ : 0; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
+    const rapidjson::Value& name = members[i].name;
+    if (name.GetStringLength() == length && std::memcmp(name.GetString(), key.data(), length) == 0) {
+      next_ = i + 1;
+      return &members[i].value;
+    }
+  }
+  return nullptr;
+}
+
+bool JsonField::Has(std::string_view key) const {
+  if (quick_ != nullptr) return quick_->IsObject() && QuickMember(key) != nullptr;
   return value_->is_object() && value_->contains(key);
 }
 
@@ -94,49 +127,48 @@ std::string_view JsonField::StringView(const char* expected) const {
 }
 
 // The path of a member: built with one allocation, as every field read makes one.
-std::string JsonField::Child(const char* key, std::size_t length) const {
+std::string JsonField::Child(std::string_view key) const {
   std::string path;
-  if (path_.empty()) return path.assign(key, length);
-  path.reserve(path_.size() + 1 + length);
-  return path.append(path_).append(1, '.').append(key, length);
+  if (path_.empty()) return path.assign(key);
+  path.reserve(path_.size() + 1 + key.size());
+  return path.append(path_).append(1, '.').append(key);
 }
 
-std::optional<JsonField> JsonField::Optional(const char* key) const {
+std::optional<JsonField> JsonField::Optional(std::string_view key) const {
   if (quick_ != nullptr) {
     if (!quick_->IsObject()) Fail("an object");
-    const auto it = quick_->FindMember(key);
-    if (it == quick_->MemberEnd() || it->value.IsNull()) return std::nullopt;
-    return JsonField(it->value, *file_);
+    const rapidjson::Value* member = QuickMember(key);
+    if (member == nullptr || member->IsNull()) return std::nullopt;
+    return JsonField(*member, *file_);
   }
   if (!value_->is_object()) Fail("an object");
   auto it = value_->find(key);
   if (it == value_->end() || it->is_null()) return std::nullopt;
-  return JsonField(*it, Child(key, std::strlen(key)), *file_);
+  return JsonField(*it, Child(key), *file_);
 }
 
-JsonField JsonField::Required(const char* key) const {
+JsonField JsonField::Required(std::string_view key) const {
   auto f = Optional(key);
-  if (!f) Error(std::string("missing required field \"") + key + "\"");
+  if (!f) Error("missing required field \"" + std::string(key) + "\"");
   return *f;
 }
 
-void JsonField::AllowOnly(std::initializer_list<const char*> keys) const {
+void JsonField::AllowOnly(std::initializer_list<std::string_view> keys) const {
   if (quick_ != nullptr) {
     if (!quick_->IsObject()) Fail("an object");
     // Not GetObject(): windows.h makes that name a macro.
     for (auto member = quick_->MemberBegin(); member != quick_->MemberEnd(); ++member) {
       const std::string_view key(member->name.GetString(), member->name.GetStringLength());
-      if (std::none_of(keys.begin(), keys.end(), [key](const char* k) { return key == k; })) Error("unknown field");
+      if (std::find(keys.begin(), keys.end(), key) == keys.end()) Error("unknown field");
     }
     return;
   }
   if (!value_->is_object()) Fail("an object");
   for (auto it = value_->begin(); it != value_->end(); ++it) {
     const std::string& key = it.key();
-    const bool known = std::any_of(keys.begin(), keys.end(), [&key](const char* k) { return key == k; });
-    if (known) continue;
+    if (std::find(keys.begin(), keys.end(), key) != keys.end()) continue;
     std::string list;
-    for (const char* k : keys) list += std::string(list.empty() ? "" : ", ") + k;
+    for (const std::string_view k : keys) list.append(list.empty() ? "" : ", ").append(k);
     Error("unknown field \"" + key + "\" (known fields: " + list + ")");
   }
 }

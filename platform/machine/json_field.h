@@ -2,6 +2,7 @@
 // what was expected.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <stdexcept>
@@ -29,14 +30,14 @@ class JsonField {
   bool IsObject() const { return quick_ != nullptr ? quick_->IsObject() : value_->is_object(); }
   bool IsString() const { return quick_ != nullptr ? quick_->IsString() : value_->is_string(); }
   // A member of that name, null or not.
-  bool Has(const char* key) const;
+  bool Has(std::string_view key) const;
 
   // Object members. Fails unless this is an object.
-  std::optional<JsonField> Optional(const char* key) const;
-  JsonField Required(const char* key) const;
+  std::optional<JsonField> Optional(std::string_view key) const;
+  JsonField Required(std::string_view key) const;
   // Rejects members not in `keys`, so that a misspelt field is reported rather
   // than silently defaulted.
-  void AllowOnly(std::initializer_list<const char*> keys) const;
+  void AllowOnly(std::initializer_list<std::string_view> keys) const;
   // Members of an object in file order, as (key, field).
   std::vector<std::pair<std::string, JsonField>> Members() const;
   // Items of an array.
@@ -57,7 +58,7 @@ class JsonField {
   std::vector<BYTE> Hex() const;
 
   template <class T>
-  T Or(const char* key, T fallback, T (JsonField::*read)() const) const {
+  T Or(std::string_view key, T fallback, T (JsonField::*read)() const) const {
     auto f = Optional(key);
     return f ? ((*f).*read)() : fallback;
   }
@@ -69,14 +70,23 @@ class JsonField {
 
  private:
   ULONGLONG Unsigned(ULONGLONG max, const char* what) const;
-  std::string Child(const char* key, std::size_t length) const;
+  std::string Child(std::string_view key) const;
   // The string value, or a failure naming `expected`.
   std::string_view StringView(const char* expected) const;
+  // The quick document's member of that name, or null.
+  const rapidjson::Value* QuickMember(std::string_view key) const;
 
   const nlohmann::json* value_ = nullptr;
   const rapidjson::Value* quick_ = nullptr;
   std::string path_;
   const std::string* file_;
+  // Quick lookups: the readers ask for a dozen fields of an object, most of
+  // them absent, in about the order the file has them. A bit for each member
+  // name's length and ends settles most absent ones at once, and the search
+  // for a present one starts just after the member found last.
+  mutable std::uint64_t nameBits_ = 0;
+  mutable bool named_ = false;
+  mutable std::uint32_t next_ = 0;
 };
 
 // Objects and arrays nested deeper than this are refused; a machine file needs
