@@ -156,11 +156,16 @@ std::wstring FormatWide(const wchar_t* format, ...) {
 }
 
 std::wstring WideFromUtf16(const void* bytes, std::size_t count) {
-  std::wstring out;
-  out.reserve(count);
   const auto* b = static_cast<const unsigned char*>(bytes);
   auto unit = [b](std::size_t i) { return static_cast<char32_t>(b[2 * i] | (b[2 * i + 1] << 8)); };
-  for (std::size_t i = 0; i < count; ++i) {
+  // Units up to the first high surrogate, which is as far as nearly every name
+  // goes, are written one for one; the scan converts every name it reads.
+  std::wstring out(count, L'\0');
+  std::size_t i = 0;
+  for (; i < count && (unit(i) < 0xD800 || unit(i) >= 0xDC00); ++i) out[i] = static_cast<wchar_t>(unit(i));
+  if (i == count) return out;
+  out.resize(i);
+  for (; i < count; ++i) {
     char32_t c = unit(i);
     if constexpr (sizeof(wchar_t) >= 4) {
       if (c >= 0xD800 && c < 0xDC00 && i + 1 < count) {
@@ -177,9 +182,13 @@ std::wstring WideFromUtf16(const void* bytes, std::size_t count) {
 }
 
 std::u16string Utf16FromWide(std::wstring_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (wchar_t wc : text) {
+  // Characters of the first plane, nearly every name, are written one for one.
+  std::u16string out(text.size(), u'\0');
+  std::size_t i = 0;
+  for (; i < text.size() && static_cast<char32_t>(text[i]) < 0x10000; ++i) out[i] = static_cast<char16_t>(text[i]);
+  if (i == text.size()) return out;
+  out.resize(i);
+  for (const wchar_t wc : text.substr(i)) {
     const auto c = static_cast<char32_t>(wc);
     if (c >= 0x10000 && c <= 0x10FFFF) {
       out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
@@ -242,9 +251,14 @@ std::string Utf8FromWide(std::wstring_view text) {
 }
 
 std::wstring WideFromUtf8(std::string_view text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
+  // ASCII, as far as it goes, is written one for one: every name of a machine
+  // file passes here.
+  std::wstring out(text.size(), L'\0');
+  std::size_t i = 0;
+  for (; i < text.size() && static_cast<unsigned char>(text[i]) < 0x80; ++i) out[i] = static_cast<wchar_t>(text[i]);
+  if (i == text.size()) return out;
+  out.resize(i);
+  for (; i < text.size();) {
     const auto b0 = static_cast<unsigned char>(text[i]);
     char32_t c = 0xFFFD;
     std::size_t len = 1;

@@ -23,11 +23,18 @@ TEST(FormatGuid, BracedLowerCaseZeroPadded) {
 }
 
 TEST(WideText, Utf16AndUtf8RoundTrip) {
-  const std::wstring text = L"Daten \u00e9t\u00e9 \U0001F4BE";
-  const std::u16string units = Utf16FromWide(text);
-  EXPECT_EQ(WideFromUtf16(units.data(), units.size()), text);
-  EXPECT_EQ(WideFromUtf8(Utf8FromWide(text)), text);
+  // Beyond ASCII or the first plane at the start, the middle and the end.
+  for (const std::wstring text : {L"", L"C:", L"Daten \u00e9t\u00e9 \U0001F4BE", L"\U0001F4BE first",
+                                  L"\u00e9", L"mid \U0001F4BE dle \u00e9 end"}) {
+    const std::u16string units = Utf16FromWide(text);
+    EXPECT_EQ(WideFromUtf16(units.data(), units.size()), text);
+    EXPECT_EQ(WideFromUtf8(Utf8FromWide(text)), text);
+  }
   EXPECT_EQ(Utf8FromWide(L"C:"), "C:");
+  EXPECT_EQ(Utf16FromWide(L"Daten \u00e9t\u00e9 \U0001F4BE"), u"Daten \u00e9t\u00e9 \U0001F4BE");
+  // A high surrogate with nothing after it stays as it is.
+  const char16_t lone[] = {u'a', 0xD83D};
+  EXPECT_EQ(WideFromUtf16(lone, 2), (std::wstring{L'a', wchar_t(0xD83D)}));
   // A surrogate pair joins even when each half is a unit of its own; a lone half is replaced.
   EXPECT_EQ(Utf8FromWide(std::wstring{wchar_t(0xD83D), wchar_t(0xDCBE), L'.'}), "\xF0\x9F\x92\xBE.");
   EXPECT_EQ(Utf8FromWide(std::wstring{L'a', wchar_t(0xD83D)}), "a\xEF\xBF\xBD");
@@ -44,6 +51,7 @@ TEST(WideText, UnitsPastUnicodePrintAsReplacement) {
     for (const std::uint32_t unit : {0x110005u, 0xFEFFFF3Au, 0xFFFFFFFFu}) {
       const std::wstring text{L'a', static_cast<wchar_t>(unit), L'b'};
       EXPECT_EQ(VisibleUtf8(text), "a\xEF\xBF\xBD" "b") << std::hex << unit;
+      EXPECT_EQ(Utf16FromWide(text), u"a\uFFFDb") << std::hex << unit;
     }
   } else {
     GTEST_SKIP() << "wchar_t has 16 bits here: every unit is within Unicode";
