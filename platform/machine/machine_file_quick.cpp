@@ -120,7 +120,9 @@ std::optional<Machine> ReadMachineQuickly(const std::string& text, const std::st
   // the parser writes as valid UTF-8; checking costs a look at every byte.
   const bool ascii = IsAscii(text);
   auto parse = [&buffer, &parsed, ascii](Document& d) {
-    constexpr unsigned kFlags = rapidjson::kParseInsituFlag | rapidjson::kParseIterativeFlag;
+    // Recursive descent, quicker than the iterative parser: the events stop it
+    // at kMaxJsonDepth, so the stack it takes stays small.
+    constexpr unsigned kFlags = rapidjson::kParseInsituFlag;
     CheckedEvents events(d);
     rapidjson::InsituStringStream stream(buffer.data());
     rapidjson::Reader reader;

@@ -49,7 +49,15 @@ const PartitionRecord* MachineIndex::FindPartition(DWORD disk, DWORD number) con
   return &m_.drives[it->second.first].layout.partitions[it->second.second];
 }
 
-std::optional<std::size_t> MachineIndex::VolumePosition(const std::string& id) const { return Position(volumes_, id); }
+std::optional<std::size_t> MachineIndex::VolumePosition(const std::string& id) const {
+  // Mount points mostly come in the order of their volumes: the volume after
+  // the one found last is compared first, which spares the table's lookup.
+  // Ids are unique, so a match there is the match.
+  if (nextVolume_ < m_.volumes.size() && m_.volumes[nextVolume_].id == id) return nextVolume_++;
+  const auto at = Position(volumes_, id);
+  if (at) nextVolume_ = *at + 1;
+  return at;
+}
 std::optional<std::size_t> MachineIndex::PortPosition(DWORD number) const { return Position(ports_, number); }
 
 const DeviceInstance* MachineIndex::FindInstance(const std::string& id) const {
