@@ -185,7 +185,11 @@ std::u16string Utf16FromWide(std::wstring_view text) {
   // Characters of the first plane, nearly every name, are written one for one.
   std::u16string out(text.size(), u'\0');
   std::size_t i = 0;
-  for (; i < text.size() && static_cast<char32_t>(text[i]) < 0x10000; ++i) out[i] = static_cast<char16_t>(text[i]);
+  for (; i < text.size(); ++i) {
+    const auto c = static_cast<char32_t>(text[i]);
+    if (c >= 0x10000) break;
+    out[i] = static_cast<char16_t>(c);
+  }
   if (i == text.size()) return out;
   out.resize(i);
   for (const wchar_t wc : text.substr(i)) {
