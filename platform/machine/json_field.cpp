@@ -99,12 +99,11 @@ const rapidjson::Value* JsonField::QuickMember(std::string_view key) const {
       nameBits_ |= NameBit(members[i].name.GetString(), members[i].name.GetStringLength());
     named_ = true;
   }
-  const std::size_t length = key.size();
-  if ((nameBits_ & NameBit(key.data(), length)) == 0) return nullptr;
+  if ((nameBits_ & NameBit(key.data(), key.size())) == 0) return nullptr;
   // The quick reader refuses a name twice in one object, so the one found is the first.
   for (rapidjson::SizeType n = 0, i = next_ < count ? next_ : 0; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
     const rapidjson::Value& name = members[i].name;
-    if (name.GetStringLength() == length && std::memcmp(name.GetString(), key.data(), length) == 0) {
+    if (std::string_view(name.GetString(), name.GetStringLength()) == key) {
       next_ = i + 1;
       return &members[i].value;
     }

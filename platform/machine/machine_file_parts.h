@@ -42,7 +42,7 @@ class MachineIndex {
   std::unordered_map<DWORD, std::size_t> drives_;
   std::unordered_map<std::uint64_t, std::pair<std::size_t, std::size_t>> partitions_;  // drive, entry
   std::unordered_map<std::string, std::size_t> volumes_;
-  mutable std::size_t nextVolume_ = 0;
+  mutable std::size_t nextVolume_ = 0;  // where VolumePosition looks first
   std::unordered_map<DWORD, std::size_t> ports_;
   std::unordered_map<std::string, std::size_t> instances_;
 };

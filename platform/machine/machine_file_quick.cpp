@@ -117,7 +117,8 @@ std::optional<Machine> ReadMachineQuickly(const std::string& text, const std::st
   Document document;
   bool parsed = false;
   // A text of ASCII alone has no UTF-8 to check, and what its escapes stand for
-  // the parser writes as valid UTF-8; checking costs a look at every byte.
+  // the parser writes as valid UTF-8, but for a lone low surrogate, which the
+  // events refuse either way; checking costs a look at every byte.
   const bool ascii = IsAscii(text);
   auto parse = [&buffer, &parsed, ascii](Document& d) {
     // Recursive descent, quicker than the iterative parser: the events stop it
