@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/heap_warmup.h"
 #include "app/cli/paths_command.h"
 #include "app/cli/report_command.h"
 #include "app/cli/watch_command.h"
@@ -175,6 +176,8 @@ int main(int argc, char** argv) {
       options.command != "capture" && options.command != "report" && options.command != "paths" &&
       options.command != "watch")
     return UsageError("unknown command '" + options.command + "'");
+  // Not for capture: it holds the description alone, less than is mapped ahead.
+  if (options.source.machineFile && options.command != "capture") WarmHeapFor(*options.source.machineFile);
   if (options.command == "watch") {
     if (options.operands.size() > 1) return UsageError("unexpected argument '" + options.operands[1] + "'");
     const std::string format = options.operands.empty() ? "tree" : options.operands[0];
