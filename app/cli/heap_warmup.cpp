@@ -14,6 +14,8 @@
 
 #include <mimalloc.h>
 
+#include "platform/machine/machine_file.h"
+
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it, and nothing is mapped
 #endif
@@ -47,7 +49,8 @@ void WarmHeapFor(const std::string& machineFile) {
   struct stat status {};
   if (::stat(machineFile.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return;
   const auto fileBytes = static_cast<std::size_t>(status.st_size);
-  if (fileBytes < kSmallestFile) return;
+  // A file too large to be read is refused unread: nothing to map for it.
+  if (fileBytes < kSmallestFile || fileBytes > kMaxMachineFileBytes) return;
   // The arena made at start is the allocator's first. Where the heap is not
   // in it (an allocator that numbers arenas otherwise, an arena the system
   // refused), nothing is mapped.
