@@ -36,6 +36,9 @@ constexpr std::size_t kHeapPerFileByte = 6;
 // Below this, a run takes a few milliseconds and a thread would not pay.
 constexpr std::size_t kSmallestFile = std::size_t{1} << 20;
 
+// The arena of the option below, as mimalloc numbers the arenas it makes.
+constexpr mi_arena_id_t kFirstArena = 1;
+
 // Runs before the shared libraries' constructors, and so before the
 // allocator's first allocation (the security library's constructor makes
 // one). Setting an option is all the allocator allows before it has started;
@@ -55,7 +58,7 @@ void WarmHeapFor(const std::string& machineFile) {
   // in it (an allocator that numbers arenas otherwise, an arena the system
   // refused), nothing is mapped.
   std::size_t arenaSize = 0;
-  auto* start = static_cast<char*>(mi_arena_area(1, &arenaSize));
+  auto* start = static_cast<char*>(mi_arena_area(kFirstArena, &arenaSize));
   const auto heapByte = std::make_unique<char>();
   const auto at = reinterpret_cast<std::uintptr_t>(heapByte.get());
   const auto from = reinterpret_cast<std::uintptr_t>(start);

@@ -176,14 +176,18 @@ int main(int argc, char** argv) {
       options.command != "capture" && options.command != "report" && options.command != "paths" &&
       options.command != "watch")
     return UsageError("unknown command '" + options.command + "'");
-  // Not for capture: it holds the description alone, less than is mapped ahead.
-  if (options.source.machineFile && options.command != "capture") WarmHeapFor(*options.source.machineFile);
+  // Once the command line is known to be sound. Not for capture: it holds the
+  // description alone, less than is mapped ahead.
+  const auto warmHeap = [&options] {
+    if (options.source.machineFile && options.command != "capture") WarmHeapFor(*options.source.machineFile);
+  };
   if (options.command == "watch") {
     if (options.operands.size() > 1) return UsageError("unexpected argument '" + options.operands[1] + "'");
     const std::string format = options.operands.empty() ? "tree" : options.operands[0];
     if (format != "tree" && format != "json") return UsageError("watch prints a tree or json, not '" + format + "'");
     if (options.svgDir) return UsageError("--svg goes with show");
     if (options.outputFile) return UsageError("-o goes with capture and report");
+    warmHeap();
     return WatchCommand(options, format, std::cout, std::cerr);
   }
   const std::size_t operandsWanted = options.command == "show" ? 1 : 0;
@@ -191,9 +195,11 @@ int main(int argc, char** argv) {
     return UsageError("unexpected argument '" + options.operands[operandsWanted] + "'");
   if (options.operands.size() < operandsWanted) return UsageError(options.command + " needs a node name");
   if (options.svgDir && options.command != "show") return UsageError("--svg goes with show");
+  if (options.outputFile && options.command != "capture" && options.command != "report")
+    return UsageError("-o goes with capture and report");
+  warmHeap();
   if (options.command == "capture") return Capture(options);
   if (options.command == "report") return ReportCommand(options, options.outputFile);
-  if (options.outputFile) return UsageError("-o goes with capture and report");
 
   std::string error;
   auto platform = OpenMachine(options.source, error, Note);
