@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The whole path through a machine file, as program runs: `quelbrin-cli
 --all-mount-points tree`, `json`, `paths` and `capture` on generated machines of
-1,000, 10,000 and 100,000 volumes and on one of many disks per SAS port,
+1,000, 10,000 and 100,000 volumes, on one of many disks per SAS port and on
+one of thousands of partitions to a disk,
 against Python's json module loading the same file (and, for `json`, loading
 and writing back the same output), all measured side by side in one run:
 each round runs every command once in turn, so that whatever else the
@@ -46,12 +47,12 @@ def run(argv, stdout_path=None):
     return seconds, usage.ru_maxrss
 
 
-def write_machine(path, count, ports=0):
+def write_machine(path, count, ports=0, per_disk=1):
     # In a process of its own: a child's peak memory starts from its parent's
     # at the fork, so this process must never hold a large machine itself.
     with open(path, 'w') as f:
-        subprocess.run([sys.executable, os.path.join(HERE, 'generate_machine.py'), '--ports', str(ports), str(count)],
-                       stdout=f, check=True)
+        subprocess.run([sys.executable, os.path.join(HERE, 'generate_machine.py'), '--ports', str(ports),
+                        '--partitions', str(per_disk), str(count)], stdout=f, check=True)
 
 
 def main():
@@ -62,6 +63,8 @@ def main():
     parser.add_argument('--rounds', type=int, default=int(os.environ.get('QUELBRIN_BENCH_ROUNDS', 7)))
     parser.add_argument('--sizes', default='1000,10000,100000')
     parser.add_argument('--port-disks', default='10000x16', help='DISKSxPORTS for the many-disks-per-port machine')
+    parser.add_argument('--disk-partitions', default='4000x4000',
+                        help='VOLUMESxPARTITIONS for the machine of many partitions to a disk')
     parser.add_argument('--no-viewer', dest='viewer', action='store_false', help='skip the desktop viewer')
     args = parser.parse_args()
 
@@ -74,17 +77,20 @@ def main():
     try:
         machines = []
         for n in (int(s) for s in args.sizes.split(',') if s):
-            machines.append(('%d volumes' % n, n, 0))
+            machines.append(('%d volumes' % n, n, 0, 1))
         if args.port_disks:
             disks, ports = (int(x) for x in args.port_disks.split('x'))
-            machines.append(('%d disks on %d ports' % (disks, ports), disks, ports))
+            machines.append(('%d disks on %d ports' % (disks, ports), disks, ports, 1))
+        if args.disk_partitions:
+            count, per_disk = (int(x) for x in args.disk_partitions.split('x'))
+            machines.append(('%d volumes, %d a disk' % (count, per_disk), count, 0, per_disk))
 
         results = {}  # (machine, command) -> (median seconds, peak kB)
         viewer = []
         sizes = {}
-        for label, count, ports in machines:
-            path = os.path.join(work, 'machine-%d-%d.json' % (count, ports))
-            write_machine(path, count, ports)
+        for label, count, ports, per_disk in machines:
+            path = os.path.join(work, 'machine-%d-%d-%d.json' % (count, ports, per_disk))
+            write_machine(path, count, ports, per_disk)
             sizes[label] = os.path.getsize(path)
             output = os.path.join(work, 'model.json')
             commands = [('python load', [sys.executable, '-c', PY_LOAD, path], None)]
@@ -130,7 +136,7 @@ def main():
 
     print('cores: %d, load: %s' % (os.cpu_count(), ' '.join(open('/proc/loadavg').read().split()[:3])))
     print('%-24s %-24s %6s %10s %9s %8s' % ('machine', 'run', 'rounds', 'median ms', 'peak MB', 'x load'))
-    for label, _, _ in machines:
+    for label, _, _, _ in machines:
         base = results[(label, 'python load')][0]
         print('%-24s %-24s %6s %10s %9.1f %8s' % (label, 'machine file', '', '', sizes[label] / 1e6, ''))
         print('%-24s %-24s %6s %10s %9.1f %8s' % (label, 'json output', '', '', sizes[label + ' json'] / 1e6, ''))

@@ -11,15 +11,16 @@
 
 class AnswerBuffer {
  public:
-  // Returns false when the memory cannot be had.
+  // Returns false when the memory cannot be had. Room already had is kept: a
+  // layout request starts small and doubles for each extent of a drive, and
+  // fresh zeroed memory for every step cost more than the answers.
   bool Allocate(std::size_t size) {
-    if (size == bytes_.size()) {
-      Clear();
-      return true;
+    Clear();
+    if (size > bytes_.size() && !AllocateZeroed(bytes_, size)) {
+      size_ = 0;
+      return false;
     }
-    if (!AllocateZeroed(bytes_, size)) return false;
-    returned_ = 0;
-    written_ = false;
+    size_ = size;
     return true;
   }
   // Zero again what the last answer filled: a buffer of many kilobytes is
@@ -37,11 +38,11 @@ class AnswerBuffer {
     written_ = true;
     return bytes_.data();
   }
-  DWORD size() const { return static_cast<DWORD>(bytes_.size()); }
+  DWORD size() const { return static_cast<DWORD>(size_); }
   DWORD* returnedPtr() { return &returned_; }
   // The bytes that may be read: what the platform said it returned, never more
   // than the buffer holds.
-  std::size_t valid() const { return returned_ < bytes_.size() ? returned_ : bytes_.size(); }
+  std::size_t valid() const { return returned_ < size_ ? returned_ : size_; }
 
   bool Contains(unsigned long long offset, unsigned long long length) const {
     return offset <= valid() && length <= valid() - offset;
@@ -55,7 +56,9 @@ class AnswerBuffer {
   const BYTE* At(std::size_t offset) const { return bytes_.data() + offset; }
 
  private:
+  // Zero but for the last answer; `size_` of it is offered.
   std::vector<BYTE> bytes_;
+  std::size_t size_ = 0;
   DWORD returned_ = 0;
   bool written_ = false;
 };

@@ -4,6 +4,7 @@
 
 #include "model/storage_model.h"
 #include "platform/platform.h"
+#include "scan/layout_links.h"
 #include "scan/progress_sink.h"
 #include "scan/prompt.h"
 
@@ -13,4 +14,6 @@ struct ScanContext {
   // Null when there is no progress display.
   ProgressSink* progress;
   StorageModel& model;
+  // What the last long layout answer of this scan linked.
+  LayoutLinks layoutLinks{};
 };

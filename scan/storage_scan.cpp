@@ -255,6 +255,7 @@ DWORD StorageScan(ScanContext& scan, HANDLE mountPointManager, bool showAllMount
     scan.progress->SetProgressRange(0, 100);
   }
   scan.model.CreateRoots();
+  scan.layoutLinks.Reset();
 
   if (!QueryMountPoints(scan.platform, mountPointManager, answer) || answer.valid() < kMountPointsHeader) return 0;
   const ULONG size = answer.Read<ULONG>(0);

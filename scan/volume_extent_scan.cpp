@@ -30,9 +30,19 @@ std::size_t EntriesHeld(const AnswerBuffer& answer, std::size_t header, std::siz
 }
 
 template <class Record, class Find>
-void LinkLayoutEntries(StorageModel& model, const AnswerBuffer& answer, std::size_t header, PhysicalDiskNode& disk,
+void LinkLayoutEntries(ScanContext& scan, const AnswerBuffer& answer, std::size_t header, PhysicalDiskNode& disk,
                        DiskExtentNode& extent, int diskNumber, Find find) {
+  StorageModel& model = scan.model;
+  LayoutLinks& links = scan.layoutLinks;
+  const bool extended = header == kLayoutExHeader;
+  if (links.Repeats(diskNumber, extended, answer)) {
+    if (DiskPartitionNode* partition = links.StartingAt(static_cast<ULONGLONG>(extent.diskExtent.StartingOffset.QuadPart)))
+      extent.partition = partition;
+    return;
+  }
   const std::size_t count = EntriesHeld(answer, header, sizeof(Record));
+  const bool keep = count >= LayoutLinks::kWorthKeeping;
+  if (keep) links.Keep(diskNumber, extended, answer);
   for (std::size_t i = 0; i < count; ++i) {
     const auto record = answer.Read<Record>(header + i * sizeof(Record));
     if (record.PartitionNumber == 0) continue;
@@ -44,6 +54,7 @@ void LinkLayoutEntries(StorageModel& model, const AnswerBuffer& answer, std::siz
       partition = &model.AddPartition(std::move(created));
       disk.AddPartition(partition);
     }
+    if (keep) links.Add(*partition);
     if (ExtentStartsPartition(*partition, extent)) extent.partition = partition;
   }
 }
@@ -62,13 +73,13 @@ bool ScanLayout(ScanContext& scan, HANDLE drive, PhysicalDiskNode& disk, DiskExt
     if (!SendGrowingRequest(scan.platform, drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0, answer, unknown))
       return false;
     LinkLayoutEntries<PARTITION_INFORMATION_EX>(
-        scan.model, answer, kLayoutExHeader, disk, extent, diskNumber,
+        scan, answer, kLayoutExHeader, disk, extent, diskNumber,
         [&scan](const PARTITION_INFORMATION_EX& r, int n) { return scan.model.FindPartitionEx(r, n); });
   } else {
     if (!SendGrowingRequest(scan.platform, drive, IOCTL_DISK_GET_DRIVE_LAYOUT, nullptr, 0, answer, unknown))
       return false;
     LinkLayoutEntries<PARTITION_INFORMATION>(
-        scan.model, answer, kLayoutHeader, disk, extent, diskNumber,
+        scan, answer, kLayoutHeader, disk, extent, diskNumber,
         [&scan](const PARTITION_INFORMATION& r, int n) { return scan.model.FindPartition(r, n); });
   }
   return true;

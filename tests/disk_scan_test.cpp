@@ -2,6 +2,11 @@
 // the geometry, and the drive queries that stop a scan.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
+#include <cwchar>
+#include <string>
+
 #include "tests/support/model_checks.h"
 #include "tests/support/scan_harness.h"
 
@@ -220,4 +225,131 @@ TEST(DiskScanStops, RefusalWithoutAnErrorCodeStillStopsWithOne) {
   EXPECT_FALSE(h.InitialScan());
   EXPECT_EQ(h.doc->LastScanResult(), ERROR_GEN_FAILURE);
   EXPECT_EQ(h.prompt.messages, std::vector<std::wstring>{kLayoutError});
+}
+
+namespace {
+
+constexpr long long kMiB = 1048576;
+
+// Disk 0: partitions 1 to 40, each at its number in MiB, then 41 at 5 MiB as
+// well and an unused entry at 40 MiB. Disks 1 and 2: partitions 1 to 20, the
+// same answer from both. Volume "g" asks its disk's layout in the legacy form;
+// "e" starts where no partition does.
+std::string LongLayoutMachine() {
+  const auto partitions = [](int count) {
+    std::string list;
+    for (int n = 1; n <= count; ++n)
+      list += (n > 1 ? "," : "") + std::string(R"({"number": )") + std::to_string(n) +
+              R"(, "offset": )" + std::to_string(n * kMiB) + R"(, "length": )" + std::to_string(kMiB) + "}";
+    return list;
+  };
+  return MachineJson(R"("drives": [
+      {"number": 0, "size": 107374182400, "layout": {"partitions": [)" + partitions(40) +
+                     R"(, {"number": 41, "offset": 5242880, "length": 2097152},
+                          {"number": 0, "offset": 41943040, "length": 1048576}]}},
+      {"number": 1, "size": 107374182400, "layout": {"partitions": [)" + partitions(20) + R"(]}},
+      {"number": 2, "size": 107374182400, "layout": {"partitions": [)" + partitions(20) + R"(]}}],
+    "volumes": [{"id": "a", "partition": {"disk": 0, "number": 3}},
+                {"id": "b", "partition": {"disk": 1, "number": 2}},
+                {"id": "c", "partition": {"disk": 0, "number": 5}},
+                {"id": "d", "partition": {"disk": 0, "number": 40}},
+                {"id": "g", "partition": {"disk": 1, "number": 7}, "fail": {"IOCTL_DISK_GET_PARTITION_INFO_EX": 1}},
+                {"id": "h", "partition": {"disk": 1, "number": 9}},
+                {"id": "i", "partition": {"disk": 2, "number": 2}},
+                {"id": "e", "extents": [{"disk": 0, "offset": 42467328, "length": 1048576}]}],
+    "mountPoints": [{"name": "\\DosDevices\\A:", "volume": "a"}, {"name": "\\DosDevices\\C:", "volume": "c"},
+                    {"name": "\\DosDevices\\E:", "volume": "e"}, {"name": "\\DosDevices\\B:", "volume": "b"},
+                    {"name": "\\DosDevices\\I:", "volume": "i"}, {"name": "\\DosDevices\\G:", "volume": "g"}, {"name": "\\DosDevices\\H:", "volume": "h"},
+                    {"name": "\\DosDevices\\D:", "volume": "d"}, {"name": "\\DosDevices\\F:", "volume": "a"}])");
+}
+
+// Gives the first entry of every layout answer after the first a new number:
+// a disk repartitioned while the scan runs.
+class RepartitioningPlatform : public RecordedPlatform {
+ public:
+  using RecordedPlatform::RecordedPlatform;
+  BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
+                       LPDWORD returned, LPOVERLAPPED overlapped) override {
+    const BOOL ok = RecordedPlatform::DeviceIoControl(device, code, in, inSize, out, outSize, returned, overlapped);
+    std::size_t at = 0;
+    if (code == IOCTL_DISK_GET_DRIVE_LAYOUT_EX)
+      at = offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry) + offsetof(PARTITION_INFORMATION_EX, PartitionNumber);
+    if (code == IOCTL_DISK_GET_DRIVE_LAYOUT)
+      at = offsetof(DRIVE_LAYOUT_INFORMATION, PartitionEntry) + offsetof(PARTITION_INFORMATION, PartitionNumber);
+    if (ok && at != 0 && layouts_++ > 0 && *returned >= at + sizeof(DWORD)) {
+      const DWORD number = 1000 + layouts_;
+      std::memcpy(static_cast<BYTE*>(out) + at, &number, sizeof number);
+    }
+    return ok;
+  }
+
+ private:
+  DWORD layouts_ = 0;
+};
+
+}  // namespace
+
+// Every extent asks its drive for the whole layout. However many entries it
+// holds, the extent is linked to the last entry that starts where it starts,
+// each entry is one node per disk and form, and an answer that changed since
+// the last is read in full.
+TEST(DiskScan, LongLayoutsLinkEachExtentAsAWalkOfTheirEntriesWould) {
+  for (const bool repartitioned : {false, true}) {
+    SCOPED_TRACE(repartitioned ? "repartitioned during the scan" : "recorded");
+    RepartitioningPlatform changing(ParseMachine(LongLayoutMachine(), "long.json"));
+    RecordedPlatform recorded(ParseMachine(LongLayoutMachine(), "long.json"));
+    RecordingPrompt prompt;
+    CQuelbrinDoc doc(repartitioned ? changing : recorded, prompt, nullptr);
+    const StorageModel& model = doc.Model();
+    const auto linked = [&model](const std::wstring& link) -> const DiskPartitionNode* {
+      for (const auto& mp : model.MountPoints()->children) {
+        if (mp->symbolicLinkName == link) return mp->extents.at(0)->partition;
+      }
+      ADD_FAILURE() << "no mount point " << std::string(link.begin(), link.end());
+      return nullptr;
+    };
+    // In the order scanned: C and E find the layout A's extent read, F the one
+    // D's read; I's answer is B's, but from another disk.
+    const struct {
+      const wchar_t* link;
+      int disk;
+      DWORD number;  // 0: none
+      bool extended;
+    } expected[] = {{L"\\DosDevices\\A:", 0, 3, true}, {L"\\DosDevices\\C:", 0, 41, true},
+                    {L"\\DosDevices\\E:", 0, 0, true}, {L"\\DosDevices\\B:", 1, 2, true},
+                    {L"\\DosDevices\\I:", 2, 2, true},  {L"\\DosDevices\\G:", 1, 7, false}, {L"\\DosDevices\\H:", 1, 9, true},
+                    {L"\\DosDevices\\D:", 0, 40, true}, {L"\\DosDevices\\F:", 0, 3, true}};
+    // Disk 0: 41 nodes; disk 1: 20 in each form; disk 2: 20. Repartitioned,
+    // each answer but the very first gives its first entry a number of its own:
+    // eight nodes more, and none for the three partitions numbered 1 on disks 1
+    // and 2, which no answer then names. A second scan starts from nothing;
+    // repartitioned, every answer renumbers.
+    for (const bool refreshed : {false, true}) {
+      SCOPED_TRACE(refreshed ? "second scan" : "first scan");
+      if (refreshed) {
+        doc.Refresh(false);
+      } else {
+        ASSERT_TRUE(doc.InitialScan());
+      }
+      ASSERT_NE(model.MountPoints(), nullptr);
+      EXPECT_TRUE(DanglingLinks(doc).empty());
+      EXPECT_EQ(model.Partitions().size(), !repartitioned ? 101u : refreshed ? 101u + 9u - 4u : 101u + 8u - 3u);
+      std::size_t onDisks = 0;
+      for (const auto& disk : model.PhysicalDisks()->children) onDisks += disk->partitions.size();
+      EXPECT_EQ(onDisks, model.Partitions().size());
+      for (const auto& e : expected) {
+        SCOPED_TRACE(std::string(e.link, e.link + std::wcslen(e.link)));
+        const DiskPartitionNode* p = linked(e.link);
+        if (e.number == 0) {
+          EXPECT_EQ(p, nullptr);
+          continue;
+        }
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->PartitionNumber(), e.number);
+        EXPECT_EQ(p->hasPartitionInfoEx, e.extended);
+        EXPECT_EQ(p->diskNumber, e.disk);
+        EXPECT_EQ(p->disk, model.PhysicalDisks()->FindPhysicalDisk(e.disk));
+      }
+    }
+  }
 }

@@ -228,9 +228,11 @@ BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID in, DWORD
       inSize < sizeof(MOUNTMGR_MOUNT_POINT))
     return Fail(ERROR_INVALID_PARAMETER);
   // The description does not change: the same request gets the same answer.
-  const auto key = std::make_tuple(target.kind, target.index, code, static_cast<int>(query.PropertyId));
-  if (!lastAnswer_ || lastAnswer_->first != key) lastAnswer_.emplace(key, FormAnswer(target, code, query.PropertyId));
-  const answers::Answer& a = lastAnswer_->second;
+  const AnswerKey key{target.kind, target.index, code, static_cast<int>(query.PropertyId)};
+  // The function number's low bits: the requests of one drive fall in different slots.
+  auto& slot = lastAnswers_[(code >> 2) % kAnswerSlots];
+  if (!slot || slot->first != key) slot.emplace(key, FormAnswer(target, code, query.PropertyId));
+  const answers::Answer& a = slot->second;
   if (a.error != 0) return Fail(a.error);
   if (outSize < a.minimum) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (outSize < a.bytes.size() && a.shortError != 0) {
