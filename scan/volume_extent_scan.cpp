@@ -35,14 +35,14 @@ void LinkLayoutEntries(ScanContext& scan, const AnswerBuffer& answer, std::size_
   StorageModel& model = scan.model;
   LayoutLinks& links = scan.layoutLinks;
   const bool extended = header == kLayoutExHeader;
-  if (links.Repeats(diskNumber, extended, answer)) {
-    if (DiskPartitionNode* partition = links.StartingAt(static_cast<ULONGLONG>(extent.diskExtent.StartingOffset.QuadPart)))
-      extent.partition = partition;
+  DiskPartitionNode* known = nullptr;
+  if (links.Repeats(diskNumber, extended, answer, static_cast<ULONGLONG>(extent.diskExtent.StartingOffset.QuadPart),
+                    known)) {
+    if (known != nullptr) extent.partition = known;
     return;
   }
   const std::size_t count = EntriesHeld(answer, header, sizeof(Record));
-  const bool keep = count >= LayoutLinks::kWorthKeeping;
-  if (keep) links.Keep(diskNumber, extended, answer);
+  const bool keep = links.Keep(diskNumber, extended, answer, count);
   for (std::size_t i = 0; i < count; ++i) {
     const auto record = answer.Read<Record>(header + i * sizeof(Record));
     if (record.PartitionNumber == 0) continue;

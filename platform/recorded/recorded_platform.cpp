@@ -263,8 +263,17 @@ answers::Answer RecordedPlatform::FormAnswer(const Target& target, DWORD code, S
     }
     case ObjectKind::Drive: {
       const machine::Drive& d = machine_.drives[target.index];
-      if (code == IOCTL_DISK_GET_DRIVE_LAYOUT_EX) a = answers::DriveLayoutEx(d);
-      if (code == IOCTL_DISK_GET_DRIVE_LAYOUT) a = answers::DriveLayout(d);
+      if (code == IOCTL_DISK_GET_DRIVE_LAYOUT_EX || code == IOCTL_DISK_GET_DRIVE_LAYOUT) {
+        // A long layout is formed once: the extents of two such drives may take turns.
+        const bool keep = d.layout.partitions.size() >= kLongLayout;
+        const auto cached = keep ? layoutCache_.find({target.index, code}) : layoutCache_.end();
+        if (cached != layoutCache_.end()) {
+          a = cached->second;
+        } else {
+          a = code == IOCTL_DISK_GET_DRIVE_LAYOUT_EX ? answers::DriveLayoutEx(d) : answers::DriveLayout(d);
+          if (keep) layoutCache_.emplace(std::make_pair(target.index, code), a);
+        }
+      }
       if (code == IOCTL_DISK_GET_DRIVE_GEOMETRY_EX) a = answers::DriveGeometryEx(d);
       if (code == IOCTL_DISK_GET_DRIVE_GEOMETRY) a = answers::DriveGeometry(d);
       if (code == IOCTL_STORAGE_QUERY_PROPERTY) a = answers::DriveProperty(d, port, property);

@@ -216,6 +216,9 @@ class RecordedPlatform : public Platform {
   PathTable<Target> paths_;
   // Inquiry answers by port index: a large port is asked once per drive.
   std::map<std::size_t, std::vector<BYTE>> inquiryCache_;
+  // Layout answers of drives of many partitions, by drive index and code.
+  static constexpr std::size_t kLongLayout = 16;
+  std::map<std::pair<std::size_t, DWORD>, answers::Answer> layoutCache_;
   // Answers formed lately, and what each answers (object kind and index, code,
   // property): a caller that offers a larger buffer asks the same again, and a
   // layout of thousands of partitions took longer to form than to copy. A slot
