@@ -227,12 +227,7 @@ BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID in, DWORD
   if (target.kind == ObjectKind::MountPointManager && code == IOCTL_MOUNTMGR_QUERY_POINTS &&
       inSize < sizeof(MOUNTMGR_MOUNT_POINT))
     return Fail(ERROR_INVALID_PARAMETER);
-  // The description does not change: the same request gets the same answer.
-  const AnswerKey key{target.kind, target.index, code, static_cast<int>(query.PropertyId)};
-  // The function number's low bits: the requests of one drive fall in different slots.
-  auto& slot = lastAnswers_[(code >> 2) % kAnswerSlots];
-  if (!slot || slot->first != key) slot.emplace(key, FormAnswer(target, code, query.PropertyId));
-  const answers::Answer& a = slot->second;
+  const answers::Answer& a = KeptAnswer(target, code, query.PropertyId);
   if (a.error != 0) return Fail(a.error);
   if (outSize < a.minimum) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (outSize < a.bytes.size() && a.shortError != 0) {
@@ -244,6 +239,23 @@ BOOL RecordedPlatform::Answer(const Target& target, DWORD code, LPVOID in, DWORD
   returned = static_cast<DWORD>(std::min<std::size_t>(a.bytes.size(), outSize));
   if (returned > 0) std::memcpy(out, a.bytes.data(), returned);
   return TRUE;
+}
+
+const answers::Answer& RecordedPlatform::KeptAnswer(const Target& target, DWORD code, STORAGE_PROPERTY_ID property) {
+  // The description does not change: the same request gets the same answer.
+  // A long layout is formed once per drive: every extent on the drive asks
+  // for it, with other requests between, and the extents of two such drives
+  // may take turns.
+  if (target.kind == ObjectKind::Drive &&
+      (code == IOCTL_DISK_GET_DRIVE_LAYOUT_EX || code == IOCTL_DISK_GET_DRIVE_LAYOUT) &&
+      machine_.drives[target.index].layout.partitions.size() >= kLongLayout) {
+    const auto [it, added] = layoutCache_.try_emplace({target.index, code});
+    if (added) it->second = FormAnswer(target, code, property);
+    return it->second;
+  }
+  const auto key = std::make_tuple(target.kind, target.index, code, static_cast<int>(property));
+  if (!lastAnswer_ || lastAnswer_->first != key) lastAnswer_.emplace(key, FormAnswer(target, code, property));
+  return lastAnswer_->second;
 }
 
 answers::Answer RecordedPlatform::FormAnswer(const Target& target, DWORD code, STORAGE_PROPERTY_ID property) {
@@ -263,17 +275,8 @@ answers::Answer RecordedPlatform::FormAnswer(const Target& target, DWORD code, S
     }
     case ObjectKind::Drive: {
       const machine::Drive& d = machine_.drives[target.index];
-      if (code == IOCTL_DISK_GET_DRIVE_LAYOUT_EX || code == IOCTL_DISK_GET_DRIVE_LAYOUT) {
-        // A long layout is formed once: the extents of two such drives may take turns.
-        const bool keep = d.layout.partitions.size() >= kLongLayout;
-        const auto cached = keep ? layoutCache_.find({target.index, code}) : layoutCache_.end();
-        if (cached != layoutCache_.end()) {
-          a = cached->second;
-        } else {
-          a = code == IOCTL_DISK_GET_DRIVE_LAYOUT_EX ? answers::DriveLayoutEx(d) : answers::DriveLayout(d);
-          if (keep) layoutCache_.emplace(std::make_pair(target.index, code), a);
-        }
-      }
+      if (code == IOCTL_DISK_GET_DRIVE_LAYOUT_EX) a = answers::DriveLayoutEx(d);
+      if (code == IOCTL_DISK_GET_DRIVE_LAYOUT) a = answers::DriveLayout(d);
       if (code == IOCTL_DISK_GET_DRIVE_GEOMETRY_EX) a = answers::DriveGeometryEx(d);
       if (code == IOCTL_DISK_GET_DRIVE_GEOMETRY) a = answers::DriveGeometry(d);
       if (code == IOCTL_STORAGE_QUERY_PROPERTY) a = answers::DriveProperty(d, port, property);

@@ -3,7 +3,6 @@
 // description) all stand on it.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -141,6 +140,8 @@ class RecordedPlatform : public Platform {
  private:
   BOOL Answer(const Target& target, DWORD code, LPVOID in, DWORD inSize, BYTE* out, DWORD outSize,
               DWORD& returned);
+  // The answer formed for the request, kept for it to be asked again.
+  const answers::Answer& KeptAnswer(const Target& target, DWORD code, STORAGE_PROPERTY_ID property);
   // The answer the description gives to a request, formed anew.
   answers::Answer FormAnswer(const Target& target, DWORD code, STORAGE_PROPERTY_ID property);
   // The port whose answers a target gives, if any.
@@ -216,17 +217,13 @@ class RecordedPlatform : public Platform {
   PathTable<Target> paths_;
   // Inquiry answers by port index: a large port is asked once per drive.
   std::map<std::size_t, std::vector<BYTE>> inquiryCache_;
+  // The last answer formed, and what it answers (object kind and index, code,
+  // property): a caller that offers a larger buffer asks the same again, and a
+  // layout of thousands of partitions took longer to form than to copy.
+  std::optional<std::pair<std::tuple<ObjectKind, std::size_t, DWORD, int>, answers::Answer>> lastAnswer_;
   // Layout answers of drives of many partitions, by drive index and code.
   static constexpr std::size_t kLongLayout = 16;
   std::map<std::pair<std::size_t, DWORD>, answers::Answer> layoutCache_;
-  // Answers formed lately, and what each answers (object kind and index, code,
-  // property): a caller that offers a larger buffer asks the same again, and a
-  // layout of thousands of partitions took longer to form than to copy. A slot
-  // per few request codes, so that the layout a drive gave one extent is still
-  // there for the next extent on that drive, after its geometry and address.
-  using AnswerKey = std::tuple<ObjectKind, std::size_t, DWORD, int>;
-  static constexpr std::size_t kAnswerSlots = 8;
-  std::array<std::optional<std::pair<AnswerKey, answers::Answer>>, kAnswerSlots> lastAnswers_;
   std::map<std::uintptr_t, Target> open_;
   std::uintptr_t nextHandle_ = 0x100;
   std::vector<OpenRecord> opens_;
