@@ -14,6 +14,6 @@ struct ScanContext {
   // Null when there is no progress display.
   ProgressSink* progress;
   StorageModel& model;
-  // What the last long layout answer of this scan linked.
+  // What the long layout answers of this scan linked, by drive.
   LayoutLinks layoutLinks{};
 };

@@ -259,9 +259,9 @@ std::string LongLayoutMachine() {
                 {"id": "e", "extents": [{"disk": 0, "offset": 42467328, "length": 1048576}]}],
     "mountPoints": [{"name": "\\DosDevices\\A:", "volume": "a"}, {"name": "\\DosDevices\\C:", "volume": "c"},
                     {"name": "\\DosDevices\\E:", "volume": "e"}, {"name": "\\DosDevices\\B:", "volume": "b"},
-                    {"name": "\\DosDevices\\I:", "volume": "i"}, {"name": "\\DosDevices\\G:", "volume": "g"}, {"name": "\\DosDevices\\H:", "volume": "h"},
-                    {"name": "\\DosDevices\\D:", "volume": "d"}, {"name": "\\DosDevices\\F:", "volume": "a"},
-                    {"name": "\\DosDevices\\K:", "volume": "c"}])");
+                    {"name": "\\DosDevices\\I:", "volume": "i"}, {"name": "\\DosDevices\\G:", "volume": "g"},
+                    {"name": "\\DosDevices\\H:", "volume": "h"}, {"name": "\\DosDevices\\D:", "volume": "d"},
+                    {"name": "\\DosDevices\\F:", "volume": "a"}, {"name": "\\DosDevices\\K:", "volume": "c"}])");
 }
 
 // Gives the first entry of every layout answer after the first a new number:
@@ -319,9 +319,9 @@ TEST(DiskScan, LongLayoutsLinkEachExtentAsAWalkOfTheirEntriesWould) {
       bool extended;
     } expected[] = {{L"\\DosDevices\\A:", 0, 3, true}, {L"\\DosDevices\\C:", 0, 41, true},
                     {L"\\DosDevices\\E:", 0, 0, true}, {L"\\DosDevices\\B:", 1, 2, true},
-                    {L"\\DosDevices\\I:", 2, 2, true},  {L"\\DosDevices\\G:", 1, 7, false}, {L"\\DosDevices\\H:", 1, 9, true},
-                    {L"\\DosDevices\\D:", 0, 40, true}, {L"\\DosDevices\\F:", 0, 3, true},
-                    {L"\\DosDevices\\K:", 0, 41, true}};
+                    {L"\\DosDevices\\I:", 2, 2, true}, {L"\\DosDevices\\G:", 1, 7, false},
+                    {L"\\DosDevices\\H:", 1, 9, true}, {L"\\DosDevices\\D:", 0, 40, true},
+                    {L"\\DosDevices\\F:", 0, 3, true}, {L"\\DosDevices\\K:", 0, 41, true}};
     // Disk 0: 41 nodes; disk 1: 20 in each form; disk 2: 20. Repartitioned,
     // each answer but the very first gives its first entry a number of its own:
     // nine nodes more, and none for the three partitions numbered 1 on disks 1
